@@ -1,0 +1,45 @@
+// Error reporting for game code: the recorder that turns a message and a
+// text position into a located message, the action-error formatter that adds
+// the event context, and the one reporter that shows, logs, remembers and,
+// for fatal errors, ends the game.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// --- the code-error recorder (one per process; the first error wins) ------
+// Records "Error in code at line ..." (program) or "Error in expression:..."
+// for the 1-based position in text, unless an error is already recorded.
+void ReportCodeError(std::string_view text, bool isProgram, int position, std::string_view message);
+bool CodeErrorFlag();
+const std::string &CodeErrorText();
+// Prefixes the recorded text (script calls add "In script NAME:" + CR).
+void CodeErrorPrefix(std::string_view prefix);
+void CodeErrorClear();
+
+// --- the event context that action errors name ----------------------------
+struct RErrorContext {
+  bool inTimeLine = false;
+  int actionIndex = 0;          // 0-based; printed + 1
+  std::string objectName;       // the running object's name
+  std::string eventName;        // the event's name as error texts show it
+  std::string timeLineName;     // when inTimeLine
+  int timeLineStep = 0;         // when inTimeLine
+};
+// The event engine installs the function that describes the running event.
+using TErrorContextProvider = RErrorContext (*)();
+void SetErrorContextProvider(TErrorContextProvider provider);
+
+// --- reporting ------------------------------------------------------------
+void ReportActionError(std::string_view message, bool fatal);
+void ReportError(std::string_view text, bool fatal);
+
+// error_last and error_occurred.
+const std::string &ErrorLast();
+void SetErrorLast(std::string_view text);
+bool ErrorOccurred();
+void SetErrorOccurred(bool on);
+// Set once a fatal report has ended the game; later reports are dropped.
+bool ErrorAborting();
+// Back to the state of a new process (tests, game restart of the process).
+void ErrorReset();

@@ -1,0 +1,52 @@
+#include "Pack_Files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "graphics/BM32_Bitmap.h"
+
+namespace fs = std::filesystem;
+
+std::string ProjectFiles::Resolve(const std::string &rel) const {
+  if (!rel.empty() && rel[0] == '/') return rel;
+  return (fs::path(m_dir) / rel).string();
+}
+
+std::vector<uint8_t> ProjectFiles::ReadBytes(const JsonValue &where) const {
+  const std::string rel = where.AsString();
+  if (rel.empty()) where.Fail("expected a file name, found an empty string");
+  const std::string path = Resolve(rel);
+  std::error_code ec;
+  if (!fs::exists(path, ec)) where.Fail("file not found: " + rel);
+  if (!fs::is_regular_file(path, ec)) where.Fail("not a file: " + rel);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) where.Fail("cannot read " + rel + ": " + std::strerror(errno));
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) where.Fail("cannot read " + rel);
+  return bytes;
+}
+
+std::string ProjectFiles::ReadText(const JsonValue &where) const {
+  const std::vector<uint8_t> bytes = ReadBytes(where);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TBitmap32 ProjectFiles::ReadImage(const JsonValue &where) const {
+  const std::vector<uint8_t> bytes = ReadBytes(where);
+  TBitmap32 bmp;
+  if (!bmp.LoadFromBMP(bytes.data(), bytes.size()) || bmp.Empty())
+    where.Fail("not a readable BMP picture: " + where.AsString());
+  return bmp;
+}
+
+std::string ProjectFiles::ReadCode(JsonObject &obj, const std::string &codeKey, const std::string &fileKey) const {
+  std::optional<JsonValue> inline_ = obj.Get(codeKey);
+  std::optional<JsonValue> file = obj.Get(fileKey);
+  if (inline_ && file) file->Fail("give either \"" + codeKey + "\" or \"" + fileKey + "\", not both");
+  if (inline_) return inline_->AsString();
+  if (file) return ReadText(*file);
+  return std::string();
+}

@@ -318,7 +318,7 @@ TEST(PackText, PlainTextBecomesRtf) {
 TEST(PackText, DefaultIdentifierIsStablePerGameId) {
   EXPECT_EQ(DefaultIdentifier(7), DefaultIdentifier(7));
   EXPECT_NE(DefaultIdentifier(7), DefaultIdentifier(8));
-  EXPECT_NE(DefaultIdentifier(0), std::array<uint8_t, 16>{});
+  EXPECT_NE(DefaultIdentifier(0), (std::array<uint8_t, 16>{}));
 }
 
 }  // namespace

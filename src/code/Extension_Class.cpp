@@ -105,6 +105,8 @@ void CExtensionFile::AssignScriptSources() {
     if (b == '\r') lines.emplace_back();
     else if (b != '\n') lines.back().push_back(static_cast<char>(b));
   }
+  // A carriage return ends a line; nothing after the last one is no line.
+  if (lines.back().empty()) lines.pop_back();
   auto isDefine = [](const std::string &l) { return l.rfind("#define", 0) == 0; };
   size_t i = 0;
   while (i < lines.size() && !isDefine(lines[i])) ++i;

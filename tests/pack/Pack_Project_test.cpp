@@ -74,6 +74,8 @@ TEST_F(PackProjectTest, BrokenManifestsNameFileFieldAndFault) {
        "game.json: identifier: expected 32 hexadecimal digits"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "constants": [{"name": "A"}]})",
        "game.json: constants[0].value: missing field"},
+      {R"({"game_id": 1, "rooms": [{"name": "r"}], "constants": [{"name": " A ", "value": "1"}, {"name": "2B", "value": "1"}]})",
+       "game.json: constants[1].name: \"2B\" is not a valid constant name (a letter or _ first, then letters, digits or _)"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "scripts": [{"name": "a", "file": "scripts/a.qs"}, {"name": "b", "file": "scripts/x.qs"}]})",
        "game.json: scripts[1].file: file not found: scripts/x.qs"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "scripts": [{"name": "a", "code": ""}, null, {"name": "a", "code": ""}]})",

@@ -26,11 +26,24 @@ std::string ReadResourceName(JsonObject &obj, std::map<std::string, size_t> &see
   return name;
 }
 
+// Spaces and control characters around a constant name do not count.
+std::string TrimName(const std::string &name) {
+  size_t b = 0, e = name.size();
+  while (b < e && static_cast<unsigned char>(name[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(name[e - 1]) <= ' ') --e;
+  return name.substr(b, e - b);
+}
+
 void ReadConstants(const JsonValue &value, RConstantList &out) {
   out.Clear();
   for (size_t i = 0; i < value.Size(); ++i) {
     JsonObject c(value.At(i));
-    std::string name = c.Require("name").AsString();
+    const JsonValue nameField = c.Require("name");
+    std::string name = nameField.AsString();
+    // The game trims the name and refuses it at start when it is no
+    // identifier; saying so now spares the author a failed start.
+    if (!IsValidResourceName(TrimName(name)))
+      nameField.Fail("\"" + name + "\" is not a valid constant name (a letter or _ first, then letters, digits or _)");
     std::string text = c.Require("value").AsString();
     c.Done();
     out.Add(std::move(name), std::move(text));

@@ -137,6 +137,7 @@ TEST(PackLoad, FullFixtureValuesArriveInTheRunner) {
   EXPECT_EQ(g_Settings.opt_backimage->Pixel(0, 0) & 0xFFFFFFu, 0xFF0000u);  // red, stored blue-green-red
   EXPECT_EQ(g_Settings.opt_loadimage->Width(), 5);
   EXPECT_EQ(g_Settings.opt_loadimage->Height(), 3);
+  EXPECT_EQ(g_Settings.opt_loadimage->Pixel(2, 1), 0xFF505007u);  // decoded from PNG
 
   ASSERT_EQ(g_Constants.Count(), 3);
   EXPECT_EQ(g_Constants.values[2], "\"Full \xC3\xA9 game\"");

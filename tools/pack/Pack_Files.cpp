@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "Pack_Png.h"
 #include "graphics/BM32_Bitmap.h"
 
 namespace fs = std::filesystem;
@@ -37,8 +38,14 @@ std::string ProjectFiles::ReadText(const JsonValue &where) const {
 TBitmap32 ProjectFiles::ReadImage(const JsonValue &where) const {
   const std::vector<uint8_t> bytes = ReadBytes(where);
   TBitmap32 bmp;
+  if (IsPng(bytes.data(), bytes.size())) {
+    std::string why;
+    if (!DecodePng(bytes.data(), bytes.size(), bmp, why))
+      where.Fail("not a readable PNG picture: " + where.AsString() + " (" + why + ")");
+    return bmp;
+  }
   if (!bmp.LoadFromBMP(bytes.data(), bytes.size()) || bmp.Empty())
-    where.Fail("not a readable BMP picture: " + where.AsString());
+    where.Fail("not a readable picture (BMP or PNG): " + where.AsString());
   return bmp;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
+#include <vector>
 
 using nlohmann::json;
 
@@ -30,9 +32,66 @@ int HexDigit(char c) {
 
 }  // namespace
 
+namespace {
+
+// Follows the parser through the document to know the path of every key, so
+// that a key given twice in one object (where the later one would silently
+// win) is refused like an unknown field.
+class DuplicateKeyCheck {
+public:
+  explicit DuplicateKeyCheck(const std::string &fileName) : m_file(fileName) {}
+
+  bool operator()(int /*depth*/, json::parse_event_t event, json &parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+        m_frames.push_back({false, 0, {}, {}, ElementPath()});
+        break;
+      case json::parse_event_t::array_start:
+        m_frames.push_back({true, 0, {}, {}, ElementPath()});
+        break;
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        m_frames.pop_back();
+        break;
+      case json::parse_event_t::key: {
+        Frame &f = m_frames.back();
+        f.key = parsed.get<std::string>();
+        if (!f.keys.insert(f.key).second)
+          throw PackError(m_file + ": " + JsonPathKey(f.path, f.key) + ": the field is given twice");
+        break;
+      }
+      case json::parse_event_t::value:
+        ElementPath();
+        break;
+    }
+    return true;
+  }
+
+private:
+  struct Frame {
+    bool array;
+    size_t index;
+    std::set<std::string> keys;
+    std::string key;  // the key whose value comes next
+    std::string path;
+  };
+
+  // The path of the value that starts now; counts array elements.
+  std::string ElementPath() {
+    if (m_frames.empty()) return "";
+    Frame &f = m_frames.back();
+    return f.array ? JsonPathIndex(f.path, f.index++) : JsonPathKey(f.path, f.key);
+  }
+
+  const std::string &m_file;
+  std::vector<Frame> m_frames;
+};
+
+}  // namespace
+
 json ParseManifestText(const std::string &text, const std::string &fileName) {
   try {
-    return json::parse(text, nullptr, true, /*ignore_comments=*/true);
+    return json::parse(text, DuplicateKeyCheck(fileName), true, /*ignore_comments=*/true);
   } catch (const json::parse_error &e) {
     // The library counts the offending byte from 1; turn it into a line and
     // column of the text, which is what an editor shows.

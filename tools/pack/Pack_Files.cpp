@@ -3,9 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "Pack_Output.h"
 #include "Pack_Png.h"
 #include "graphics/BM32_Bitmap.h"
 
@@ -23,10 +22,8 @@ std::vector<uint8_t> ProjectFiles::ReadBytes(const JsonValue &where) const {
   std::error_code ec;
   if (!fs::exists(path, ec)) where.Fail("file not found: " + rel);
   if (!fs::is_regular_file(path, ec)) where.Fail("not a file: " + rel);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) where.Fail("cannot read " + rel + ": " + std::strerror(errno));
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) where.Fail("cannot read " + rel);
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, bytes)) where.Fail("cannot read " + rel + ": " + std::strerror(errno));
   return bytes;
 }
 

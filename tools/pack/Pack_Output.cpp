@@ -1,9 +1,8 @@
 #include "Pack_Output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,11 +41,36 @@ bool WriteZeros(int fd, int64_t count) {
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string &path, const std::string &what) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PackError("cannot read " + what + " " + path + ": " + ErrnoText());
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw PackError("cannot read " + what + " " + path);
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, bytes)) throw PackError("cannot read " + what + " " + path + ": " + ErrnoText());
   return bytes;
+}
+
+bool ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes) {
+  bytes.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    ok = false;
+  }
+  // One read of the size the file has; a file that grows meanwhile is read
+  // on to its end.
+  if (ok && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  uint8_t chunk[65536];
+  while (ok) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return ok;
 }
 
 void WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &head, int64_t dataStart,

@@ -9,6 +9,8 @@
 
 // Reads a whole file; raises PackError naming the file when it cannot.
 std::vector<uint8_t> ReadWholeFile(const std::string &path, const std::string &what);
+// The same without the message: false (errno set) when it cannot.
+bool ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes);
 
 // Writes head, then zero bytes up to offset dataStart (nothing when head is
 // already that long or longer), then data. mode is the file's permission

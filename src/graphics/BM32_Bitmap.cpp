@@ -55,6 +55,7 @@ struct Channel {
     return (run & (run + 1)) == 0;
   }
   uint32_t Get(uint32_t px) const {
+    if (bits == 0) return 0;  // a channel the file does not carry
     const uint32_t v = (px & mask) >> shift;
     if (bits == 8) return v;
     if (bits > 8) return v >> (bits - 8);

@@ -194,6 +194,7 @@ TEST(BitmapDecode, SixteenBitLayouts) {
       {"565 green", 40, 3, {0xF800, 0x07E0, 0x001F}, 0x07E0, 0xFF00FF00},
       {"565 after a V4 header", 108, 3, {0xF800, 0x07E0, 0x001F, 0}, 0xF81F, 0xFFFF00FF},
       {"4444 with alpha", 108, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, 0x8F00, 0x88FF0000},
+      {"a channel with no mask is zero", 40, 3, {0x7C00, 0, 0x001F}, 0x7FFF, 0xFFFF00FF},
       {"alpha bit fields after the header", 40, 6, {0x7C00, 0x03E0, 0x001F, 0x8000}, 0x001F, 0x000000FF},
   };
   for (const Case &c : cases) {

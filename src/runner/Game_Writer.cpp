@@ -53,8 +53,7 @@ void GameWriter_WriteResourceData(const RGameModel &game, CStream &out,
     if (!hook || !hook(i, out)) GameWriter_WriteSection(i, game, out);
 }
 
-RGameFileImage GameWriter_Build(const RGameModel &game, const RGameFileOptions &options) {
-  // The body first, as plain bytes.
+std::vector<uint8_t> GameWriter_PlainBody(const RGameModel &game, const RGameFileOptions &options) {
   CStream body;
   body.WriteInteger(game.headerUnused1);
   body.WriteBoolean(game.debug);
@@ -66,13 +65,17 @@ RGameFileImage GameWriter_Build(const RGameModel &game, const RGameFileOptions &
   CStream resources;
   GameWriter_WriteResourceData(game, resources, options.sectionHook);
   body.WriteStreamE(resources);
+  return body.Bytes();
+}
 
+RGameFileImage GameWriter_WrapBody(const std::vector<uint8_t> &body, const RGameFileOptions &options) {
   const int64_t offset = std::max<int64_t>(static_cast<int64_t>(options.prefix.size()), options.minDataOffset);
+  const int64_t bodySize = static_cast<int64_t>(body.size());
   CStream file;
-  file.SetSize(offset + 20 + body.Size());
+  file.SetSize(offset + 20 + bodySize);
   uint8_t *mem = file.Memory();
   if (!options.prefix.empty()) std::memcpy(mem, options.prefix.data(), options.prefix.size());
-  std::memcpy(mem + offset + 20, body.Memory(), static_cast<size_t>(body.Size()));
+  if (!body.empty()) std::memcpy(mem + offset + 20, body.data(), body.size());
 
   // The marker: the test reads the high bytes of A's half-words and the low
   // bytes of B's; the remaining halves form the mask of the version word.
@@ -93,6 +96,10 @@ RGameFileImage GameWriter_Build(const RGameModel &game, const RGameFileOptions &
   image.bytes = file.Bytes();
   image.dataOffset = offset;
   return image;
+}
+
+RGameFileImage GameWriter_Build(const RGameModel &game, const RGameFileOptions &options) {
+  return GameWriter_WrapBody(GameWriter_PlainBody(game, options), options);
 }
 
 void GameWriter_WriteFile(const std::string &path, const RGameModel &game, const RGameFileOptions &options) {

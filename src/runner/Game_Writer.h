@@ -91,6 +91,12 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out);
 // The plain resource data: filler, ids, identifier and all sections.
 void GameWriter_WriteResourceData(const RGameModel &game, CStream &out,
                                   const std::function<bool(int, CStream &)> &hook = {});
+// The body before scrambling: header fields, settings, helper file and the
+// scrambled resource data.
+std::vector<uint8_t> GameWriter_PlainBody(const RGameModel &game, const RGameFileOptions &options = {});
+// A file around a plain body: prefix, padding, marker, seed, check, masked
+// version, and the body scrambled.
+RGameFileImage GameWriter_WrapBody(const std::vector<uint8_t> &body, const RGameFileOptions &options = {});
 // The whole file.
 RGameFileImage GameWriter_Build(const RGameModel &game, const RGameFileOptions &options = {});
 // Builds and writes the file completely or not at all; raises EStreamError.

@@ -1,5 +1,10 @@
 #include "runner/Runner_Load.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -198,6 +203,28 @@ RLoadResult LoadFromStream(CStream &file, const RLoadOptions &options, CStopwatc
   return ok;
 }
 
+// One read of the whole file into one buffer. Only regular files are games.
+bool ReadWholeFile(const std::string &path, std::vector<uint8_t> &bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0;
+  try {
+    if (ok) bytes.resize(static_cast<size_t>(st.st_size));
+  } catch (const std::bad_alloc &) {
+    ok = false;
+  }
+  size_t got = 0;
+  while (ok && got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) ok = false;
+    else got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return ok;
+}
+
 }  // namespace
 
 int64_t Runner_FindMarker(const uint8_t *data, int64_t size, int64_t start) {
@@ -234,22 +261,7 @@ RLoadResult Runner_LoadGameFile(const std::string &path, const RLoadOptions &opt
   g_ApplicationTitle = std::filesystem::path(path).stem().string();
   CStopwatch watch(options.timings);
   std::vector<uint8_t> bytes;
-  // One read of the whole file into one buffer.
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) return Fail({kMsgCannotRead});
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(f) : -1;
-  ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-  try {
-    if (ok) {
-      bytes.resize(static_cast<size_t>(size));
-      ok = size == 0 || std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }
-  } catch (const std::bad_alloc &) {
-    ok = false;
-  }
-  std::fclose(f);
-  if (!ok || std::filesystem::is_directory(path)) return Fail({kMsgCannotRead});
+  if (!ReadWholeFile(path, bytes)) return Fail({kMsgCannotRead});
   if (options.timings) watch.Lap(options.timings->fileRead);
   return Runner_LoadGameBytes(std::move(bytes), options);
 }

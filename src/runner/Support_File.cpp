@@ -37,20 +37,23 @@ std::string Slashes(std::string path) {
 bool TryCreateIn(const std::string &base) {
   if (base.empty()) return false;
   std::error_code ec;
-  fs::path dir;
-  // A fixed number of draws keeps a base full of old directories from looping forever.
+  fs::create_directories(base, ec);
+  if (!fs::is_directory(base, ec)) return false;
+  // The name is redrawn while it exists. Making the last directory is the
+  // test itself, so two runners starting at once never share one.
+  // A fixed number of draws keeps a base full of old directories from
+  // looping forever.
   for (int attempt = 0; attempt < 100000; ++attempt) {
-    dir = fs::path(base) / ("qn_ttt_" + std::to_string(RandomBelow(100000)));
-    if (!fs::exists(dir, ec)) break;
-    dir.clear();
+    const fs::path dir = fs::path(base) / ("qn_ttt_" + std::to_string(RandomBelow(100000)));
+    if (fs::create_directory(dir, ec)) {
+      g_tempDir = fs::absolute(dir, ec).lexically_normal().string();
+      if (ec) g_tempDir = dir.string();
+      g_tempBase = base;
+      return true;
+    }
+    if (ec && ec != std::errc::file_exists) return false;
   }
-  if (dir.empty()) return false;
-  fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir, ec)) return false;
-  g_tempDir = fs::absolute(dir, ec).lexically_normal().string();
-  if (ec) g_tempDir = dir.string();
-  g_tempBase = base;
-  return true;
+  return false;
 }
 
 void RemoveTree(const fs::path &dir) {

@@ -300,6 +300,12 @@ TEST(RunnerLoad, EveryFailureGivesItsMessages) {
       {"a changed body byte", nullptr,
        [](RGameFileImage &img) { img.bytes[static_cast<size_t>(img.dataOffset + 40)] ^= 1; },
        TLoadStatus::CheckFailed, {}},
+      {"a changed first body byte", nullptr,
+       [](RGameFileImage &img) { img.bytes[static_cast<size_t>(img.dataOffset + 20)] ^= 0x04; },
+       TLoadStatus::CheckFailed, {}},
+      {"a changed check word", nullptr,
+       [](RGameFileImage &img) { img.bytes[static_cast<size_t>(img.dataOffset + 12)] ^= 0x01; },
+       TLoadStatus::CheckFailed, {}},
       {"a changed last byte", nullptr, [](RGameFileImage &img) { img.bytes.back() ^= 0x80; },
        TLoadStatus::CheckFailed, {}},
       {"the file cut short", nullptr, [](RGameFileImage &img) { img.bytes.resize(img.bytes.size() - 9); },
@@ -664,4 +670,57 @@ TEST_F(RunnerProgram, TempDirIsMadeFromTempdirTxtAndRemoved) {
   const std::string trace = Slurp(work / "Trace.log");
   EXPECT_NE(trace.find("Loading room order\n"), std::string::npos) << trace;
   EXPECT_NE(trace.find(base.string() + "/qn_ttt_"), std::string::npos) << trace;
+}
+
+TEST_F(RunnerProgram, PackedExecutableRunsItsOwnGame) {
+  // The runner with a game appended: started without arguments, it finds the
+  // data past its own program image.
+  std::ifstream in(QUILLON_RUNNER_PATH, std::ios::binary);
+  RGameFileOptions o;
+  o.prefix.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  RGameModel g = MinimalGame();
+  g.gameId = 9911;
+  const fs::path exe = WriteGame(GameWriter_Build(g, o), "packed_game");
+  fs::permissions(exe, fs::perms::owner_exec, fs::perm_options::add);
+  const std::string cmd = "'" + exe.string() + "' --headless --info >'" + (work / "out.txt").string() + "' 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_NE(Slurp(work / "out.txt").find("Game id: 9911\n"), std::string::npos) << Slurp(work / "out.txt");
+
+  // The runner alone carries no game.
+  const fs::path bare = work / "bare_runner";
+  fs::copy_file(QUILLON_RUNNER_PATH, bare);
+  const std::string bareCmd = "'" + bare.string() + "' --headless 2>'" + (work / "err.txt").string() + "'";
+  EXPECT_NE(std::system(bareCmd.c_str()), 0);
+  EXPECT_EQ(Slurp(work / "err.txt"), std::string(kMsgNotValid) + "\n");
+}
+
+TEST_F(RunnerProgram, CommandLine) {
+  const fs::path game = WriteGame(GameWriter_Build(MinimalGame()));
+  const std::string g = "'" + game.string() + "'";
+  struct RCase {
+    std::string args;
+    int exitCode;
+    const char *inOut;  // expected within standard output
+    const char *inErr;  // expected within standard error
+  };
+  const std::vector<RCase> cases = {
+      {"--help", 0, "Usage: quillon [options] [GAME]", ""},
+      {"--headless --steps 10 --paced " + g, 0, "", "running games is not built yet"},
+      {g + " --info --headless", 0, "Game id: 4242", ""},
+      {"--steps " + g, 2, "", "--steps needs a number of steps"},
+      {"--steps -3 " + g, 2, "", "--steps needs a number of steps"},
+      {"--steps", 2, "", "--steps needs a number of steps"},
+      {"--fullscreen " + g, 2, "", "unknown option \"--fullscreen\""},
+      {g + " " + g, 2, "", "only one game can be given"},
+  };
+  for (const RCase &c : cases) {
+    SCOPED_TRACE(c.args);
+    const RRun r = RunRunner(c.args, work);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_NE(r.out.find(c.inOut), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.inErr), std::string::npos) << r.err;
+    if (c.exitCode == 2) {
+      EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+    }
+  }
 }

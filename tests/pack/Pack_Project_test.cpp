@@ -58,6 +58,8 @@ TEST_F(PackProjectTest, BrokenManifestsNameFileFieldAndFault) {
        "game.json: game_id: expected an integer from -2147483648 to 2147483647"},
       {R"([1, 2])", "game.json: (top level): expected an object, found an array"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "setings": {}})", "game.json: setings: unknown field"},
+      {R"({"game_id": 1, "rooms": [{"name": "r"}], "objects": [{"name": "obj"}]})",
+       "game.json: objects: the packer cannot pack objects yet; leave the field out"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "game_id": 2})", "game.json: game_id: the field is given twice"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}, {"name": "s", "instances": [[], {"x": 1, "x": 2}]}]})",
        "game.json: rooms[1].instances[1].x: the field is given twice"},

@@ -37,11 +37,9 @@ bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result
 bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bool check,
                 const RValue *args, int count);
 
-// ---- script-call state: argument0..15, argument[], argument_count ----------
-constexpr int kArgumentSlots = 16;
-RValue *ScriptArguments();             // the 16 slots of the innermost call
-int ScriptArgumentCount();             // 0 outside every script call
-const std::string &RunningScriptName(); // "<unknown>" outside every script call
+// ---- script-call state ----------------------------------------------------
+// The argument array, argument count and running script name live in
+// g_ScriptCall (Variable_BuiltIn.h), where the argument variables read them.
 
 // Gives the running code a fresh set of 16 argument slots (the first
 // `count` from `args`, the rest real 0) for the lifetime of the object and
@@ -55,8 +53,7 @@ public:
   CArgumentFrame &operator=(const CArgumentFrame &) = delete;
 
 private:
-  RValue m_slots[kArgumentSlots];
-  RValue *m_saved;
+  RValue m_slots[16];
 };
 
 // ---- limits --------------------------------------------------------------

@@ -4,6 +4,7 @@
 // count is a plain integer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>

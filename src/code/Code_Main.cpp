@@ -1,6 +1,10 @@
 #include "code/Code_Main.h"
 
 #include "code/Code_Error.h"
+#include "code/Code_Phase1.h"
+#include "code/Code_Phase2.h"
+#include "code/Code_Phase3.h"
+#include "code/Code_Phase4.h"
 
 RToken::~RToken() = default;
 
@@ -31,4 +35,40 @@ void CCode::Create(std::string_view text, bool isexp) {
 void CCode::Destroy() {
   i_token.Clear();
   i_compiled = false;
+}
+
+bool CCode::Compile() {
+  CodeErrorClear();
+  if (i_compiled) {
+    CodeError(*this, 0, "Internal Error: Recompiling compiled code.");
+    return false;
+  }
+  if (i_kind == kConstantExpression) i_kind = kExpression;
+  i_token.Clear();
+  i_value = RValue();
+  i_Args = 0;
+  i_ArgArray = false;
+
+  RToken root;
+  {
+    RTokenList2 resolved;
+    {
+      RTokenList1 tokens;
+      if (!Tokenize(i_str, tokens)) {
+        CodeError(*this, tokens.items.back().position, "Unexpected symbol.");
+        return false;
+      }
+      if (!ResolveTokens(*this, tokens, resolved)) return false;
+    }
+    if (!ParseTokens(*this, resolved, root)) return false;
+  }
+  if (!FinalWalk(*this, root)) return false;
+
+  if (i_kind == kExpression && root.kind == NODE_CONSTANT) {
+    i_kind = kConstantExpression;
+    i_value = root.value;
+  }
+  i_token = std::move(root);
+  i_compiled = true;
+  return true;
 }

@@ -125,15 +125,13 @@ enum : int32_t {
 // Instance selectors: the instance expression of a variable (child 0 of a
 // kind-7 node, `ind2` of a kind-8 node). 0..99999 is an object index, 100000
 // and above an instance id.
-enum : int32_t {
-  SEL_SELF = -1,
-  SEL_OTHER = -2,
-  SEL_ALL = -3,
-  SEL_NOONE = -4,
-  SEL_GLOBAL = -5,
-  SEL_UNSPECIFIED = -6,  // a plain name: global when declared with globalvar, else self
-  SEL_LOCAL = -7,        // a name declared with var earlier in the same code
-};
+constexpr int32_t SEL_SELF = -1;
+constexpr int32_t SEL_OTHER = -2;
+constexpr int32_t SEL_ALL = -3;
+constexpr int32_t SEL_NOONE = -4;
+constexpr int32_t SEL_GLOBAL = -5;
+constexpr int32_t SEL_UNSPECIFIED = -6;  // a plain name: global when declared with globalvar, else self
+constexpr int32_t SEL_LOCAL = -7;        // a name declared with var earlier in the same code
 
 // One node of a compiled tree. 56 bytes; the children live in one contiguous
 // array owned by the node. Nodes are moved, never copied.

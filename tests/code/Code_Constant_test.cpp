@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "code/Code_Error.h"
 #include "code/Script_Main.h"
+#include "code/Variable_BuiltIn.h"
+#include "runner/Option_Main.h"
 
 namespace {
 
@@ -116,6 +119,50 @@ TEST_F(ConstantTest, ScriptNamesResolveWithoutAFinder) {
   g_Scripts.items.resize(count);
   g_Scripts.names.resize(count);
   EXPECT_EQ(Find("ctest_script"), 0);  // now the room
+}
+
+// The game's constants, defined in file order at preparation.
+TEST_F(ConstantTest, GameConstantsAreEvaluatedInOrder) {
+  BuiltinRegisterAll();
+  std::string message = "stale";
+  ASSERT_TRUE(ConstantsDefine({"base", "  doubled ", "c_red", "text"},
+                              {"3", "base * 2", "5", "\"ab\" + \"cd\""}, nullptr, message))
+      << message;
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(Find("base"), 3);
+  EXPECT_EQ(Find("doubled"), 6);  // trimmed name, earlier constant used
+  EXPECT_EQ(Find("c_red"), 5);    // hides the built-in
+  RValue v;
+  ASSERT_TRUE(ConstantFind("text", v));
+  EXPECT_EQ(v.str.view(), "abcd");
+  EXPECT_FALSE(CodeErrorFlag());
+}
+
+TEST_F(ConstantTest, InvalidGameConstantsStopWithTheirMessage) {
+  BuiltinRegisterAll();
+  struct Case {
+    std::vector<std::string> names, values;
+    const char *message;
+    int32_t added;  // constants defined before the failure
+  };
+  const std::vector<Case> cases = {
+      {{"ok", "1abc"}, {"1", "2"}, "Constant name 1abc  is not valid.", 1},
+      {{" "}, {"2"}, "Constant name   is not valid.", 0},
+      {{"later_use", "later"}, {"later * 2", "4"}, "Value for constant later_use  is not valid.", 0},
+      {{"broken"}, {"1 +"}, "Value for constant broken  is not valid.", 0},
+      {{"wrongtype"}, {"\"a\" - 1"}, "Value for constant wrongtype  is not valid.", 0},
+  };
+  const bool savedZero = g_Settings.opt_uninitzero;
+  g_Settings.opt_uninitzero = false;
+  for (const Case &c : cases) {
+    ConstantResetToBuiltins();
+    std::string message;
+    EXPECT_FALSE(ConstantsDefine(c.names, c.values, nullptr, message));
+    EXPECT_EQ(message, c.message);
+    EXPECT_EQ(ConstantCount(), kBuiltinConstantCount + c.added) << c.message;
+    EXPECT_FALSE(CodeErrorFlag());
+  }
+  g_Settings.opt_uninitzero = savedZero;
 }
 
 TEST(ConstantNames, TrimAndValidate) {

@@ -50,8 +50,11 @@ inline bool RealIsTrue(double v) { return v >= 0.5; }
 // the 64-bit range throw EMathTrap(kTrapInvalid).
 int64_t RoundToInt64Slow(double v);
 inline int64_t RoundToInt64(double v) {
-  // |v| < 2^62 covers every index, id and count and cannot overflow.
-  if (v > -4.611686018427388e18 && v < 4.611686018427388e18) return static_cast<int64_t>(std::nearbyint(v));
+  // Below 2^51 in magnitude (every index, id and count), adding and removing
+  // 1.5 * 2^52 rounds to the nearest integer, ties to even, in the default
+  // rounding mode, without a library call.
+  constexpr double kMagic = 6755399441055744.0;
+  if (v > -2251799813685248.0 && v < 2251799813685248.0) return static_cast<int64_t>((v + kMagic) - kMagic);
   return RoundToInt64Slow(v);
 }
 // Rounded, then narrowed to the low 32 bits.

@@ -121,13 +121,16 @@ bool CellIndex(const RValue *indices, int count, int32_t &cell) {
   int64_t combined = 0;
   bool inside = true;
   for (int k = 0; k < count; ++k) {
-    const int64_t i = ArgIndex(indices[k]);
-    if (i >= kArrayDim || !(std::fabs(indices[k].val) < 2147483648.0)) {
+    const double v = indices[k].val;
+    if (!(v < 31999.5)) {  // rounds to 32000 or more (or is no number at all)
       ReportActionError("Array index >= 32000", false);
       return false;
     }
-    if (i < 0) inside = false;  // reads as a missing cell, writes nothing
-    combined = combined * kArrayDim + i;
+    if (v < -0.5) {  // a negative index reads as a missing cell and writes nothing
+      inside = false;
+      continue;
+    }
+    combined = combined * kArrayDim + RoundToInt64(v);
   }
   if (!inside) return false;
   cell = static_cast<int32_t>(combined);

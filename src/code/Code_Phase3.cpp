@@ -328,11 +328,13 @@ private:
     if (!Binary(level + 1, out)) return false;
     while (IsBinaryOfLevel(Sym(), level)) {
       const int32_t oper = Sym();
-      const int32_t pos = Cur().position;
       Next();
       RToken right;
       if (!Binary(level + 1, right)) return false;
-      RToken node = MakeNode(NODE_BINARY, oper, pos);
+      // A binary node stands where its left operand starts, so an operator
+      // error on a parenthesised right operand points at the start of it,
+      // folded or not.
+      RToken node = MakeNode(NODE_BINARY, oper, out.position);
       if (!Attach(node, std::move(out), std::move(right))) return false;
       out = std::move(node);
     }

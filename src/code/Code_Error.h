@@ -56,3 +56,7 @@ void SetErrorClearInputHook(TErrorHook hook);
 // current directory unless a test points it elsewhere. Setting it starts a
 // new run of the log (the next write truncates).
 void SetErrorLogPath(std::string_view path);
+
+// Replaces the recorded text (setting the flag when it was clear): a failed
+// script call whose argument count does not match reports only that.
+void CodeErrorSet(std::string_view text);

@@ -37,17 +37,28 @@ int32_t BuiltinCount();
 const RBuiltinVariable *BuiltinEntry(int32_t index);  // null outside
 
 // Fills the table once with every built-in variable in its final order.
-// Variables whose owner is not built yet get a stand-in access: a game
-// variable keeps its value in the table (so score = 3; score reads 3), an
-// instance variable reads real 0 and ignores writes. Owners replace the
-// access with BuiltinSetAccess when they start. Safe to call repeatedly.
+// The language's own variables (argument..., error_..., event_..., the date
+// and time, os_..., quillon_version, working_directory) get their access
+// here. The others, until their owner installs its access with
+// BuiltinSetAccess, keep their value in the table itself: one value per
+// variable, or one per element for arrays (8 views and backgrounds, 12
+// alarms), an index outside the range meaning element 0. Safe to call again.
 void BuiltinRegisterAll();
 // Installs the owner's getter and setter for a registered name (the entry
 // stays writable only when it was). Answers false for an unknown name.
 bool BuiltinSetAccess(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter);
+// Puts a value into the table's own storage of a variable, setter or not
+// (the runner fills game_id, program_directory, temp_directory, debug_mode,
+// secure_mode this way). Answers false for an unknown name.
+bool BuiltinStore(std::string_view name, const RValue &value, int32_t arr_ind = 0);
 
-// Fixed indices of the variables the interpreter treats specially.
+// Fixed indices of the variables the interpreter treats specially (the
+// table's order is fixed, so these never move).
 namespace builtin {
+constexpr int32_t kArgument0 = 52;       // argument1 .. argument15 follow
+constexpr int32_t kArgument = 68;
+constexpr int32_t kArgumentCount = 69;
+constexpr int32_t kCount = 164;          // entries after BuiltinRegisterAll
 int32_t Argument();       // argument[]
 int32_t Argument0();      // argument0; argument1..15 follow it
 int32_t ArgumentCount();  // argument_count

@@ -55,10 +55,6 @@ public:
 
   std::vector<RVariable> v_vars;
 
-  CVariableList() = default;
-  CVariableList(const CVariableList &o) : v_vars(o.v_vars) {}
-  CVariableList &operator=(const CVariableList &o) { Assign(o); return *this; }
-
   int32_t Count() const { return static_cast<int32_t>(v_vars.size()); }
   void Create() { Clear(); }
   void Clear() { v_vars.clear(); m_last = -1; }

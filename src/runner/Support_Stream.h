@@ -77,6 +77,12 @@ public:
   void WriteStreamC(CStream &source);
   // Scrambles source in place and writes the E layout (the writer's side).
   void WriteStreamE(CStream &source);
+  // WriteStreamE draws its table and filler from a generator seeded from the
+  // clock. After SetScrambleSeed every later WriteStreamE continues one
+  // generator seeded with that value instead, so a packer run or a test gives
+  // the same bytes every time; ClearScrambleSeed returns to the clock.
+  static void SetScrambleSeed(uint32_t seed);
+  static void ClearScrambleSeed();
   void WriteBitmap(const TBitmap32 *bitmap);
 
   // --- checks and scramblers ---------------------------------------------

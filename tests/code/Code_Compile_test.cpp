@@ -321,8 +321,7 @@ TEST_F(CodeCompile, LocatedErrorTextsOfTheReporter) {
   // After CR LF the line feed counts as the first character of line 2.
   EXPECT_EQ(ErrorOf("a = 1\r\n)"),
             "Error in code at line 2:\r   \n)\r   ^\rat position 2: Unexpected symbol in expression.");
-  EXPECT_EQ(ErrorOf("a = 1\nb = )\nc = 2"), ProgramError(2, "a = 1\nb = )\nc = 2", 5,
-                                                          "Unexpected symbol in expression."));
+  EXPECT_EQ(ErrorOf("a = 1\nb = )\nc = 2"), ProgramError(2, "b = )", 5, "Unexpected symbol in expression."));
   EXPECT_EQ(ErrorOf("1 +", true), "Error in expression:1 +\r position 3: Unexpected symbol in expression.");
   EXPECT_EQ(ErrorOf("(1", true), "Error in expression:(1\r position 2: Symbol ) expected.");
   EXPECT_EQ(ErrorOf("a.(b)", true), "Error in expression:a.(b)\r position 3: Variable name expected.");
@@ -499,15 +498,15 @@ TEST_F(CodeCompile, NestingIsBounded) {
     std::string text;
     const char *message;  // null: compiles
   } cases[] = {
-      {"a = " + repeat("(", 200000) + "1" + repeat(")", 200000), kMsgExpressionTooDeep},
-      {"a = " + repeat("-", 200000) + "b", kMsgExpressionTooDeep},
-      {"a = " + repeat("f(", 200000), kMsgExpressionTooDeep},
-      {"a = b" + repeat(" + b", 200000), kMsgExpressionTooDeep},
-      {"a = b" + repeat(".c", 200000), kMsgExpressionTooDeep},
-      {"a = b" + repeat("[c", 200000), kMsgExpressionTooDeep},
-      {repeat("{", 200000) + repeat("}", 200000), kMsgStatementsTooDeep},
-      {repeat("if a ", 200000) + "b = 1", kMsgStatementsTooDeep},
-      {repeat("if a b = 1 else ", 200000) + "b = 1", kMsgStatementsTooDeep},
+      {"a = " + repeat("(", 50000) + "1" + repeat(")", 50000), kMsgExpressionTooDeep},
+      {"a = " + repeat("-", 50000) + "b", kMsgExpressionTooDeep},
+      {"a = " + repeat("f(", 50000), kMsgExpressionTooDeep},
+      {"a = b" + repeat(" + b", 50000), kMsgExpressionTooDeep},
+      {"a = b" + repeat(".c", 50000), kMsgExpressionTooDeep},
+      {"a = b" + repeat("[c", 50000), kMsgExpressionTooDeep},
+      {repeat("{", 50000) + repeat("}", 50000), kMsgStatementsTooDeep},
+      {repeat("if a ", 50000) + "b = 1", kMsgStatementsTooDeep},
+      {repeat("if a b = 1 else ", 50000) + "b = 1", kMsgStatementsTooDeep},
       {"a = " + repeat("(", 300) + "b" + repeat(")", 300), nullptr},
       {"a = b" + repeat(" + b", 900), nullptr},
       {repeat("{", 300) + repeat("}", 300), nullptr},

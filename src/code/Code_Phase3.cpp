@@ -81,19 +81,20 @@ public:
   }
 
 private:
-  // Counts the recursion of statements, expressions and prefix operators;
-  // answers false (with the error recorded) when it goes too deep.
+  // Counts the recursion of statements, or of expressions and prefix
+  // operators; answers false (with the error recorded) when it goes too deep.
   class Nesting {
   public:
-    Nesting(Parser &p, const char *message) : m_p(p) {
-      m_ok = ++m_p.m_depth <= kMaxCodeNesting;
+    Nesting(Parser &p, int32_t &depth, const char *message) : m_p(p), m_depth(depth) {
+      m_ok = ++m_depth <= kMaxCodeNesting;
       if (!m_ok) m_p.Fail(m_p.Cur().position, message);
     }
-    ~Nesting() { --m_p.m_depth; }
+    ~Nesting() { --m_depth; }
     bool ok() const { return m_ok; }
 
   private:
     Parser &m_p;
+    int32_t &m_depth;
     bool m_ok;
   };
 
@@ -145,7 +146,7 @@ private:
 
   // --- statements ------------------------------------------------------------
   bool Statement(RToken &out) {
-    Nesting guard(*this, kMsgStatementsTooDeep);
+    Nesting guard(*this, m_statementDepth, kMsgStatementsTooDeep);
     if (!guard.ok()) return false;
     if (!StatementBody(out)) return false;
     while (Sym() == SYM_SEMICOLON) Next();
@@ -318,7 +319,7 @@ private:
 
   // --- expressions -----------------------------------------------------------
   bool Expression(RToken &out) {
-    Nesting guard(*this, kMsgExpressionTooDeep);
+    Nesting guard(*this, m_expressionDepth, kMsgExpressionTooDeep);
     if (!guard.ok()) return false;
     return Binary(1, out);
   }
@@ -328,11 +329,13 @@ private:
     if (!Binary(level + 1, out)) return false;
     while (IsBinaryOfLevel(Sym(), level)) {
       const int32_t oper = Sym();
-      const int32_t pos = Cur().position;
       Next();
       RToken right;
       if (!Binary(level + 1, right)) return false;
-      RToken node = MakeNode(NODE_BINARY, oper, pos);
+      // A binary node stands where its left operand starts, so an operator
+      // error on a parenthesised right operand points at the start of it,
+      // folded or not.
+      RToken node = MakeNode(NODE_BINARY, oper, out.position);
       if (!Attach(node, std::move(out), std::move(right))) return false;
       out = std::move(node);
     }
@@ -343,7 +346,7 @@ private:
   // is `-(a.b)` and `!a == b` is `(!a) == b`.
   bool Unary(RToken &out) {
     if (!IsUnarySymbol(Sym())) return Postfix(out);
-    Nesting guard(*this, kMsgExpressionTooDeep);
+    Nesting guard(*this, m_expressionDepth, kMsgExpressionTooDeep);
     if (!guard.ok()) return false;
     const int32_t oper = Sym();
     const int32_t pos = Cur().position;
@@ -449,7 +452,8 @@ private:
   const CCode &m_code;
   const std::vector<RToken2> &m_toks;
   size_t m_pos = 0;
-  int32_t m_depth = 0;
+  int32_t m_statementDepth = 0;
+  int32_t m_expressionDepth = 0;
   bool m_failed = false;
 };
 

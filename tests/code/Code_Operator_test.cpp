@@ -49,7 +49,9 @@ void CheckBinary(const BinaryCase &c) {
   RValue slow = c.left;
   ASSERT_EQ(BinaryOperationSlow(c.oper, slow, c.right), nullptr) << where;
   EXPECT_EQ(slow.kind, left.kind) << where;
-  if (slow.IsReal()) EXPECT_EQ(slow.val, left.val) << where;
+  if (slow.IsReal()) {
+    EXPECT_EQ(slow.val, left.val) << where;
+  }
 }
 
 TEST(CodeOperator, ArithmeticAndStrings) {

@@ -285,10 +285,11 @@ TEST_F(CodeCompile, ConstantExpressionsBecomeKindThree) {
     }
     EXPECT_EQ(code.Kind(), CCode::kConstantExpression) << c.text;
     EXPECT_EQ(code.Value().kind, c.value.kind) << c.text;
-    if (c.value.IsString())
+    if (c.value.IsString()) {
       EXPECT_EQ(code.Value().str.view(), c.value.str.view()) << c.text;
-    else
+    } else {
       EXPECT_EQ(code.Value().val, c.value.val) << c.text;
+    }
     EXPECT_EQ(code.Token().kind, NODE_CONSTANT) << c.text;
   }
 }
@@ -520,6 +521,102 @@ TEST_F(CodeCompile, NestingIsBounded) {
       EXPECT_NE(err.find(c.message), std::string::npos) << c.text.substr(0, 40) << " -> " << err.substr(0, 200);
     }
   }
+}
+
+// Checks the shape every compiled tree must have for the interpreter to walk
+// it without further checks; answers "" or what is wrong.
+std::string TreeFault(const RToken &n, bool isProgramRoot = false) {
+  if ((n.itemnumb == 0) != (n.items == nullptr)) return "children and count disagree";
+  int lo = 0, hi = 0;
+  switch (n.kind) {
+    case NODE_EMPTY_PROGRAM:
+      if (!isProgramRoot) return "empty program inside a tree";
+      break;
+    case NODE_EMPTY: case NODE_CONSTANT: case NODE_VARIABLE_SIMPLE: case NODE_EXIT: case NODE_BREAK:
+    case NODE_CONTINUE: case NODE_DEFAULT: break;
+    case NODE_CALL: hi = kMaxCallArguments; break;
+    case NODE_VARIABLE:
+      lo = 1, hi = 3;
+      if (n.aux != n.itemnumb - 1) return "index count not recorded";
+      break;
+    case NODE_IF: lo = 2, hi = 3; break;
+    case NODE_WHILE: case NODE_DO: case NODE_REPEAT: case NODE_WITH: lo = hi = 2; break;
+    case NODE_FOR: lo = hi = 4; break;
+    case NODE_RETURN: case NODE_CASE: case NODE_UNARY: lo = hi = 1; break;
+    case NODE_SWITCH: lo = 1, hi = 1 << 30; break;
+    case NODE_VAR: case NODE_GLOBALVAR:
+      for (const RToken &name : n)
+        if (name.kind != NODE_CONSTANT || name.ind < kUserVariableBase) return "bad declared name";
+      return "";
+    case NODE_ASSIGN:
+      lo = hi = 2;
+      if (n.Child(0).kind != NODE_VARIABLE && n.Child(0).kind != NODE_VARIABLE_SIMPLE) return "bad target";
+      break;
+    case NODE_BLOCK: hi = 1 << 30; break;
+    case NODE_BINARY:
+      lo = hi = 2;
+      if (n.Child(0).kind == NODE_CONSTANT && n.Child(1).kind == NODE_CONSTANT) return "unfolded constants";
+      break;
+    default: return "unknown kind " + std::to_string(n.kind);
+  }
+  if (n.itemnumb < lo || n.itemnumb > hi) return "kind " + std::to_string(n.kind) + " with " + std::to_string(n.itemnumb) + " children";
+  if (n.kind == NODE_UNARY && n.Child(0).kind == NODE_CONSTANT) return "unfolded constant";
+  for (const RToken &c : n) {
+    std::string f = TreeFault(c);
+    if (!f.empty()) return f;
+  }
+  return "";
+}
+
+// Random token soup: every text either compiles to a well-formed tree with no
+// error recorded, or fails with exactly one recorded error; nothing crashes.
+TEST_F(CodeCompile, RandomTextCompilesToWellFormedTreesOrFailsCleanly) {
+  static const char *const kWords[] = {
+      "a", "b", "x", "other", "global", "all", "c_red", "argument0", "argument", "scr_a", "1", "0", "2.5",
+      "$ff", "\"s\"", "'q'", "f(", "g0(", "h2(", "show_message(", "scr_a(", "if", "then", "else", "while",
+      "do", "until", "for", "repeat", "with", "switch", "case", "default", "var", "globalvar", "return",
+      "exit", "break", "continue", "begin", "end", "{", "}", "(", ")", "[", "]", ",", ".", ";", ":", "=",
+      ":=", "+=", "-=", "*=", "/=", "|=", "&=", "^=", "+", "-", "*", "/", "div", "mod", "&", "|", "^", "~",
+      "!", "not", "<<", ">>", "&&", "||", "^^", "and", "or", "xor", "==", "!=", "<>", "<", "<=", ">", ">=",
+      "/*", "*/", "//", "\n", "\r\n", "#", "\"",
+  };
+  constexpr int kWordCount = sizeof kWords / sizeof kWords[0];
+  uint64_t seed = 12345;
+  const auto next = [&seed](int n) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<int>((seed >> 33) % static_cast<uint64_t>(n));
+  };
+  int compiled = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::string text;
+    const int len = 1 + next(40);
+    for (int i = 0; i < len; ++i) {
+      text += kWords[next(kWordCount)];
+      text += next(3) == 0 ? "" : " ";
+    }
+    const bool isexp = next(3) == 0;
+    CCode code(text, isexp);
+    bool ok = false;
+    try {
+      ok = code.Compile();
+    } catch (const EMathTrap &) {
+      EXPECT_FALSE(code.Compiled()) << text;
+      continue;
+    }
+    EXPECT_EQ(ok, code.Compiled()) << text;
+    EXPECT_EQ(ok, !CodeErrorFlag()) << text;
+    if (ok) {
+      ++compiled;
+      EXPECT_EQ(TreeFault(code.Token(), !isexp), "") << text;
+      if (code.Kind() == CCode::kConstantExpression) {
+        EXPECT_EQ(code.Token().kind, NODE_CONSTANT);
+      }
+    } else {
+      EXPECT_FALSE(CodeErrorText().empty()) << text;
+    }
+  }
+  // The soup must exercise the successful paths too, not only errors.
+  EXPECT_GT(compiled, 100);
 }
 
 TEST_F(CodeCompile, LargeFlatProgramsCompile) {

@@ -117,6 +117,12 @@ void CodeErrorPrefix(std::string_view prefix) {
   s.codeText.insert(0, prefix);
 }
 
+void CodeErrorSet(std::string_view text) {
+  ErrorState &s = State();
+  s.codeFlag = true;
+  s.codeText.assign(text);
+}
+
 void CodeErrorClear() {
   ErrorState &s = State();
   s.codeFlag = false;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cmath>
 #include <memory>
@@ -618,6 +619,50 @@ TEST_F(CodeCompile, RandomTextCompilesToWellFormedTreesOrFailsCleanly) {
   // The soup must exercise the successful paths too, not only errors.
   EXPECT_GT(compiled, 100);
 }
+
+// Sanitizers make every frame several times larger; the budget is for the
+// builds games run with.
+#if defined(__SANITIZE_ADDRESS__)
+#define CODE_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CODE_TEST_SANITIZED 1
+#endif
+#endif
+#if !defined(CODE_TEST_SANITIZED)
+// execute_string may compile deep inside script recursion, so compiling text
+// nested right up to the limit must stay within a modest stack.
+TEST_F(CodeCompile, NestingUpToTheLimitFitsInOneMegabyteOfStack) {
+  const int depth = kMaxCodeNesting - 10;
+  std::string texts[3];
+  texts[0] = "a = " + std::string(depth, '(') + "b" + std::string(depth, ')');
+  texts[1] = "a = " + std::string(depth, '-') + "b";
+  texts[2] = std::string(depth, '{') + std::string(depth, '}');
+  for (std::string &text : texts) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 1024 * 1024);
+    pthread_t thread;
+    struct Job {
+      std::string *text;
+      bool ok;
+    } job{&text, false};
+    ASSERT_EQ(pthread_create(
+                  &thread, &attr,
+                  [](void *p) -> void * {
+                    auto *j = static_cast<Job *>(p);
+                    CCode code(*j->text, false);
+                    j->ok = code.Compile();
+                    return nullptr;
+                  },
+                  &job),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+    EXPECT_TRUE(job.ok) << text.substr(0, 20) << ": " << CodeErrorText().substr(0, 200);
+  }
+}
+#endif
 
 TEST_F(CodeCompile, LargeFlatProgramsCompile) {
   std::string text;

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -268,6 +269,24 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
   }
 }
 
+// The variable list that holds a user variable for the selectors that name
+// exactly one list; null for built-ins and the other selectors (and for
+// locals before the first one exists, unless `create`).
+inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool create) {
+  if (ind < kUserVariableBase) return nullptr;
+  switch (sel) {
+    case SEL_LOCAL:
+      if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
+      return ctx.locals.get();
+    case SEL_UNSPECIFIED:
+      return IsGlobalDeclared(ind) ? &GlobalVariables() : &s_world->InstanceVars(ctx.self);
+    case SEL_SELF: return &s_world->InstanceVars(ctx.self);
+    case SEL_OTHER: return &s_world->InstanceVars(ctx.other);
+    case SEL_GLOBAL: return &GlobalVariables();
+    default: return nullptr;
+  }
+}
+
 // One array index: a real, rounded, 0 .. 31999.
 int EvalIndex(RExecContext &ctx, const RToken &n, int32_t &index) {
   RValue v;
@@ -331,6 +350,22 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
 
 inline bool NeedsInterrupt() { return --s_stepsLeft <= 0 || StackLow(); }
 
+// The comparisons of two reals that loops and conditions are made of,
+// without a call; false leaves everything else to the operators.
+inline bool RealComparison(int32_t oper, RValue &left, const RValue &right) {
+  if (left.kind != RValue::kReal || right.kind != RValue::kReal) return false;
+  const double d = left.val - right.val;
+  if (d != d) return false;
+  switch (oper) {
+    case op::kAssign:
+    case op::kEqual: left.val = (d > -kCompareEpsilon && d < kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kNotEqual: left.val = (d < -kCompareEpsilon || d > kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kLessEqual: left.val = d <= kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
+    default: return false;
+  }
+}
+
 int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
@@ -363,8 +398,8 @@ int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
   switch (n.kind) {
     case NODE_CONSTANT: out = n.value; return kCodeNormal;
     case NODE_VARIABLE_SIMPLE:
-      if (n.ind2 == SEL_LOCAL && ctx.locals != nullptr) {
-        if (const RValue *cell = ctx.locals->Cell(n.ind, 0)) {
+      if (const CVariableList *list = ListFor(ctx, n.ind2, n.ind, false)) {
+        if (const RValue *cell = list->Cell(n.ind, 0)) {
           out = *cell;
           return kCodeNormal;
         }
@@ -373,6 +408,12 @@ int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
     case NODE_VARIABLE: {
       RTarget t;
       if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
+      if (const CVariableList *list = ListFor(ctx, t.sel, n.ind, false)) {
+        if (const RValue *cell = list->Cell(n.ind, t.arr)) {
+          out = *cell;
+          return kCodeNormal;
+        }
+      }
       return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position);
     }
     case NODE_BINARY: {
@@ -380,10 +421,12 @@ int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
       if (Eval(ctx, n.Child(0), out) != kCodeNormal) return kCodeError;
       const char *message;
       if (right.kind == NODE_CONSTANT) {
+        if (RealComparison(n.ind, out, right.value)) return kCodeNormal;
         message = BinaryOperation(n.ind, out, right.value);
       } else {
         RValue r;
         if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+        if (RealComparison(n.ind, out, r)) return kCodeNormal;
         message = BinaryOperation(n.ind, out, r);
       }
       if (message != nullptr) [[unlikely]]
@@ -419,27 +462,34 @@ int32_t CompoundOperator(int32_t assign) {
 int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
-  // Locals are the hot case of loops: one lookup, no copy of the target.
-  if (target.kind == NODE_VARIABLE_SIMPLE && target.ind2 == SEL_LOCAL) {
-    if (n.ind == SYM_ASSIGN) {
-      if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
-      if (ctx.locals == nullptr) ctx.locals = std::make_unique<CVariableList>();
-      ctx.locals->CellRef(target.ind, 0) = res;
-      return kCodeNormal;
-    }
-  }
   RTarget t;
   if (ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
     if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
+    // The list is looked up after the value: evaluating it may declare
+    // globals or create locals.
+    if (CVariableList *list = ListFor(ctx, t.sel, target.ind, true)) {
+      list->SetVar(target.ind, t.arr, res);
+      return kCodeNormal;
+    }
     if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
     return kCodeNormal;
   }
-  RValue v;
-  if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
-  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
   const int32_t oper = CompoundOperator(n.ind);
   if (oper == 0) return Fail(ctx, n.position, "Assignment operator expected.");
+  RValue v;
+  if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
+  if (CVariableList *list = ListFor(ctx, t.sel, target.ind, false)) {
+    // One lookup for the read, the operation in place, and the write back
+    // to the same cell (nothing runs in between that could move it).
+    if (RValue *cell = const_cast<RValue *>(list->Cell(target.ind, t.arr))) {
+      res = *cell;
+      if (const char *message = BinaryOperation(oper, res, v)) return Fail(ctx, n.position, message);
+      *cell = res;
+      return kCodeNormal;
+    }
+  }
+  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
   if (const char *message = BinaryOperation(oper, res, v)) return Fail(ctx, n.position, message);
   if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
   return kCodeNormal;
@@ -709,10 +759,14 @@ public:
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
 
+  // A value is a kind, a real and one text pointer; exchanging the bytes
+  // exchanges the values without touching reference counts.
   static void SwapValues(RValue &a, RValue &b) noexcept {
-    std::swap(a.kind, b.kind);
-    std::swap(a.val, b.val);
-    std::swap(a.str, b.str);
+    static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
+    alignas(RValue) unsigned char tmp[sizeof(RValue)];
+    std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
   }
 
 private:

@@ -3,6 +3,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
 #include "code/Script_Main.h"
 
 namespace {
@@ -437,5 +440,31 @@ bool ConstantNameValid(std::string_view name) {
   if (name.empty() || !(IsAsciiLetter(name[0]) || name[0] == '_')) return false;
   for (char c : name)
     if (!(IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_')) return false;
+  return true;
+}
+
+bool ConstantsDefine(const std::vector<std::string> &names, const std::vector<std::string> &values, CInstance *temp,
+                     std::string &message) {
+  const size_t count = names.size() < values.size() ? names.size() : values.size();
+  for (size_t i = 0; i < count; ++i) {
+    const std::string name = ConstantTrimName(names[i]);
+    if (!ConstantNameValid(name)) {
+      message = "Constant name " + name + "  is not valid.";
+      return false;
+    }
+    CCode code(values[i], true);
+    CodeErrorClear();
+    RValue value;
+    const bool ok = code.Compile() && EvaluateCode(temp, temp, code, value);
+    // The recorded error belongs to this definition only; the message box
+    // names the constant instead.
+    CodeErrorClear();
+    if (!ok) {
+      message = "Value for constant " + name + "  is not valid.";
+      return false;
+    }
+    ConstantAdd(name, value);
+  }
+  message.clear();
   return true;
 }

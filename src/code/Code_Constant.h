@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/Variable_Class.h"
 
@@ -44,3 +45,16 @@ void ConstantResetToBuiltins();
 // "_" (ASCII).
 std::string ConstantTrimName(std::string_view name);
 bool ConstantNameValid(std::string_view name);
+
+class CInstance;
+
+// Defines the game's constants in file order (names and value texts side by
+// side): each name is trimmed and checked, its value text compiled as an
+// expression and evaluated with self and other being `temp` (the temporary
+// instance preparation creates; constants defined before and resource names
+// may be used), then added. Answers false at the first failure with the
+// message box text in `message`: "Constant name NAME  is not valid." or
+// "Value for constant NAME  is not valid.". An arithmetic trap while
+// evaluating rises to the caller like any trap during preparation.
+bool ConstantsDefine(const std::vector<std::string> &names, const std::vector<std::string> &values, CInstance *temp,
+                     std::string &message);

@@ -50,8 +50,11 @@ inline bool RealIsTrue(double v) { return v >= 0.5; }
 // the 64-bit range throw EMathTrap(kTrapInvalid).
 int64_t RoundToInt64Slow(double v);
 inline int64_t RoundToInt64(double v) {
-  // |v| < 2^62 covers every index, id and count and cannot overflow.
-  if (v > -4.611686018427388e18 && v < 4.611686018427388e18) return static_cast<int64_t>(std::nearbyint(v));
+  // Below 2^51 in magnitude (every index, id and count), adding and removing
+  // 1.5 * 2^52 rounds to the nearest integer, ties to even, in the default
+  // rounding mode, without a library call.
+  constexpr double kMagic = 6755399441055744.0;
+  if (v > -2251799813685248.0 && v < 2251799813685248.0) return static_cast<int64_t>((v + kMagic) - kMagic);
   return RoundToInt64Slow(v);
 }
 // Rounded, then narrowed to the low 32 bits.
@@ -74,22 +77,37 @@ const char *UnaryOperation(int32_t oper, RValue &value);
 const char *BinaryOperationSlow(int32_t oper, RValue &left, const RValue &right);
 inline const char *BinaryOperation(int32_t oper, RValue &left, const RValue &right) {
   // Real arithmetic and comparison without a call; everything else (strings,
-  // errors, bit operations, division) goes the long way.
+  // errors, bit operations, div and mod, traps) goes the long way.
   if (left.kind == RValue::kReal && right.kind == RValue::kReal) {
     const double a = left.val, b = right.val;
     switch (oper) {
       case op::kPlus: left.val = CheckArith(a + b, a, b); return nullptr;
       case op::kMinus: left.val = CheckArith(a - b, a, b); return nullptr;
       case op::kTimes: left.val = CheckArith(a * b, a, b); return nullptr;
-      case op::kLess: {
+      case op::kDivide:
+        if (b == 0.0) break;
+        left.val = CheckArith(a / b, a, b);
+        return nullptr;
+      case op::kAssign:
+      case op::kEqual:
+      case op::kNotEqual:
+      case op::kLess:
+      case op::kLessEqual:
+      case op::kGreater:
+      case op::kGreaterEqual: {
         const double d = a - b;
-        if (d == d) { left.val = (d < -kCompareEpsilon) ? 1.0 : 0.0; return nullptr; }
-        break;
-      }
-      case op::kGreater: {
-        const double d = a - b;
-        if (d == d) { left.val = (d > kCompareEpsilon) ? 1.0 : 0.0; return nullptr; }
-        break;
+        if (d != d) break;  // NaN: the long way decides whether it traps
+        bool r;
+        switch (oper) {
+          case op::kLess: r = d < -kCompareEpsilon; break;
+          case op::kLessEqual: r = d <= kCompareEpsilon; break;
+          case op::kGreater: r = d > kCompareEpsilon; break;
+          case op::kGreaterEqual: r = d >= -kCompareEpsilon; break;
+          case op::kNotEqual: r = d < -kCompareEpsilon || d > kCompareEpsilon; break;
+          default: r = d > -kCompareEpsilon && d < kCompareEpsilon; break;
+        }
+        left.val = r ? 1.0 : 0.0;
+        return nullptr;
       }
       default: break;
     }

@@ -18,16 +18,18 @@ bool IsUnarySymbol(int32_t s) {
   return s == SYM_NOT || s == SYM_MINUS || s == SYM_PLUS || s == SYM_BIT_NOT;
 }
 
-// Binary operator levels 1 (lowest) .. 6; level 7 is the prefix operators.
-bool IsBinaryOfLevel(int32_t s, int level) {
-  switch (level) {
-    case 1: return s == SYM_AND || s == SYM_OR || s == SYM_XOR;
-    case 2: return (s >= SYM_LESS && s <= SYM_GREATER) || s == SYM_ASSIGN;
-    case 3: return s == SYM_BIT_OR || s == SYM_BIT_AND || s == SYM_BIT_XOR;
-    case 4: return s == SYM_SHIFT_LEFT || s == SYM_SHIFT_RIGHT;
-    case 5: return s == SYM_PLUS || s == SYM_MINUS;
-    case 6: return s == SYM_TIMES || s == SYM_DIVIDE || s == SYM_DIV || s == SYM_MOD;
-    default: return false;
+// The binary operator levels, 1 (lowest) .. 6; 0 for anything else. Level 7
+// is the prefix operators.
+int BinaryLevel(int32_t s) {
+  switch (s) {
+    case SYM_AND: case SYM_OR: case SYM_XOR: return 1;
+    case SYM_LESS: case SYM_LESS_EQUAL: case SYM_EQUAL: case SYM_NOT_EQUAL: case SYM_GREATER_EQUAL:
+    case SYM_GREATER: case SYM_ASSIGN: return 2;
+    case SYM_BIT_OR: case SYM_BIT_AND: case SYM_BIT_XOR: return 3;
+    case SYM_SHIFT_LEFT: case SYM_SHIFT_RIGHT: return 4;
+    case SYM_PLUS: case SYM_MINUS: return 5;
+    case SYM_TIMES: case SYM_DIVIDE: case SYM_DIV: case SYM_MOD: return 6;
+    default: return 0;
   }
 }
 
@@ -81,19 +83,20 @@ public:
   }
 
 private:
-  // Counts the recursion of statements, expressions and prefix operators;
-  // answers false (with the error recorded) when it goes too deep.
+  // Counts the recursion of statements, or of expressions and prefix
+  // operators; answers false (with the error recorded) when it goes too deep.
   class Nesting {
   public:
-    Nesting(Parser &p, const char *message) : m_p(p) {
-      m_ok = ++m_p.m_depth <= kMaxCodeNesting;
+    Nesting(Parser &p, int32_t &depth, const char *message) : m_p(p), m_depth(depth) {
+      m_ok = ++m_depth <= kMaxCodeNesting;
       if (!m_ok) m_p.Fail(m_p.Cur().position, message);
     }
-    ~Nesting() { --m_p.m_depth; }
+    ~Nesting() { --m_depth; }
     bool ok() const { return m_ok; }
 
   private:
     Parser &m_p;
+    int32_t &m_depth;
     bool m_ok;
   };
 
@@ -145,7 +148,7 @@ private:
 
   // --- statements ------------------------------------------------------------
   bool Statement(RToken &out) {
-    Nesting guard(*this, kMsgStatementsTooDeep);
+    Nesting guard(*this, m_statementDepth, kMsgStatementsTooDeep);
     if (!guard.ok()) return false;
     if (!StatementBody(out)) return false;
     while (Sym() == SYM_SEMICOLON) Next();
@@ -318,32 +321,36 @@ private:
 
   // --- expressions -----------------------------------------------------------
   bool Expression(RToken &out) {
-    Nesting guard(*this, kMsgExpressionTooDeep);
+    Nesting guard(*this, m_expressionDepth, kMsgExpressionTooDeep);
     if (!guard.ok()) return false;
     return Binary(1, out);
   }
 
-  bool Binary(int level, RToken &out) {
-    if (level == 7) return Unary(out);
-    if (!Binary(level + 1, out)) return false;
-    while (IsBinaryOfLevel(Sym(), level)) {
+  // Operators of level minLevel and above, left-associative. Climbing the
+  // levels in one loop keeps the recursion per parenthesis short.
+  bool Binary(int minLevel, RToken &out) {
+    if (!Unary(out)) return false;
+    for (;;) {
+      const int level = BinaryLevel(Sym());
+      if (level == 0 || level < minLevel) return true;
       const int32_t oper = Sym();
-      const int32_t pos = Cur().position;
       Next();
       RToken right;
       if (!Binary(level + 1, right)) return false;
-      RToken node = MakeNode(NODE_BINARY, oper, pos);
+      // A binary node stands where its left operand starts, so an operator
+      // error on a parenthesised right operand points at the start of it,
+      // folded or not.
+      RToken node = MakeNode(NODE_BINARY, oper, out.position);
       if (!Attach(node, std::move(out), std::move(right))) return false;
       out = std::move(node);
     }
-    return true;
   }
 
   // Level 7: a prefix operator applies to a level-8 expression, so `-a.b`
   // is `-(a.b)` and `!a == b` is `(!a) == b`.
   bool Unary(RToken &out) {
     if (!IsUnarySymbol(Sym())) return Postfix(out);
-    Nesting guard(*this, kMsgExpressionTooDeep);
+    Nesting guard(*this, m_expressionDepth, kMsgExpressionTooDeep);
     if (!guard.ok()) return false;
     const int32_t oper = Sym();
     const int32_t pos = Cur().position;
@@ -449,7 +456,8 @@ private:
   const CCode &m_code;
   const std::vector<RToken2> &m_toks;
   size_t m_pos = 0;
-  int32_t m_depth = 0;
+  int32_t m_statementDepth = 0;
+  int32_t m_expressionDepth = 0;
   bool m_failed = false;
 };
 

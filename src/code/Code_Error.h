@@ -43,3 +43,20 @@ void SetErrorOccurred(bool on);
 bool ErrorAborting();
 // Back to the state of a new process (tests, game restart of the process).
 void ErrorReset();
+
+// --- what a report sets in motion elsewhere --------------------------------
+// The main loop installs the end of the game after a fatal report (the
+// pending game state -400 and the request to terminate); input installs the
+// clearing of typed text, key and mouse-button states after the window.
+using TErrorHook = void (*)();
+void SetErrorFatalHook(TErrorHook hook);
+void SetErrorClearInputHook(TErrorHook hook);
+
+// The log file written when opt_writeerrors is on: "game_errors.log" in the
+// current directory unless a test points it elsewhere. Setting it starts a
+// new run of the log (the next write truncates).
+void SetErrorLogPath(std::string_view path);
+
+// Replaces the recorded text (setting the flag when it was clear): a failed
+// script call whose argument count does not match reports only that.
+void CodeErrorSet(std::string_view text);

@@ -27,3 +27,81 @@ struct RValue {
   void SetReal(double v) { kind = kReal; val = v; }
   void SetString(RString s) { kind = kString; str = std::move(s); }
 };
+
+#include <vector>
+
+class CStream;
+
+// Array cells are addressed by one combined index: i for a[i], i*32000+j for
+// a[i,j]. Cell 0 is the variable's simple value.
+constexpr int32_t kArrayDim = 32000;
+
+// One variable of a list: its index, the simple value (also cell 0) and the
+// other cells as jagged rows (row k/32000, column k%32000; row 0 column 0 is
+// never used). Each row is only as long as its highest written column + 1.
+struct RVariable {
+  int32_t ind = 0;
+  RValue simplevalue;
+  std::vector<std::vector<RValue>> value;
+};
+
+// The variables of one owner (an instance, the global store, one code
+// execution's locals), addressed by variable index. At most one variable per
+// index. Lookups go from the newest variable back, with a one-entry cache of
+// the last hit since code tends to touch the same variable repeatedly.
+class CVariableList {
+public:
+  static constexpr int32_t kStreamVersion = 440;
+
+  std::vector<RVariable> v_vars;
+
+  int32_t Count() const { return static_cast<int32_t>(v_vars.size()); }
+  void Create() { Clear(); }
+  void Clear() { v_vars.clear(); m_last = -1; }
+  // Deep copy of the source's variables, values and rows.
+  void Assign(const CVariableList &source);
+
+  // Stores a copy of value in the cell, creating the variable (simple value
+  // real 0) and any missing rows and cells first.
+  void SetVar(int32_t var_ind, int32_t arr_ind, const RValue &value);
+  // Copies the cell into value and answers true. A missing variable or cell
+  // answers false and leaves value alone, unless opt_uninitzero is on: then
+  // value becomes real 0 and the answer is true. Never allocates.
+  bool GetVar(int32_t var_ind, int32_t arr_ind, RValue &value) const;
+  // Creates the variable with simple value real 0 when it does not exist.
+  void Init(int32_t var_ind);
+
+  // Lower-level access for the interpreter (no opt_uninitzero substitution):
+  // the variable, or null.
+  const RVariable *Find(int32_t var_ind) const {
+    const size_t last = static_cast<size_t>(m_last);
+    if (last < v_vars.size() && v_vars[last].ind == var_ind) return &v_vars[last];
+    return FindSlow(var_ind);
+  }
+  RVariable *Find(int32_t var_ind) {
+    return const_cast<RVariable *>(static_cast<const CVariableList *>(this)->Find(var_ind));
+  }
+  // The existing cell, or null. Never allocates.
+  const RValue *Cell(int32_t var_ind, int32_t arr_ind) const;
+  // The cell, created (with its variable, rows and cells) when missing; the
+  // reference stays valid until the next change of this list.
+  RValue &CellRef(int32_t var_ind, int32_t arr_ind);
+  bool Exists(int32_t var_ind) const { return Find(var_ind) != nullptr; }
+
+  // Record: integer 440, count, then per variable its index, simple value,
+  // row count and per row its cell count and cells. A value record is the
+  // integer kind, the real and the string (written whatever the kind).
+  void SaveToStream(CStream &stream) const;
+  // Clears first; a version other than 440 leaves the list empty and reads
+  // nothing more. Answers whether the version matched. Stream errors rise.
+  bool LoadFromStream(CStream &stream);
+
+private:
+  const RVariable *FindSlow(int32_t var_ind) const;
+  RVariable &Add(int32_t var_ind);
+  mutable int32_t m_last = -1;  // position of the last variable found
+};
+
+// Value records, shared with other stored lists of values.
+void WriteValueRecord(CStream &stream, const RValue &value);
+RValue ReadValueRecord(CStream &stream);

@@ -1,0 +1,194 @@
+#include "code/Code_Error.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/Platform_ErrorWindow.h"
+#include "runner/Option_Main.h"
+#include "runner/Support_Trace.h"
+
+namespace {
+
+constexpr char kCR = '\r';
+constexpr const char *kCRLF = "\r\n";
+constexpr const char *kDefaultLogPath = "game_errors.log";
+
+struct ErrorState {
+  bool codeFlag = false;
+  std::string codeText;
+  std::string last;
+  bool occurred = false;
+  bool aborting = false;
+  bool logStarted = true;  // the next log write truncates
+  std::string logPath = kDefaultLogPath;
+  TErrorContextProvider contextProvider = nullptr;
+  TErrorHook fatalHook = nullptr;
+  TErrorHook clearInputHook = nullptr;
+};
+
+ErrorState &State() {
+  static ErrorState state;
+  return state;
+}
+
+void WriteLog(ErrorState &s, std::string_view text) {
+  const bool truncate = s.logStarted;
+  s.logStarted = false;
+  FILE *f = std::fopen(s.logPath.c_str(), truncate ? "wb" : "ab");
+  if (!f) return;
+  std::string record(text);
+  record += kCRLF;
+  record += kCRLF;
+  record += kCRLF;
+  // A failed write or close only loses this entry; the game goes on.
+  std::fwrite(record.data(), 1, record.size(), f);
+  std::fclose(f);
+}
+
+}  // namespace
+
+void ReportCodeError(std::string_view text, bool isProgram, int position, std::string_view message) {
+  ErrorState &s = State();
+  if (s.codeFlag) return;
+  s.codeFlag = true;
+  s.codeText.clear();
+
+  const int len = static_cast<int>(text.size());
+  int pos = position;
+  if (pos > len) pos = len;
+  if (pos < 1) pos = 1;
+
+  // Line and column up to and including the character at pos (1-based). A
+  // carriage return, or a line feed not directly after one, starts a line;
+  // the line feed of a CR LF pair is a character of the new line.
+  int line = 1;
+  int column = 0;
+  const int upto = len == 0 ? 0 : pos;
+  for (int i = 0; i < upto; ++i) {
+    const char c = text[static_cast<size_t>(i)];
+    const bool lineBreak = c == kCR || (c == '\n' && (i == 0 || text[static_cast<size_t>(i) - 1] != kCR));
+    if (lineBreak) {
+      ++line;
+      column = 0;
+    } else {
+      ++column;
+    }
+  }
+
+  std::string out;
+  if (isProgram) {
+    // The shown line runs from after the last line break before the
+    // position up to the next one. Carriage returns delimit it; a lone line
+    // feed (text written with bare LF line ends) delimits it as well, so the
+    // line shown is never several lines long.
+    auto isBreak = [&](size_t i) {
+      const char c = text[i];
+      return c == kCR || (c == '\n' && (i == 0 || text[i - 1] != kCR));
+    };
+    size_t start = 0;
+    for (size_t i = static_cast<size_t>(upto > 0 ? upto - 1 : 0); i > 0; --i) {
+      if (isBreak(i - 1)) { start = i; break; }
+    }
+    size_t end = start;
+    while (end < text.size() && !isBreak(end)) ++end;
+    out = "Error in code at line " + std::to_string(line) + ":" + kCR + "   ";
+    out.append(text.substr(start, end - start));
+    out += kCR;
+    out.append(static_cast<size_t>(column) + 1, ' ');
+    out += '^';
+    out += kCR;
+    out += "at position " + std::to_string(column) + ": ";
+    out.append(message);
+  } else {
+    out = "Error in expression:";
+    out.append(text);
+    out += kCR;
+    out += " position " + std::to_string(column) + ": ";
+    out.append(message);
+  }
+  s.codeText = std::move(out);
+}
+
+bool CodeErrorFlag() { return State().codeFlag; }
+const std::string &CodeErrorText() { return State().codeText; }
+
+void CodeErrorPrefix(std::string_view prefix) {
+  ErrorState &s = State();
+  s.codeText.insert(0, prefix);
+}
+
+void CodeErrorSet(std::string_view text) {
+  ErrorState &s = State();
+  s.codeFlag = true;
+  s.codeText.assign(text);
+}
+
+void CodeErrorClear() {
+  ErrorState &s = State();
+  s.codeFlag = false;
+  s.codeText.clear();
+}
+
+void SetErrorContextProvider(TErrorContextProvider provider) { State().contextProvider = provider; }
+
+void ReportActionError(std::string_view message, bool fatal) {
+  const ErrorState &s = State();
+  const RErrorContext ctx = s.contextProvider ? s.contextProvider() : RErrorContext{};
+  std::string text = fatal ? "FATAL ERROR in" : "ERROR in";
+  text += kCRLF;
+  text += "action number " + std::to_string(ctx.actionIndex + 1) + kCRLF;
+  if (ctx.inTimeLine) {
+    text += "at time step " + std::to_string(ctx.timeLineStep) + kCRLF;
+    text += "of time line " + ctx.timeLineName + ":" + kCRLF;
+  } else {
+    text += "of " + ctx.eventName + kCRLF;
+    text += "for object " + ctx.objectName + ":" + kCRLF;
+  }
+  text += kCRLF;
+  text.append(message);
+  ReportError(text, fatal);
+}
+
+void ReportError(std::string_view text, bool fatal) {
+  ErrorState &s = State();
+  Trace(text);
+  if (s.aborting) return;
+  if (g_Settings.opt_aborterrors) fatal = true;
+  if (g_Settings.opt_displayerrors) {
+    if (!ErrorWindow().Show(text, fatal)) fatal = true;
+  }
+  // Keys held while the window was open must not stay pressed.
+  if (s.clearInputHook) s.clearInputHook();
+  if (g_Settings.opt_writeerrors) WriteLog(s, text);
+  s.last.assign(text);
+  s.occurred = true;
+  if (fatal) {
+    s.aborting = true;
+    if (s.fatalHook) s.fatalHook();
+  }
+}
+
+const std::string &ErrorLast() { return State().last; }
+void SetErrorLast(std::string_view text) { State().last.assign(text); }
+bool ErrorOccurred() { return State().occurred; }
+void SetErrorOccurred(bool on) { State().occurred = on; }
+bool ErrorAborting() { return State().aborting; }
+
+void ErrorReset() {
+  ErrorState &s = State();
+  s.codeFlag = false;
+  s.codeText.clear();
+  s.last.clear();
+  s.occurred = false;
+  s.aborting = false;
+  s.logStarted = true;
+}
+
+void SetErrorFatalHook(TErrorHook hook) { State().fatalHook = hook; }
+void SetErrorClearInputHook(TErrorHook hook) { State().clearInputHook = hook; }
+
+void SetErrorLogPath(std::string_view path) {
+  ErrorState &s = State();
+  s.logPath.assign(path.empty() ? std::string_view(kDefaultLogPath) : path);
+  s.logStarted = true;
+}

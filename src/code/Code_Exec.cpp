@@ -1,0 +1,959 @@
+// The tree-walking interpreter. Statements answer a completion code,
+// expressions fill an RValue. Names were resolved to indices by the
+// compiler, so nothing here looks a name up; the common paths do not
+// allocate (argument slots live on the C++ stack, locals are created on the
+// first write only, script names reuse a per-depth buffer).
+//
+// Arithmetic traps (EMathTrap from the operators or the rounding helpers)
+// are not caught here: they abandon the running code up to the main loop or
+// the start sequence. Every piece of process-wide state the interpreter
+// changes on the way (argument slots, argument count, script name, nesting
+// depth) is put back by destructors, so an abandoned run leaves it as it was.
+#include "code/Code_Exec.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "code/Code_Error.h"
+#include "code/Code_Function.h"
+#include "code/Code_Main.h"
+#include "code/Code_Operator.h"
+#include "code/Code_World.h"
+#include "code/Script_Main.h"
+#include "code/Variable_BuiltIn.h"
+#include "code/Variable_Main.h"
+#include "runner/Option_Main.h"
+
+// ---- the world ---------------------------------------------------------------
+
+namespace {
+
+// No room: no instances, every lookup fails.
+class CEmptyWorld final : public CWorld {
+public:
+  int InstanceCount() override { return 0; }
+  CInstance *InstanceAt(int) override { return nullptr; }
+  int ObjectInstanceCount(int) override { return 0; }
+  CInstance *ObjectInstanceAt(int, int) override { return nullptr; }
+  CInstance *FindInstance(int) override { return nullptr; }
+  bool IsMarked(CInstance *) override { return true; }
+  CVariableList &InstanceVars(CInstance *) override { return m_vars; }
+  int InstanceId(CInstance *) override { return -4; }
+  int InstanceObject(CInstance *) override { return -1; }
+
+private:
+  CVariableList m_vars;
+};
+
+CEmptyWorld s_emptyWorld;
+CWorld *s_world = &s_emptyWorld;
+
+}  // namespace
+
+CWorld *World() { return s_world == &s_emptyWorld ? nullptr : s_world; }
+void SetWorld(CWorld *world) { s_world = world ? world : &s_emptyWorld; }
+
+// ---- limits and interpreter state -------------------------------------------
+
+namespace {
+
+constexpr int64_t kNoBudget = std::numeric_limits<int64_t>::max();
+
+int64_t s_stepsLeft = kNoBudget;   // counts down per statement and call
+bool s_budgeted = false;
+int s_codeDepth = 0;                // nested code executions
+int s_callDepth = 0;                // nested script calls
+uintptr_t s_stackLimit = 0;         // lowest frame address we let code reach
+TExtensionCall s_extensionCall = nullptr;
+
+// Below this address the thread's stack is too short for another level of
+// code plus whatever a built-in routine or the error reporter needs.
+uintptr_t ThreadStackLimit() {
+  thread_local uintptr_t limit = 0;
+  if (limit != 0) return limit;
+  const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    void *addr = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &addr, &size) == 0 && size > 0) {
+      const size_t margin = std::clamp<size_t>(size / 8, 256 * 1024, size / 2);
+      limit = reinterpret_cast<uintptr_t>(addr) + margin;
+    }
+    pthread_attr_destroy(&attr);
+  }
+  if (limit == 0 || limit >= here) limit = here > (1u << 20) ? here - (1u << 20) : 1;  // unknown: allow 1 MiB
+  return limit;
+}
+
+inline bool StackLow() { return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < s_stackLimit; }
+
+// The fixed indices of argument0 (argument1..15 follow it).
+int32_t s_argument0 = -1000;
+
+// Script names per call depth: the running name is swapped with the buffer
+// of its depth, so steady recursion never allocates for names.
+std::vector<std::string> s_namePool;
+
+struct RExecContext {
+  CInstance *self;
+  CInstance *other;
+  const CCode *code;
+  std::unique_ptr<CVariableList> locals;
+};
+
+[[gnu::cold, gnu::noinline]] int Fail(const RExecContext &ctx, int32_t position, std::string_view message) {
+  ReportCodeError(ctx.code->GetText(), ctx.code->IsProgram(), position, message);
+  return kCodeError;
+}
+
+int Eval(RExecContext &ctx, const RToken &n, RValue &out);
+int Exec(RExecContext &ctx, const RToken &n, RValue &res);
+bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
+                     RValue *slots, int count);
+
+// ---- variables ---------------------------------------------------------------
+
+inline bool ReadBuiltin(CInstance *inst, int32_t ind, int32_t arr, RValue &out) {
+  const auto slot = static_cast<uint32_t>(ind - s_argument0);
+  if (slot < kMaxArguments) {
+    out = g_ScriptCall.argument[slot];
+    return true;
+  }
+  const RBuiltinVariable *e = BuiltinEntry(ind);
+  if (e == nullptr || e->getter == nullptr) return false;
+  return e->getter(inst, arr, out);
+}
+
+inline bool ReadInstance(CInstance *inst, int32_t ind, int32_t arr, RValue &out) {
+  if (ind >= kUserVariableBase) return s_world->InstanceVars(inst).GetVar(ind, arr, out);
+  return ReadBuiltin(inst, ind, arr, out);
+}
+
+bool WriteInstance(CInstance *inst, int32_t ind, int32_t arr, const RValue &v) {
+  if (ind >= kUserVariableBase) {
+    s_world->InstanceVars(inst).SetVar(ind, arr, v);
+    return true;
+  }
+  const auto slot = static_cast<uint32_t>(ind - s_argument0);
+  if (slot < kMaxArguments) {
+    g_ScriptCall.argument[slot] = v;
+    return true;
+  }
+  const RBuiltinVariable *e = BuiltinEntry(ind);
+  if (e == nullptr || !e->writable || e->setter == nullptr) return false;
+  // A refused value (room_speed = 0) has been reported by the setter; the
+  // assignment itself went through.
+  e->setter(inst, arr, v);
+  return true;
+}
+
+// The first unmarked instance of the room (-3) or of an object (0..99999).
+CInstance *FirstInstance(int32_t sel) {
+  if (sel == SEL_ALL) {
+    const int n = s_world->InstanceCount();
+    for (int i = 0; i < n; ++i) {
+      CInstance *inst = s_world->InstanceAt(i);
+      if (inst != nullptr && !s_world->IsMarked(inst)) return inst;
+    }
+    return nullptr;
+  }
+  const int n = s_world->ObjectInstanceCount(sel);
+  for (int i = 0; i < n; ++i) {
+    CInstance *inst = s_world->ObjectInstanceAt(sel, i);
+    if (inst != nullptr && !s_world->IsMarked(inst)) return inst;
+  }
+  return nullptr;
+}
+
+CInstance *LiveInstance(int32_t id) {
+  CInstance *inst = s_world->FindInstance(id);
+  return inst != nullptr && !s_world->IsMarked(inst) ? inst : nullptr;
+}
+
+[[gnu::cold, gnu::noinline]] int UnknownVariable(const RExecContext &ctx, int32_t position, int32_t ind,
+                                                 int32_t arr) {
+  std::string message = "Unknown variable " + VariableName(ind);
+  if (arr != 0) message += " or array index out of bounds";
+  return Fail(ctx, position, message);
+}
+
+int ReadVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, RValue &out, int32_t position) {
+  bool found = false;
+  switch (sel) {
+    case SEL_LOCAL: found = ctx.locals != nullptr && ctx.locals->GetVar(ind, arr, out); break;
+    case SEL_UNSPECIFIED:
+      found = IsGlobalDeclared(ind) ? GlobalGet(ind, arr, out) : ReadInstance(ctx.self, ind, arr, out);
+      break;
+    case SEL_SELF: found = ReadInstance(ctx.self, ind, arr, out); break;
+    case SEL_OTHER: found = ReadInstance(ctx.other, ind, arr, out); break;
+    case SEL_GLOBAL: found = GlobalGet(ind, arr, out); break;
+    case SEL_NOONE: break;
+    case SEL_ALL: {
+      CInstance *inst = FirstInstance(SEL_ALL);
+      found = inst != nullptr && ReadInstance(inst, ind, arr, out);
+      break;
+    }
+    default:
+      if (sel >= 100000) {
+        CInstance *inst = LiveInstance(sel);
+        found = inst != nullptr && ReadInstance(inst, ind, arr, out);
+      } else if (sel >= 0) {
+        CInstance *inst = FirstInstance(sel);
+        found = inst != nullptr && ReadInstance(inst, ind, arr, out);
+      }
+      break;
+  }
+  if (found) [[likely]]
+    return kCodeNormal;
+  if (g_Settings.opt_uninitzero) {
+    out.kind = RValue::kReal;
+    out.val = 0.0;
+    return kCodeNormal;
+  }
+  return UnknownVariable(ctx, position, ind, arr);
+}
+
+// Writes to every unmarked instance of the room or of an object, as counted
+// when the write starts; the success of the last write (true for none).
+bool WriteGroup(int32_t sel, int32_t ind, int32_t arr, const RValue &v) {
+  bool ok = true;
+  if (sel == SEL_ALL) {
+    const int n = s_world->InstanceCount();
+    for (int i = 0; i < n; ++i) {
+      CInstance *inst = s_world->InstanceAt(i);
+      if (inst != nullptr && !s_world->IsMarked(inst)) ok = WriteInstance(inst, ind, arr, v);
+    }
+  } else {
+    const int n = s_world->ObjectInstanceCount(sel);
+    for (int i = 0; i < n; ++i) {
+      CInstance *inst = s_world->ObjectInstanceAt(sel, i);
+      if (inst != nullptr && !s_world->IsMarked(inst)) ok = WriteInstance(inst, ind, arr, v);
+    }
+  }
+  return ok;
+}
+
+bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, const RValue &v) {
+  switch (sel) {
+    case SEL_LOCAL:
+      if (ctx.locals == nullptr) ctx.locals = std::make_unique<CVariableList>();
+      ctx.locals->SetVar(ind, arr, v);
+      return true;
+    case SEL_UNSPECIFIED:
+      if (IsGlobalDeclared(ind)) {
+        GlobalSet(ind, arr, v);
+        return true;
+      }
+      return WriteInstance(ctx.self, ind, arr, v);
+    case SEL_SELF: return WriteInstance(ctx.self, ind, arr, v);
+    case SEL_OTHER: return WriteInstance(ctx.other, ind, arr, v);
+    case SEL_GLOBAL: GlobalSet(ind, arr, v); return true;
+    case SEL_NOONE: return false;
+    case SEL_ALL: return WriteGroup(SEL_ALL, ind, arr, v);
+    default:
+      if (sel >= 100000) {
+        CInstance *inst = LiveInstance(sel);
+        return inst == nullptr || WriteInstance(inst, ind, arr, v);
+      }
+      if (sel >= 0) return WriteGroup(sel, ind, arr, v);
+      return false;
+  }
+}
+
+// The variable list that holds a user variable for the selectors that name
+// exactly one list; null for built-ins and the other selectors (and for
+// locals before the first one exists, unless `create`).
+inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool create) {
+  if (ind < kUserVariableBase) return nullptr;
+  switch (sel) {
+    case SEL_LOCAL:
+      if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
+      return ctx.locals.get();
+    case SEL_UNSPECIFIED:
+      return IsGlobalDeclared(ind) ? &GlobalVariables() : &s_world->InstanceVars(ctx.self);
+    case SEL_SELF: return &s_world->InstanceVars(ctx.self);
+    case SEL_OTHER: return &s_world->InstanceVars(ctx.other);
+    case SEL_GLOBAL: return &GlobalVariables();
+    default: return nullptr;
+  }
+}
+
+// The simple value of a variable of a short list (the locals of one
+// execution), searched here so that the loop stays inline.
+inline RValue *SimpleCell(CVariableList &list, int32_t ind) {
+  RVariable *vars = list.v_vars.data();
+  for (size_t i = list.v_vars.size(); i-- > 0;)
+    if (vars[i].ind == ind) return &vars[i].simplevalue;
+  return nullptr;
+}
+
+// An existing cell of a user variable in a single list, or null.
+inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr) {
+  if (sel == SEL_LOCAL) {
+    if (ctx.locals == nullptr) return nullptr;
+    if (arr == 0) return SimpleCell(*ctx.locals, ind);
+    return const_cast<RValue *>(ctx.locals->Cell(ind, arr));
+  }
+  CVariableList *list = ListFor(ctx, sel, ind, false);
+  return list != nullptr ? const_cast<RValue *>(list->Cell(ind, arr)) : nullptr;
+}
+
+// The value of a constant, of an argument slot or of an existing simple
+// variable, in place; null when the node needs a full evaluation. The
+// pointer is only good until the next change of any variable.
+inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
+  if (n.kind == NODE_CONSTANT) return &n.value;
+  if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
+  const int32_t sel = n.ind2;
+  if (sel == SEL_LOCAL) return ctx.locals != nullptr ? SimpleCell(*ctx.locals, n.ind) : nullptr;
+  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_GLOBAL) return nullptr;
+  if (sel != SEL_GLOBAL) {
+    const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
+    if (slot < kMaxArguments) return &g_ScriptCall.argument[slot];
+  }
+  return ExistingCell(ctx, sel, n.ind, 0);
+}
+
+// One array index: a real, rounded, 0 .. 31999.
+int EvalIndex(RExecContext &ctx, const RToken &n, int32_t &index) {
+  RValue v;
+  if (Eval(ctx, n, v) != kCodeNormal) return kCodeError;
+  if (!v.IsReal()) return Fail(ctx, n.position, "Wrong type of array index");
+  const int64_t i = RoundToInt64(v.val);
+  if (i < 0) return Fail(ctx, n.position, "Negative array index");
+  if (i >= kArrayDim) return Fail(ctx, n.position, "Array index >= 32000");
+  index = static_cast<int32_t>(i);
+  return kCodeNormal;
+}
+
+struct RTarget {
+  int32_t sel;
+  int32_t arr;
+};
+
+// The selector and combined index of a variable node (kind 7 or 8).
+int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
+  t.arr = 0;
+  if (n.kind == NODE_VARIABLE_SIMPLE) {
+    t.sel = n.ind2;
+    return kCodeNormal;
+  }
+  const RToken &inst = n.Child(0);
+  if (inst.kind == NODE_CONSTANT && inst.value.IsReal()) {
+    t.sel = RoundToInt32(inst.value.val);
+  } else {
+    RValue v;
+    if (Eval(ctx, inst, v) != kCodeNormal) return kCodeError;
+    if (!v.IsReal()) return Fail(ctx, inst.position, "Wrong type of variable index");
+    t.sel = RoundToInt32(v.val);
+  }
+  if (n.itemnumb > 1) {
+    int32_t i = 0;
+    if (EvalIndex(ctx, n.Child(1), i) != kCodeNormal) return kCodeError;
+    t.arr = i;
+    if (n.itemnumb > 2) {
+      int32_t j = 0;
+      if (EvalIndex(ctx, n.Child(2), j) != kCodeNormal) return kCodeError;
+      t.arr = i * kArrayDim + j;
+    }
+  }
+  return kCodeNormal;
+}
+
+// ---- expressions -------------------------------------------------------------
+
+[[gnu::cold, gnu::noinline]] int Interrupted(RExecContext &ctx, const RToken &n) {
+  if (s_stepsLeft <= 0) {
+    if (!s_budgeted) {
+      s_stepsLeft = kNoBudget;
+    } else {
+      s_stepsLeft = 0;  // stays exhausted until a new budget is set
+      return Fail(ctx, n.position, kStepBudgetMessage);
+    }
+  }
+  if (StackLow()) return Fail(ctx, n.position, kRecursionMessage);
+  return kCodeNormal;
+}
+
+inline bool NeedsInterrupt() { return --s_stepsLeft <= 0 || StackLow(); }
+
+// The comparisons, div and mod of two reals that loops and conditions are
+// made of, without a call; false leaves everything else to the operators.
+inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
+  if (left.kind != RValue::kReal || right.kind != RValue::kReal) return false;
+  const double d = left.val - right.val;
+  if (d != d) return false;
+  switch (oper) {
+    case op::kAssign:
+    case op::kEqual: left.val = (d > -kCompareEpsilon && d < kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kNotEqual: left.val = (d < -kCompareEpsilon || d > kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kLessEqual: left.val = d <= kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kMod:
+    case op::kDiv: {
+      // Whole numbers of the 32-bit range: the truncated quotient and the
+      // remainder are exact in integer arithmetic (and give +0, not -0).
+      const double a = left.val, b = right.val;
+      if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
+      const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
+      if (ib == 0 || static_cast<double>(ia) != a || static_cast<double>(ib) != b) return false;
+      left.val = static_cast<double>(oper == op::kMod ? ia % ib : ia / ib);
+      return true;
+    }
+    default: return false;
+  }
+}
+
+int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  RValue args[kMaxCallArguments];
+  const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
+  for (int i = 0; i < argc; ++i)
+    if (Eval(ctx, n.Child(i), args[i]) != kCodeNormal) return kCodeError;
+  const int32_t id = n.ind;
+  if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
+    if (s_callDepth >= kMaxCallDepth) return Fail(ctx, n.position, kRecursionMessage);
+    if (!g_Scripts.Exists(id - kFunctionScriptBase))
+      return Fail(ctx, n.position, "Trying to execute non-existing script.");
+    return CallScriptSlots(id - kFunctionScriptBase, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal
+                                                                                                   : kCodeError;
+  }
+  out = RValue();
+  if (id >= kFunctionExtensionBase) {
+    if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
+    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args, out) ? kCodeNormal
+                                                                                             : kCodeError;
+  }
+  TRoutine routine = FunctionRoutine(id);
+  if (routine == nullptr) return Fail(ctx, n.position, "Internal Error: Unknown function.");
+  routine(ctx.self, ctx.other, argc, args, out);
+  return kCodeNormal;
+}
+
+int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
+  switch (n.kind) {
+    case NODE_CONSTANT: out = n.value; return kCodeNormal;
+    case NODE_VARIABLE_SIMPLE:
+      if (const RValue *cell = Peek(ctx, n)) {
+        out = *cell;
+        return kCodeNormal;
+      }
+      return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position);
+    case NODE_VARIABLE: {
+      RTarget t;
+      if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
+      if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr)) {
+        out = *cell;
+        return kCodeNormal;
+      }
+      return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position);
+    }
+    case NODE_BINARY: {
+      const RToken &left = n.Child(0);
+      const RToken &right = n.Child(1);
+      if (const RValue *l = Peek(ctx, left)) {
+        out = *l;
+      } else if (Eval(ctx, left, out) != kCodeNormal) {
+        return kCodeError;
+      }
+      const char *message;
+      if (const RValue *at = Peek(ctx, right)) {
+        if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
+        message = BinaryOperation(n.ind, out, *at);
+      } else {
+        RValue r;
+        if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+        if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
+        message = BinaryOperation(n.ind, out, r);
+      }
+      if (message != nullptr) [[unlikely]]
+        return Fail(ctx, right.position, message);
+      return kCodeNormal;
+    }
+    case NODE_UNARY: {
+      const RToken &operand = n.Child(0);
+      if (Eval(ctx, operand, out) != kCodeNormal) return kCodeError;
+      if (const char *message = UnaryOperation(n.ind, out)) return Fail(ctx, operand.position, message);
+      return kCodeNormal;
+    }
+    case NODE_CALL: return EvalCall(ctx, n, out);
+    default: return Fail(ctx, n.position, "(Sub-)expression expected.");
+  }
+}
+
+// ---- statements --------------------------------------------------------------
+
+int32_t CompoundOperator(int32_t assign) {
+  switch (assign) {
+    case SYM_ADD_ASSIGN: return op::kPlus;
+    case SYM_SUB_ASSIGN: return op::kMinus;
+    case SYM_MUL_ASSIGN: return op::kTimes;
+    case SYM_DIV_ASSIGN: return op::kDivide;
+    case SYM_OR_ASSIGN: return op::kBitOr;
+    case SYM_AND_ASSIGN: return op::kBitAnd;
+    case SYM_XOR_ASSIGN: return op::kBitXor;
+    default: return 0;
+  }
+}
+
+int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  const RToken &source = n.Child(1);
+  RTarget t;
+  if (ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
+  if (n.ind == SYM_ASSIGN) {
+    if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
+    // The list is looked up after the value: evaluating it may declare
+    // globals or create locals.
+    if (CVariableList *list = ListFor(ctx, t.sel, target.ind, true)) {
+      list->SetVar(target.ind, t.arr, res);
+      return kCodeNormal;
+    }
+    if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
+    return kCodeNormal;
+  }
+  const int32_t oper = CompoundOperator(n.ind);
+  if (oper == 0) return Fail(ctx, n.position, "Assignment operator expected.");
+  RValue v;
+  const RValue *value = Peek(ctx, source);
+  if (value == nullptr) {
+    if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
+    value = &v;
+  }
+  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr)) {
+    // Read, operate and write back in place (nothing runs in between that
+    // could move the cell); real +, - and * need no call at all.
+    if (cell->kind == RValue::kReal && value->kind == RValue::kReal &&
+        (oper == op::kPlus || oper == op::kMinus || oper == op::kTimes)) {
+      const double a = cell->val, b = value->val;
+      const double r = CheckArith(oper == op::kPlus ? a + b : oper == op::kMinus ? a - b : a * b, a, b);
+      cell->val = r;
+      res.kind = RValue::kReal;
+      res.val = r;
+      return kCodeNormal;
+    }
+    res = *cell;
+    if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
+    *cell = res;
+    return kCodeNormal;
+  }
+  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
+  if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
+  if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
+  return kCodeNormal;
+}
+
+// A condition: a real, true at 0.5 or above.
+inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+  // A comparison of two values at hand needs no temporary.
+  if (n.kind == NODE_BINARY && n.ind >= op::kLess && n.ind <= op::kGreater) {
+    const RValue *l = Peek(ctx, n.Child(0));
+    const RValue *r = l != nullptr ? Peek(ctx, n.Child(1)) : nullptr;
+    if (r != nullptr && l->kind == RValue::kReal && r->kind == RValue::kReal) {
+      const double d = l->val - r->val;
+      if (d == d) {
+        switch (n.ind) {
+          case op::kLess: truth = d < -kCompareEpsilon; return kCodeNormal;
+          case op::kLessEqual: truth = d <= kCompareEpsilon; return kCodeNormal;
+          case op::kEqual: truth = d > -kCompareEpsilon && d < kCompareEpsilon; return kCodeNormal;
+          case op::kNotEqual: truth = d < -kCompareEpsilon || d > kCompareEpsilon; return kCodeNormal;
+          case op::kGreaterEqual: truth = d >= -kCompareEpsilon; return kCodeNormal;
+          default: truth = d > kCompareEpsilon; return kCodeNormal;
+        }
+      }
+    }
+  }
+  RValue c;
+  if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
+  if (!c.IsReal()) return Fail(ctx, n.position, message);
+  truth = RealIsTrue(c.val);
+  return kCodeNormal;
+}
+
+// The body of a `with` for one instance: self becomes it, other the previous self.
+inline int WithBody(RExecContext &ctx, CInstance *inst, const RToken &body, RValue &res) {
+  CInstance *const savedSelf = ctx.self;
+  CInstance *const savedOther = ctx.other;
+  ctx.other = savedSelf;
+  ctx.self = inst;
+  const int r = Exec(ctx, body, res);
+  ctx.self = savedSelf;
+  ctx.other = savedOther;
+  return r;
+}
+
+// Folds a body's completion code into the `with` loop: true to go on.
+inline bool WithGoesOn(int r, int &code) {
+  if (r == kCodeNormal || r == kCodeContinue) return true;
+  code = r == kCodeBreak ? kCodeNormal : r;
+  return false;
+}
+
+int ExecWith(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &expr = n.Child(0);
+  const RToken &body = n.Child(1);
+  RValue v;
+  if (Eval(ctx, expr, v) != kCodeNormal) return kCodeError;
+  if (!v.IsReal()) return Fail(ctx, expr.position, "Object id expected");
+  const int32_t sel = RoundToInt32(v.val);
+  int code = kCodeNormal;
+  switch (sel) {
+    case SEL_LOCAL: return Fail(ctx, expr.position, "Cannot use local in with statement.");
+    case SEL_GLOBAL: return Fail(ctx, expr.position, "Cannot use global in with statement.");
+    case SEL_NOONE: return kCodeNormal;
+    case SEL_OTHER: WithGoesOn(WithBody(ctx, ctx.other, body, res), code); return code;
+    case SEL_SELF:
+    case SEL_UNSPECIFIED: WithGoesOn(WithBody(ctx, ctx.self, body, res), code); return code;
+    case SEL_ALL: {
+      const int count = s_world->InstanceCount();
+      for (int i = 0; i < count; ++i) {
+        CInstance *inst = s_world->InstanceAt(i);
+        if (inst == nullptr || s_world->IsMarked(inst)) continue;
+        if (!WithGoesOn(WithBody(ctx, inst, body, res), code)) break;
+      }
+      return code;
+    }
+    default:
+      if (sel >= 100000) {
+        if (CInstance *inst = LiveInstance(sel)) WithGoesOn(WithBody(ctx, inst, body, res), code);
+        return code;
+      }
+      {
+        const int count = s_world->ObjectInstanceCount(sel);
+        for (int i = 0; i < count; ++i) {
+          CInstance *inst = s_world->ObjectInstanceAt(sel, i);
+          if (inst == nullptr || s_world->IsMarked(inst)) continue;
+          if (!WithGoesOn(WithBody(ctx, inst, body, res), code)) break;
+        }
+      }
+      return code;
+  }
+}
+
+inline bool LabelMatches(const RValue &v, const RValue &label) {
+  if (v.kind != label.kind) return false;
+  return v.IsReal() ? v.val == label.val : v.str == label.str;
+}
+
+int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
+  RValue v;
+  if (Eval(ctx, n.Child(0), v) != kCodeNormal) return kCodeError;
+  int start = -1;
+  for (int i = 1; i < n.itemnumb && start < 0; ++i) {
+    const RToken &c = n.Child(i);
+    if (c.kind == NODE_DEFAULT) {
+      start = i + 1;
+    } else if (c.kind == NODE_CASE) {
+      const RToken &label = c.Child(0);
+      if (label.kind == NODE_CONSTANT) {
+        if (LabelMatches(v, label.value)) start = i + 1;
+      } else {
+        RValue lv;
+        if (Eval(ctx, label, lv) != kCodeNormal) return kCodeError;
+        if (LabelMatches(v, lv)) start = i + 1;
+      }
+    }
+  }
+  if (start < 0) return kCodeNormal;
+  for (int i = start; i < n.itemnumb; ++i) {
+    const RToken &c = n.Child(i);
+    if (c.kind == NODE_CASE || c.kind == NODE_DEFAULT) continue;
+    const int r = Exec(ctx, c, res);
+    if (r == kCodeNormal) continue;
+    return r == kCodeBreak ? kCodeNormal : r;
+  }
+  return kCodeNormal;
+}
+
+int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  switch (n.kind) {
+    case NODE_BLOCK:
+      for (const RToken &c : n) {
+        const int r = Exec(ctx, c, res);
+        if (r != kCodeNormal) return r;
+      }
+      return kCodeNormal;
+    case NODE_ASSIGN: return ExecAssign(ctx, n, res);
+    case NODE_CALL: return EvalCall(ctx, n, res);
+    case NODE_IF: {
+      bool truth = false;
+      if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
+      if (truth) return Exec(ctx, n.Child(1), res);
+      return n.itemnumb > 2 ? Exec(ctx, n.Child(2), res) : kCodeNormal;
+    }
+    case NODE_WHILE:
+      for (;;) {
+        bool truth = false;
+        if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+        if (!truth) return kCodeNormal;
+        const int r = Exec(ctx, n.Child(1), res);
+        if (r == kCodeNormal || r == kCodeContinue) continue;
+        return r == kCodeBreak ? kCodeNormal : r;
+      }
+    case NODE_DO:
+      for (;;) {
+        const int r = Exec(ctx, n.Child(0), res);
+        if (r == kCodeBreak) return kCodeNormal;
+        if (r == kCodeError || r == kCodeExit) return r;
+        bool truth = false;
+        if (EvalCondition(ctx, n.Child(1), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+        if (truth) return kCodeNormal;
+      }
+    case NODE_FOR: {
+      // The initial and step statements write a scratch value, not the
+      // code's result.
+      RValue scratch;
+      int r = Exec(ctx, n.Child(0), scratch);
+      while (r == kCodeNormal) {
+        bool truth = false;
+        if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
+        if (!truth) return kCodeNormal;
+        const int b = Exec(ctx, n.Child(3), res);
+        if (b == kCodeNormal || b == kCodeContinue) {
+          r = Exec(ctx, n.Child(2), scratch);
+          continue;
+        }
+        return b == kCodeBreak ? kCodeNormal : b;
+      }
+      return r;
+    }
+    case NODE_REPEAT: {
+      const RToken &count = n.Child(0);
+      RValue c;
+      if (Eval(ctx, count, c) != kCodeNormal) return kCodeError;
+      if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
+      const int64_t times = RoundToInt64(c.val);
+      for (int64_t i = 0; i < times; ++i) {
+        const int r = Exec(ctx, n.Child(1), res);
+        if (r == kCodeNormal || r == kCodeContinue) continue;
+        return r == kCodeBreak ? kCodeNormal : r;
+      }
+      return kCodeNormal;
+    }
+    case NODE_EXIT: return kCodeExit;
+    case NODE_RETURN: return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+    case NODE_BREAK: return kCodeBreak;
+    case NODE_CONTINUE: return kCodeContinue;
+    case NODE_WITH: return ExecWith(ctx, n, res);
+    case NODE_SWITCH: return ExecSwitch(ctx, n, res);
+    case NODE_CASE: return Fail(ctx, n.position, "Case statement only allowed inside switch statement.");
+    case NODE_DEFAULT: return Fail(ctx, n.position, "Default statement only allowed inside switch statement.");
+    case NODE_VAR: return kCodeNormal;
+    case NODE_GLOBALVAR:
+      for (const RToken &c : n) GlobalDeclare(c.ind);
+      return kCodeNormal;
+    default: return Fail(ctx, n.position, "Statement expected.");
+  }
+}
+
+// ---- running a code unit -----------------------------------------------------
+
+// Counts nested code executions; the outermost one fixes the stack limit
+// for the thread it runs on.
+class CDepthGuard {
+public:
+  CDepthGuard() {
+    if (s_codeDepth++ == 0) s_stackLimit = ThreadStackLimit();
+  }
+  ~CDepthGuard() { --s_codeDepth; }
+  CDepthGuard(const CDepthGuard &) = delete;
+  CDepthGuard &operator=(const CDepthGuard &) = delete;
+};
+
+void RecordAt(const CCode &code, int32_t position, std::string_view message) {
+  ReportCodeError(code.GetText(), code.IsProgram(), position, message);
+}
+
+bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &result) {
+  CodeErrorClear();
+  if (!code.Compiled()) {
+    RecordAt(code, 0, "Internal Error: Executing non-compiled code.");
+    return false;
+  }
+  if (code.Kind() == CCode::kConstantExpression) {
+    result = code.Value();
+    return true;
+  }
+  if (self == nullptr || other == nullptr) {
+    RecordAt(code, 0, "Internal Error: Executing code for nil instance.");
+    return false;
+  }
+  CDepthGuard depth;
+  if (s_argument0 < 0) {
+    // Until the built-in table is filled no index is an argument slot.
+    const int32_t first = builtin::Argument0();
+    if (first >= 0) s_argument0 = first;
+  }
+  if (s_codeDepth > kMaxCallDepth + 1 || StackLow()) {
+    RecordAt(code, 0, kRecursionMessage);
+    return false;
+  }
+  RExecContext ctx{self, other, &code, nullptr};
+  const RToken &root = code.Token();
+  if (code.Kind() == CCode::kExpression) return Eval(ctx, root, result) == kCodeNormal;
+  if (root.kind == NODE_EMPTY_PROGRAM) return true;
+  if (root.kind != NODE_BLOCK) {
+    RecordAt(code, root.position, "This is not a program.");
+    return false;
+  }
+  return Exec(ctx, root, result) != kCodeError;
+}
+
+// Puts a script call's arguments, count and name in place and the caller's
+// back afterwards, also when an arithmetic trap abandons the call. Slots are
+// exchanged, not copied, and only where either side holds something other
+// than real 0, so a call with few arguments touches few slots.
+class CScriptCallFrame {
+public:
+  CScriptCallFrame(RValue *slots, int count, const std::string &name) : m_slots(slots) {
+    RValue *global = g_ScriptCall.argument;
+    for (int i = 0; i < kMaxArguments; ++i) {
+      if (i < count || !IsZero(global[i])) {
+        SwapValues(m_slots[i], global[i]);
+        m_swapped |= 1u << i;
+      }
+    }
+    m_count = g_ScriptCall.argumentCount;
+    g_ScriptCall.argumentCount = count;
+    // Recursion keeps the name; otherwise the running name is exchanged
+    // with this depth's buffer, which keeps its capacity from call to call.
+    m_depth = s_callDepth++;
+    m_sameName = g_ScriptCall.scriptName == name;
+    if (!m_sameName) {
+      if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
+      s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
+      g_ScriptCall.scriptName.assign(name);
+    }
+  }
+  ~CScriptCallFrame() {
+    if (!m_sameName) g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
+    --s_callDepth;
+    g_ScriptCall.argumentCount = m_count;
+    // A slot not exchanged on the way in was real 0 for the caller; the
+    // zero it lent (still in m_slots) goes back if the script wrote there.
+    RValue *global = g_ScriptCall.argument;
+    for (int i = 0; i < kMaxArguments; ++i)
+      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) SwapValues(m_slots[i], global[i]);
+  }
+  CScriptCallFrame(const CScriptCallFrame &) = delete;
+  CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
+
+  // A value is a kind, a real and one text pointer; exchanging the bytes
+  // exchanges the values without touching reference counts.
+  static void SwapValues(RValue &a, RValue &b) noexcept {
+    static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
+    alignas(RValue) unsigned char tmp[sizeof(RValue)];
+    std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
+  }
+  // Exactly a fresh value: real +0 without text.
+  static bool IsZero(const RValue &v) noexcept {
+    return v.kind == RValue::kReal && std::bit_cast<uint64_t>(v.val) == 0 && v.str.empty();
+  }
+
+private:
+  RValue *m_slots;
+  uint32_t m_swapped = 0;
+  int m_count;
+  int m_depth;
+  bool m_sameName;
+};
+
+[[gnu::cold, gnu::noinline]] void ArgumentCountError(const std::string &name, const CCode &code, int count) {
+  std::string text = "Illegal argument count calling script \"" + name + "\".\r";
+  text += code.ArgsArray() ? "Script requires at least " : "Script requires ";
+  text += std::to_string(code.Args()) + " arguments, " + std::to_string(count) + " have been supplied.";
+  CodeErrorSet(text);
+}
+
+// `slots` are the 16 argument values (the first `count` supplied, the rest
+// real 0); they are lent to the call and come back holding whatever the
+// script left in its argument variables.
+bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
+                     RValue *slots, int count) {
+  CScript *script = g_Scripts.Get(index);
+  if (script == nullptr) return false;
+  const std::string &name = g_Scripts.Name(index);
+  CScriptCallFrame frame(slots, count, name);
+  result = RValue();
+  bool ok;
+  if (script->s_code == nullptr) {
+    CodeErrorClear();
+    ReportCodeError(script->s_text, true, 0, "Internal Error: Executing non-compiled code.");
+    ok = false;
+  } else {
+    ok = EvaluateCode(self, other, *script->s_code, result);
+  }
+  if (!ok) CodeErrorPrefix("In script " + name + ":\r");
+  if (check && g_Settings.opt_argumenterrors && script->s_code != nullptr) {
+    const CCode &code = *script->s_code;
+    const bool mismatch = code.ArgsArray() ? count < code.Args() : count != code.Args();
+    if (mismatch) {
+      ArgumentCountError(name, code, count);
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool ExecuteCode(CInstance *self, CInstance *other, CCode &code, RValue &result) {
+  if (RunCode(self, other, code, result)) return true;
+  ReportActionError(CodeErrorText(), false);
+  CodeErrorClear();
+  return false;
+}
+
+bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result) {
+  if (RunCode(self, other, code, result)) return true;
+  static const RString kError("ERROR");
+  result.SetString(kError);
+  return false;
+}
+
+bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bool check, const RValue *args,
+                int count) {
+  count = std::clamp(count, 0, kMaxArguments);
+  RValue slots[kMaxArguments];
+  for (int i = 0; i < count; ++i) slots[i] = args[i];
+  if (s_callDepth >= kMaxCallDepth) {
+    CodeErrorClear();
+    CodeErrorSet(std::string("In script ") + g_Scripts.Name(index) + ":\r" + kRecursionMessage);
+    return false;
+  }
+  return CallScriptSlots(index, self, other, result, check, slots, count);
+}
+
+CArgumentFrame::CArgumentFrame(const RValue *args, int count) {
+  count = std::clamp(count, 0, kMaxArguments);
+  for (int i = 0; i < count; ++i) m_slots[i] = args[i];
+  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+}
+
+CArgumentFrame::~CArgumentFrame() {
+  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+}
+
+void SetStepBudget(int64_t steps) {
+  s_budgeted = steps >= 0;
+  s_stepsLeft = s_budgeted ? steps + 1 : kNoBudget;
+}
+
+void SetExtensionCallHandler(TExtensionCall handler) { s_extensionCall = handler; }

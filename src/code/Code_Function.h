@@ -1,0 +1,59 @@
+// The built-in function table and the calling convention of its routines.
+// A function id names what a call reaches: 0 .. 99999 a built-in function
+// (its position in the table), 100000 + i script i, 500000 + i extension
+// function i.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "code/Variable_Class.h"
+
+class CInstance;
+
+constexpr int32_t kFunctionScriptBase = 100000;
+constexpr int32_t kFunctionExtensionBase = 500000;
+constexpr int kMaxCallArguments = 16;
+constexpr size_t kMaxFunctionName = 64;
+// FunctionArgCount's answer for an id outside the table.
+constexpr int32_t kArgCountInvalid = -100;
+
+// A built-in routine: self, other, the argument count, the 16 argument
+// values (the first argc are the arguments, the rest real 0) and the result,
+// which starts as real 0. A routine never fails its caller: it checks its
+// own arguments and reports its own errors.
+using TRoutine = void (*)(CInstance *self, CInstance *other, int argc, RValue *args, RValue &result);
+
+struct RFunction {
+  std::string f_name;         // at most 64 characters
+  TRoutine f_routine = nullptr;
+  int32_t f_argnumb = 0;      // required count, or -1 for any count 0 .. 16
+};
+
+// Appends an entry (the name cut to 64 characters); answers its id. A name
+// registered twice is found at its first entry.
+int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb);
+// Scripts first (100000 + index), then extension functions (500000 + id),
+// then the built-in table. -1 when the name names nothing.
+int32_t FunctionFind(std::string_view name);
+// 500000 and above: the extension function's count; 100000 .. 499999: -1;
+// a built-in id outside the table: -100; otherwise f_argnumb.
+int32_t FunctionArgCount(int32_t id);
+
+int32_t FunctionCount();
+const RFunction *FunctionEntry(int32_t id);   // built-in ids only; null outside
+// The built-in routine behind an id below 100000; null outside the table.
+inline TRoutine FunctionRoutine(int32_t id) {
+  const RFunction *f = FunctionEntry(id);
+  return f ? f->f_routine : nullptr;
+}
+
+// Extension functions are looked up through the extension packages, which
+// install these: find answers the function's id or -1; argcount its count.
+using TExtensionFind = int32_t (*)(std::string_view name);
+using TExtensionArgCount = int32_t (*)(int32_t id);
+void FunctionSetExtensionHooks(TExtensionFind find, TExtensionArgCount argCount);
+
+// Empties the table (tests only; ids are handed out again from 0).
+void FunctionTableReset();

@@ -1,0 +1,104 @@
+#include "code/Code_Phase4.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "code/Code_Main.h"
+#include "code/Code_Operator.h"
+#include "code/Variable_Main.h"
+
+namespace {
+
+class Walker {
+public:
+  explicit Walker(const CCode &code) : m_code(code) {}
+
+  bool Walk(RToken &n) {
+    for (int32_t i = 0; i < n.itemnumb; ++i)
+      if (!Walk(n.items[i])) return false;
+    n.aux = 0;
+    switch (n.kind) {
+      case NODE_VAR:
+        for (const RToken &name : n) Declare(name.ind);
+        return true;
+      case NODE_VARIABLE: return Variable(n);
+      case NODE_UNARY: {
+        RToken &operand = n.items[0];
+        if (operand.kind != NODE_CONSTANT) return true;
+        RValue v = operand.value;
+        if (const char *msg = UnaryOperation(n.ind, v)) return Fail(operand.position, msg);
+        MakeConstant(n, std::move(v));
+        return true;
+      }
+      case NODE_BINARY: {
+        RToken &left = n.items[0];
+        RToken &right = n.items[1];
+        if (left.kind != NODE_CONSTANT || right.kind != NODE_CONSTANT) return true;
+        RValue v = left.value;
+        if (const char *msg = BinaryOperation(n.ind, v, right.value)) return Fail(right.position, msg);
+        MakeConstant(n, std::move(v));
+        return true;
+      }
+      default:
+        return true;
+    }
+  }
+
+private:
+  bool Fail(int32_t position, const char *message) {
+    CodeError(m_code, position, message);
+    return false;
+  }
+
+  // The folded node keeps its position: the start of what it replaced.
+  static void MakeConstant(RToken &n, RValue v) {
+    n.kind = NODE_CONSTANT;
+    n.ind = 0;
+    n.ind2 = 0;
+    n.value = std::move(v);
+    n.itemnumb = 0;
+    n.items.reset();
+  }
+
+  bool Variable(RToken &n) {
+    RToken &inst = n.items[0];
+    if (inst.kind == NODE_CONSTANT && inst.value.IsReal() && inst.value.val == SEL_UNSPECIFIED &&
+        IsDeclared(n.ind))
+      inst.value.val = SEL_LOCAL;
+    if (n.itemnumb == 1 && inst.kind == NODE_CONSTANT) {
+      if (!inst.value.IsReal()) return Fail(inst.position, "Left hand side must be a real value.");
+      n.kind = NODE_VARIABLE_SIMPLE;
+      n.ind2 = RoundToInt32(inst.value.val);
+      n.itemnumb = 0;
+      n.items.reset();
+      return true;
+    }
+    n.aux = n.itemnumb - 1;
+    return true;
+  }
+
+  // The declared locals of this compilation, one flag per user variable
+  // index; grows with the highest index declared.
+  void Declare(int32_t ind) {
+    if (ind < kUserVariableBase) return;
+    const auto slot = static_cast<size_t>(ind - kUserVariableBase);
+    if (slot >= m_declared.size()) m_declared.resize(slot + 1, 0);
+    m_declared[slot] = 1;
+  }
+  bool IsDeclared(int32_t ind) const {
+    if (ind < kUserVariableBase) return false;
+    const auto slot = static_cast<size_t>(ind - kUserVariableBase);
+    return slot < m_declared.size() && m_declared[slot] != 0;
+  }
+
+  const CCode &m_code;
+  std::vector<uint8_t> m_declared;
+};
+
+}  // namespace
+
+bool FinalWalk(const CCode &code, RToken &root) {
+  Walker walker(code);
+  return walker.Walk(root);
+}

@@ -1,0 +1,16 @@
+// Phase four of compiling: the final walk over the parsed tree, depth first
+// and in text order. It marks names declared with `var` as locals (uses after
+// the declaration only), turns variables with a constant instance and no
+// index into kind-8 nodes with the selector precomputed, and folds unary and
+// binary operations on constants with the same operator routines the
+// interpreter uses, so results and messages are identical.
+#pragma once
+
+class CCode;
+struct RToken;
+
+// Answers false with the first error recorded for `code`. A folded result
+// beyond the double range or a selector outside the 64-bit range throws
+// EMathTrap (Code_Operator.h), exactly as the same operation at run time.
+// Leaves `aux` as Code_Main.h documents it.
+bool FinalWalk(const CCode &code, RToken &root);

@@ -1,0 +1,45 @@
+// The global variable store with its declared-global flags, and the
+// process-wide table of user variable names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "code/Variable_Class.h"
+
+class CStream;
+
+// Variable indices: 0 .. 499 are built-in variables, kUserVariableBase and
+// above are user names (base + position in the name table).
+constexpr int32_t kUserVariableBase = 100000;
+constexpr int32_t kMaxBuiltinVariables = 500;
+
+// --- the name table --------------------------------------------------------
+// The built-in table first, else find-or-append among the user names
+// (exact, case-sensitive); the table only grows.
+int32_t VariableIndex(std::string_view name);
+// The user index of a name without adding it; -1 when it is not there.
+int32_t VariableFindUser(std::string_view name);
+// The built-in name below kUserVariableBase, else the user name;
+// "<unknown built-in variable>" / "<unknown variable>" outside the tables.
+const std::string &VariableName(int32_t index);
+int32_t VariableUserCount();
+
+// --- the global store ------------------------------------------------------
+CVariableList &GlobalVariables();
+bool GlobalGet(int32_t var_ind, int32_t arr_ind, RValue &value);
+void GlobalSet(int32_t var_ind, int32_t arr_ind, const RValue &value);
+// For a user index: marks it declared (growing the flags) and creates the
+// variable as real 0 when new. Built-in indices are ignored.
+void GlobalDeclare(int32_t var_ind);
+bool IsGlobalDeclared(int32_t var_ind);
+// A new empty global list and 10000 false flags (game start).
+void GlobalReset();
+int32_t GlobalDeclaredFlagCount();
+
+// Record: integer 700, the global list record, the flag count, one boolean
+// per flag. Loading does nothing when the first integer is not 700 (answers
+// false); otherwise it replaces the list and the flags.
+void Global_SaveToStream(CStream &stream);
+bool Global_LoadFromStream(CStream &stream);

@@ -193,8 +193,3 @@ void SetErrorLogPath(std::string_view path) {
   s.logStarted = true;
 }
 
-void CodeErrorSet(std::string_view text) {
-  ErrorState &s = State();
-  s.codeFlag = true;
-  s.codeText.assign(text);
-}

@@ -250,15 +250,24 @@ ROUTINE(F_DateOf) { result.SetReal(WholeDays(Num(args[0])) + 0.0); }
 ROUTINE(F_TimeOf) { result.SetReal(Fraction(Num(args[0])) + 0.0); }
 
 // The local formats: the short date (with the full year) and the long time
-// of the user's locale.
-locale_t TimeLocale() {
-  static locale_t loc = [] {
-    locale_t l = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-    if (!l) l = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
-    return l;
-  }();
-  return loc;
-}
+// of the user's locale, read from the environment at each call so that a
+// changed setting shows at once.
+class CTimeLocale {
+public:
+  CTimeLocale() {
+    m_loc = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+    if (!m_loc) m_loc = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
+  }
+  ~CTimeLocale() {
+    if (m_loc) freelocale(m_loc);
+  }
+  CTimeLocale(const CTimeLocale &) = delete;
+  CTimeLocale &operator=(const CTimeLocale &) = delete;
+  locale_t get() const { return m_loc; }
+
+private:
+  locale_t m_loc;
+};
 std::string FormatDate(const RDateParts &p, bool date, bool time) {
   tm t{};
   t.tm_year = static_cast<int>(std::clamp<int64_t>(p.year, -100000, 100000) - 1900);
@@ -269,7 +278,9 @@ std::string FormatDate(const RDateParts &p, bool date, bool time) {
   t.tm_sec = p.second;
   t.tm_wday = Weekday(p.dayIndex) - 1;
   t.tm_yday = static_cast<int>(DayOfYear(p) - 1);
-  const locale_t loc = TimeLocale();
+  const CTimeLocale timeLocale;
+  const locale_t loc = timeLocale.get();
+  if (!loc) return std::string();
   std::string dateFormat = nl_langinfo_l(D_FMT, loc);
   for (size_t i = 0; (i = dateFormat.find("%y", i)) != std::string::npos;) dateFormat[i + 1] = 'Y';
   std::string format;

@@ -230,7 +230,7 @@ ROUTINE(F_IRandom) {
   if (n >= 0)
     result.SetReal(DrawBetween(0, static_cast<uint64_t>(n) + 1));
   else
-    result.SetReal(-DrawBetween(0, static_cast<uint64_t>(-n) + 1));
+    result.SetReal(0.0 - DrawBetween(0, static_cast<uint64_t>(-n) + 1));
 }
 ROUTINE(F_IRandomRange) {
   const int64_t a = WholeOf(std::floor(Num(args[0])));

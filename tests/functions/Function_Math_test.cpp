@@ -6,6 +6,8 @@
 #include <fstream>
 #include <numbers>
 #include <sstream>
+#include <thread>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,12 @@ TEST_F(MathFunctions, SeedTakesTheLow32BitsOfTheRoundedArgument) {
     Call("random_set_seed", {R(c.in)});
     EXPECT_EQ(Call("random_get_seed").val, c.seed) << c.in;
   }
+  // randomize takes the clock, which has moved on between two calls.
+  Call("randomize");
+  const double first = Call("random_get_seed").val;
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  Call("randomize");
+  EXPECT_NE(Call("random_get_seed").val, first);
 }
 
 TEST_F(MathFunctions, ChooseCopiesAnArgumentWithItsKind) {

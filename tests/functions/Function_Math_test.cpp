@@ -14,6 +14,7 @@
 #include "code/Code_Operator.h"
 #include "functions/Function_Call.h"
 #include "functions/Support_Random.h"
+#include "support/Code_Test_Host.h"
 #include "platform/Platform_Process.h"
 
 namespace {
@@ -410,6 +411,27 @@ TEST_F(MathFunctions, DebugMessagesFormatRealsLikeString) {
   testing::internal::CaptureStdout();
   Call("show_debug_message", {S("to stdout")});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The functions as a game reaches them: called from compiled code.
+TEST_F(MathFunctions, CalledFromGameCode) {
+  CCodeHost host;
+  const ROutcome run = host.Run(
+      "random_set_seed(1); a = irandom(9); a += irandom(9) * 10;"
+      "b = string_format(3.14159, 8, 3) + '|' + string(1/3) + '|' + string(2.0);"
+      "c = real('abc') + 1;"
+      "d = string_copy(string_upper('héllo'), 2, 3);");
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(host.Var("a").val, 80);
+  EXPECT_EQ(host.Var("b").str.str(), "   3.142|0.33|2");
+  // The failing call reported its own error and the program went on.
+  EXPECT_EQ(host.Var("c").val, 1);
+  EXPECT_EQ(Reported(), "Error in function real().");
+  EXPECT_EQ(host.Var("d").str.str(), "ÉLL");
 }
 
 }  // namespace

@@ -40,12 +40,15 @@ RDigits DigitsOf(double a) {
   if (a == 0) return r;
   char buf[40];
   // d.ddddddddddddddddde+XX: eighteen significant digits, correctly rounded.
-  std::snprintf(buf, sizeof buf, "%.17e", a);
+  const auto end = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, 17).ptr;
+  const char *e = std::find(buf, end, 'e');
   int k = 0;
-  for (const char *p = buf; *p && *p != 'e'; ++p)
+  for (const char *p = buf; p != e; ++p)
     if (*p >= '0' && *p <= '9') r.d[k++] = *p;
   r.n = k;
-  r.exp = std::atoi(std::strchr(buf, 'e') + 1) + 1;
+  int exp10 = 0;
+  std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exp10);
+  r.exp = exp10 + 1;
   while (r.n > 0 && r.d[r.n - 1] == '0') --r.n;
   return r;
 }

@@ -307,6 +307,8 @@ TEST_F(MathFunctions, StringFormat) {
   }
   // A string stays itself, not even padded.
   EXPECT_EQ(Call("string_format", {S("abc"), R(10), R(2)}).str.str(), "abc");
+  // Decimals beyond any double's digits are capped, not allocated.
+  EXPECT_EQ(Call("string_format", {R(1), R(0), R(1e9)}).str.size(), 2u + kMaxFormatDecimals);
   // A width no text can have is refused rather than allocated.
   const RValue huge = Call("string_format", {R(1), R(1e12), R(0)});
   EXPECT_EQ(Reported(), opmsg::kStringTooLong);

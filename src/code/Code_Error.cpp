@@ -192,9 +192,3 @@ void SetErrorLogPath(std::string_view path) {
   s.logPath.assign(path.empty() ? std::string_view(kDefaultLogPath) : path);
   s.logStarted = true;
 }
-
-void CodeErrorSet(std::string_view text) {
-  ErrorState &s = State();
-  s.codeFlag = true;
-  s.codeText.assign(text);
-}

@@ -34,7 +34,20 @@ int DsCompare(const RValue &a, const RValue &b) {
     return a.val < b.val ? -1 : 1;
   }
   if (b.kind == RValue::kReal) return 1;
-  const int c = CompareText(a.str.view(), b.str.view());
+  return DsCompareText(a.str.view(), b.str.view());
+}
+
+int DsCompareText(std::string_view a, std::string_view b) {
+  // UTF-8 bytes order texts as their UTF-16 units do, except where a
+  // character from U+E000 up meets one beyond U+FFFF; only a difference at
+  // such lead bytes (0xEE and up) needs the full comparison.
+  const size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  if (i == n) return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+  const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+  if (ca < 0xEE && cb < 0xEE) return ca < cb ? -1 : 1;
+  const int c = CompareText(a, b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
@@ -48,7 +61,7 @@ bool ExactLess(const RValue &a, const RValue &b) {
     return a.val < b.val;
   }
   if (b.kind == RValue::kReal) return false;
-  return CompareText(a.str.view(), b.str.view()) < 0;
+  return DsCompareText(a.str.view(), b.str.view()) < 0;
 }
 
 // a is not after b in the exact order (false for NaN).
@@ -58,7 +71,7 @@ bool ExactNotAfter(const RValue &a, const RValue &b) {
     return a.val <= b.val;
   }
   if (b.kind == RValue::kReal) return false;
-  return CompareText(a.str.view(), b.str.view()) <= 0;
+  return DsCompareText(a.str.view(), b.str.view()) <= 0;
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ void DsSetPrecision(double precision);  // takes the absolute value
 // -1 when a is below b, 0 when they are equal, 1 when a is above b.
 int DsCompare(const RValue &a, const RValue &b);
 inline bool DsEqual(const RValue &a, const RValue &b) { return DsCompare(a, b) == 0; }
+// The ordinal order of two texts by their UTF-16 units: -1, 0 or 1.
+int DsCompareText(std::string_view a, std::string_view b);
 
 // --- random draws -------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "code/Code_Operator.h"
 #include "functions/Data_Structures_Support.h"
 
 namespace {
@@ -73,6 +74,21 @@ TEST_F(DsTest, ElementOrder) {
         << "precision " << c.precision << ": " << c.a.val << "/" << c.a.str.str() << " vs " << c.b.val << "/"
         << c.b.str.str();
   }
+}
+
+TEST_F(DsTest, TextOrderAgreesWithTheOperatorsOrder) {
+  // The quick text comparison must order every pair as the full UTF-16
+  // comparison does: ASCII, shared prefixes, two- and three-byte characters
+  // on both sides of U+E000, and characters beyond U+FFFF.
+  const std::vector<std::string> texts = {
+      "", "a", "ab", "abc", "b", "B", "a\x7F", "\xC3\xA9", "a\xC3\xA9", "\xE2\x82\xAC", "\xED\x9F\xBF",
+      "\xEE\x80\x80", "\xEF\xBD\xA1", "\xEF\xBF\xBD", "\xF0\x9F\x98\x80", "\xF0\x90\x80\x80", "x\xF0\x9F\x98\x80",
+      "x\xEF\xBD\xA1", "x\xEE\x80\x80y", "x\xEE\x80\x80"};
+  for (const std::string &a : texts)
+    for (const std::string &b : texts) {
+      const int full = CompareText(a, b);
+      EXPECT_EQ(DsCompareText(a, b), full < 0 ? -1 : (full > 0 ? 1 : 0)) << a << " vs " << b;
+    }
 }
 
 TEST_F(DsTest, SetPrecisionTakesTheAbsoluteValue) {

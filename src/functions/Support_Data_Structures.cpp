@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "code/Code_Operator.h"
+#include "functions/Support_Random.h"
 #include "runner/Support_Stream.h"
 
 // --- element order ----------------------------------------------------------
@@ -81,18 +82,13 @@ bool ExactNotAfter(const RValue &a, const RValue &b) {
 namespace {
 
 TDsRandomBelow g_randomSource = nullptr;
-uint32_t g_fallbackSeed = 0;
-
-uint32_t FallbackRandomBelow(uint32_t n) {
-  g_fallbackSeed = g_fallbackSeed * 134775813u + 1u;
-  return static_cast<uint32_t>((static_cast<uint64_t>(g_fallbackSeed) * n) >> 32);
-}
 
 }  // namespace
 
 void DsSetRandomSource(TDsRandomBelow source) { g_randomSource = source; }
-void DsSetFallbackSeed(uint32_t seed) { g_fallbackSeed = seed; }
-uint32_t DsRandomBelow(uint32_t n) { return g_randomSource ? g_randomSource(n) : FallbackRandomBelow(n); }
+uint32_t DsRandomBelow(uint32_t n) {
+  return g_randomSource ? g_randomSource(n) : static_cast<uint32_t>(RandomBelow(n));
+}
 
 // --- text form ----------------------------------------------------------------
 

@@ -31,14 +31,12 @@ int DsCompareText(std::string_view a, std::string_view b);
 
 // --- random draws -------------------------------------------------------------
 
-// Shuffles draw integers below n from the runner's random generator, which
-// the maths family owns and installs here. Until it does, a generator of the
-// same definition (seed = seed * 134775813 + 1, draw = (seed * n) >> 32)
-// runs on a seed of its own.
+// Shuffles draw integers below n from the runner's random generator, so a
+// game that sets the seed gets the same shuffles every time. Tests may put a
+// scripted source in its place.
 using TDsRandomBelow = uint32_t (*)(uint32_t n);
-void DsSetRandomSource(TDsRandomBelow source);  // null: the fallback
+void DsSetRandomSource(TDsRandomBelow source);  // null: the runner's generator
 uint32_t DsRandomBelow(uint32_t n);
-void DsSetFallbackSeed(uint32_t seed);
 
 // --- text form ----------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 
 #include "code/Code_Operator.h"
 #include "functions/Data_Structures_Support.h"
+#include "functions/Support_Random.h"
 
 namespace {
 
@@ -402,16 +403,38 @@ TEST_F(DsTest, ListShuffleExchangesPairsOfDrawnPositions) {
   EXPECT_EQ(Contents(*DsList(0)), (Strings{"\"b\"", "\"c\"", "\"a\""}));  // a b c, c b a, b c a
 }
 
-TEST_F(DsTest, FallbackGeneratorFollowsTheRunnersDefinition) {
-  DsSetFallbackSeed(1);
-  EXPECT_EQ(DsRandomBelow(10), 0u);  // seed 134775814
-  EXPECT_EQ(DsRandomBelow(10), 8u);  // seed 3698175007
-  DsSetFallbackSeed(1);
-  EXPECT_EQ(DsRandomBelow(1u << 31), 134775814u >> 1);
+TEST_F(DsTest, ShufflesDrawFromTheRunnersGenerator) {
+  // After seed 1 the generator's first draws below 10 are 0 and 8.
+  RandomSetSeed(1);
+  EXPECT_EQ(DsRandomBelow(10), 0u);
+  EXPECT_EQ(DsRandomBelow(10), 8u);
+  // The same seed, the same shuffle.
+  auto shuffled = [] {
+    CDS_List l;
+    for (int i = 0; i < 20; ++i) l.Add(R(i));
+    l.Shuffle();
+    std::vector<double> out;
+    for (const RValue &v : l.i_val) out.push_back(v.val);
+    return out;
+  };
+  RandomSetSeed(424242);
+  const std::vector<double> first = shuffled();
+  RandomSetSeed(424242);
+  EXPECT_EQ(shuffled(), first);
+  // A list of 2 takes 16 exchanges of two draws each from the generator.
+  CDS_List two;
+  two.Add(R(0));
+  two.Add(R(1));
+  RandomSetSeed(7);
+  two.Shuffle();
+  const int32_t after = RandomGetSeed();
+  RandomSetSeed(7);
+  for (int i = 0; i < 32; ++i) RandomBelow(2);
+  EXPECT_EQ(RandomGetSeed(), after);
 }
 
 TEST_F(DsTest, ShuffleKeepsTheElements) {
-  DsSetFallbackSeed(99);
+  RandomSetSeed(99);
   CDS_List l;
   for (int i = 0; i < 50; ++i) l.Add(R(i));
   l.Shuffle();

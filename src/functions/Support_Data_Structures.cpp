@@ -697,8 +697,9 @@ bool CDS_Grid::Resize(int64_t w, int64_t h) {
   if (!GridSizeFits(w, h)) return false;
   if (w == i_w && h == i_h) return true;
   std::vector<RValue> cells(static_cast<size_t>(w * h));
-  const int32_t keepW = std::min<int32_t>(i_w, static_cast<int32_t>(w));
+  // A grid with no rows may still be very wide: only walk columns that hold cells.
   const int32_t keepH = std::min<int32_t>(i_h, static_cast<int32_t>(h));
+  const int32_t keepW = keepH == 0 ? 0 : std::min<int32_t>(i_w, static_cast<int32_t>(w));
   for (int32_t x = 0; x < keepW; ++x)
     for (int32_t y = 0; y < keepH; ++y)
       cells[static_cast<size_t>(x) * static_cast<size_t>(h) + y] = std::move(Cell(x, y));

@@ -338,8 +338,16 @@ TEST_F(DsGridTest, SizesBeyondTheLimitAreRefused) {
   Call("ds_grid_resize", {R(before), R(1 << 20), R(1 << 20)});
   EXPECT_EQ(TakeErrors(), std::vector<std::string>{"Grid size is too large."});
   EXPECT_EQ(Num("ds_grid_width", {R(before)}), 2);
+  // Wide but empty is allowed, and resizing it does not walk its columns.
+  const double wide = Num("ds_grid_create", {R(2147483647), R(0)});
+  Call("ds_grid_resize", {R(wide), R(3), R(2)});
+  EXPECT_EQ(Num("ds_grid_width", {R(wide)}), 3);
+  Call("ds_grid_resize", {R(wide), R(2147483647), R(0)});
+  Call("ds_grid_resize", {R(wide), R(1), R(1)});
+  EXPECT_EQ(Num("ds_grid_get", {R(wide), R(0), R(0)}), 0);
+  EXPECT_TRUE(TakeErrors().empty());
   // The refused grids took no id.
-  EXPECT_EQ(Num("ds_grid_create", {R(1), R(1)}), before + 1);
+  EXPECT_EQ(Num("ds_grid_create", {R(1), R(1)}), before + 2);
 }
 
 TEST_F(DsGridTest, ShuffleExchangesCellsAtDrawnCoordinates) {

@@ -75,6 +75,11 @@ int64_t ArgInt(const RValue &v) {
   return d > 0 ? static_cast<int64_t>(kArgLimit) : -static_cast<int64_t>(kArgLimit);
 }
 
+// A value as a container keeps it: only the part its kind names. A real
+// that once held a text would otherwise carry that text into the
+// container's written form.
+RValue ArgValue(const RValue &v) { return v.kind == RValue::kReal ? RValue::Real(v.val) : RValue::Str(v.str); }
+
 std::string_view ArgText(const RValue &v) { return v.kind == RValue::kString ? v.str.view() : std::string_view(); }
 
 // The container the argument names, or null after reporting the error.
@@ -145,7 +150,7 @@ DS_ROUTINE(F_SetPrecision) { DsSetPrecision(ArgReal(args[0])); }
 // --- stacks -----------------------------------------------------------------------
 
 DS_ROUTINE(F_StackPush) {
-  if (CDS_Stack *ds = Arg<CDS_Stack>(args[0])) ds->Push(args[1]);
+  if (CDS_Stack *ds = Arg<CDS_Stack>(args[0])) ds->Push(ArgValue(args[1]));
 }
 DS_ROUTINE(F_StackPop) {
   if (CDS_Stack *ds = Arg<CDS_Stack>(args[0])) ds->Pop(result);
@@ -157,7 +162,7 @@ DS_ROUTINE(F_StackTop) {
 // --- queues -----------------------------------------------------------------------
 
 DS_ROUTINE(F_QueueEnqueue) {
-  if (CDS_Queue *ds = Arg<CDS_Queue>(args[0])) ds->Enqueue(args[1]);
+  if (CDS_Queue *ds = Arg<CDS_Queue>(args[0])) ds->Enqueue(ArgValue(args[1]));
 }
 DS_ROUTINE(F_QueueDequeue) {
   if (CDS_Queue *ds = Arg<CDS_Queue>(args[0])) ds->Dequeue(result);
@@ -172,13 +177,13 @@ DS_ROUTINE(F_QueueTail) {
 // --- lists ------------------------------------------------------------------------
 
 DS_ROUTINE(F_ListAdd) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Add(args[1]);
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Add(ArgValue(args[1]));
 }
 DS_ROUTINE(F_ListInsert) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Insert(ArgInt(args[1]), args[2]);
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Insert(ArgInt(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_ListReplace) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Replace(ArgInt(args[1]), args[2]);
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Replace(ArgInt(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_ListDelete) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Delete(ArgInt(args[1]));
@@ -199,10 +204,10 @@ DS_ROUTINE(F_ListShuffle) {
 // --- maps -------------------------------------------------------------------------
 
 DS_ROUTINE(F_MapAdd) {
-  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Add(args[1], args[2]);
+  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Add(ArgValue(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_MapReplace) {
-  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Replace(args[1], args[2]);
+  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Replace(args[1], ArgValue(args[2]));
 }
 DS_ROUTINE(F_MapDelete) {
   if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Delete(args[1]);
@@ -229,10 +234,10 @@ DS_ROUTINE(F_MapFindLast) {
 // --- priority queues ----------------------------------------------------------------
 
 DS_ROUTINE(F_PriorityAdd) {
-  if (CDS_Priority *ds = Arg<CDS_Priority>(args[0])) ds->Add(args[1], args[2]);
+  if (CDS_Priority *ds = Arg<CDS_Priority>(args[0])) ds->Add(ArgValue(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_PriorityChangePriority) {
-  if (CDS_Priority *ds = Arg<CDS_Priority>(args[0])) ds->ChangePriority(args[1], args[2]);
+  if (CDS_Priority *ds = Arg<CDS_Priority>(args[0])) ds->ChangePriority(args[1], ArgValue(args[2]));
 }
 DS_ROUTINE(F_PriorityFindPriority) {
   if (CDS_Priority *ds = Arg<CDS_Priority>(args[0])) SetResult(result, ds->FindPriority(args[1]));
@@ -275,24 +280,24 @@ DS_ROUTINE(F_GridHeight) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) result.SetReal(ds->i_h);
 }
 DS_ROUTINE(F_GridClear) {
-  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->Fill(args[1]);
+  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->Fill(ArgValue(args[1]));
 }
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridCell) {
-  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->CellOp(kOp, ArgInt(args[1]), ArgInt(args[2]), args[3]);
+  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->CellOp(kOp, ArgInt(args[1]), ArgInt(args[2]), ArgValue(args[3]));
 }
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridRegion) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    ds->RegionOp(kOp, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4]), args[5]);
+    ds->RegionOp(kOp, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4]), ArgValue(args[5]));
 }
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridDisk) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    ds->DiskOp(kOp, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]), args[4]);
+    ds->DiskOp(kOp, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]), ArgValue(args[4]));
 }
 
 template <EGridOp kOp>

@@ -60,6 +60,13 @@ TEST_F(DsTest, KnownTexts) {
   EXPECT_EQ(Text("ds_priority_write", {R(p)}),
             HexText().Int(501).Int(2).Value(R(3)).Value(S("pr")).Value(S("v")).Value(R(8)).Text());
 
+  // A real that once held a text is stored as the real alone.
+  RValue stale = S("stale text");
+  stale.SetReal(5);
+  Call("ds_list_clear", {R(l)});
+  Call("ds_list_add", {R(l), stale});
+  EXPECT_EQ(Text("ds_list_write", {R(l)}), HexText().Int(301).Int(1).Int(0).Real(5).Str("").Text());
+
   const double g = Num("ds_grid_create", {R(2), R(3)});
   Call("ds_grid_set", {R(g), R(1), R(0), S("x")});
   Call("ds_grid_set", {R(g), R(0), R(2), R(4)});

@@ -23,6 +23,9 @@ void DsSetPrecision(double precision) { g_precision = std::fabs(precision); }
 int DsCompare(const RValue &a, const RValue &b) {
   if (a.kind == RValue::kReal) {
     if (b.kind != RValue::kReal) return -1;
+    // Equal values are equal outright, infinities included (their
+    // difference is no number).
+    if (a.val == b.val) return 0;
     const double d = std::fabs(a.val - b.val);
     if (g_precision > 0) {
       if (d <= g_precision) return 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -55,6 +56,9 @@ TEST_F(DsTest, ElementOrder) {
       {1e-8, R(1), R(1 + 3e-8), -1},      // beyond it
       {0.5, R(1), R(1.4), 0},
       {0.5, R(1), R(1.6), -1},
+      {1e-8, R(INFINITY), R(INFINITY), 0},
+      {1e-8, R(-INFINITY), R(INFINITY), -1},
+      {0, R(INFINITY), R(1e308), 1},
       {1e-8, R(1e9), S(""), -1},          // every real is below every string
       {1e-8, S(""), R(-1e9), 1},
       {1e-8, S("B"), S("a"), -1},         // ordinal, upper case first

@@ -192,4 +192,3 @@ void SetErrorLogPath(std::string_view path) {
   s.logPath.assign(path.empty() ? std::string_view(kDefaultLogPath) : path);
   s.logStarted = true;
 }
-

@@ -14,7 +14,9 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -268,6 +270,60 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
   }
 }
 
+// The variable list that holds a user variable for the selectors that name
+// exactly one list; null for built-ins and the other selectors (and for
+// locals before the first one exists, unless `create`).
+inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool create) {
+  if (ind < kUserVariableBase) return nullptr;
+  switch (sel) {
+    case SEL_LOCAL:
+      if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
+      return ctx.locals.get();
+    case SEL_UNSPECIFIED:
+      return IsGlobalDeclared(ind) ? &GlobalVariables() : &s_world->InstanceVars(ctx.self);
+    case SEL_SELF: return &s_world->InstanceVars(ctx.self);
+    case SEL_OTHER: return &s_world->InstanceVars(ctx.other);
+    case SEL_GLOBAL: return &GlobalVariables();
+    default: return nullptr;
+  }
+}
+
+// The simple value of a variable of a short list (the locals of one
+// execution), searched here so that the loop stays inline.
+inline RValue *SimpleCell(CVariableList &list, int32_t ind) {
+  RVariable *vars = list.v_vars.data();
+  for (size_t i = list.v_vars.size(); i-- > 0;)
+    if (vars[i].ind == ind) return &vars[i].simplevalue;
+  return nullptr;
+}
+
+// An existing cell of a user variable in a single list, or null.
+inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr) {
+  if (sel == SEL_LOCAL) {
+    if (ctx.locals == nullptr) return nullptr;
+    if (arr == 0) return SimpleCell(*ctx.locals, ind);
+    return const_cast<RValue *>(ctx.locals->Cell(ind, arr));
+  }
+  CVariableList *list = ListFor(ctx, sel, ind, false);
+  return list != nullptr ? const_cast<RValue *>(list->Cell(ind, arr)) : nullptr;
+}
+
+// The value of a constant, of an argument slot or of an existing simple
+// variable, in place; null when the node needs a full evaluation. The
+// pointer is only good until the next change of any variable.
+inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
+  if (n.kind == NODE_CONSTANT) return &n.value;
+  if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
+  const int32_t sel = n.ind2;
+  if (sel == SEL_LOCAL) return ctx.locals != nullptr ? SimpleCell(*ctx.locals, n.ind) : nullptr;
+  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_GLOBAL) return nullptr;
+  if (sel != SEL_GLOBAL) {
+    const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
+    if (slot < kMaxArguments) return &g_ScriptCall.argument[slot];
+  }
+  return ExistingCell(ctx, sel, n.ind, 0);
+}
+
 // One array index: a real, rounded, 0 .. 31999.
 int EvalIndex(RExecContext &ctx, const RToken &n, int32_t &index) {
   RValue v;
@@ -331,6 +387,33 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
 
 inline bool NeedsInterrupt() { return --s_stepsLeft <= 0 || StackLow(); }
 
+// The comparisons, div and mod of two reals that loops and conditions are
+// made of, without a call; false leaves everything else to the operators.
+inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
+  if (left.kind != RValue::kReal || right.kind != RValue::kReal) return false;
+  const double d = left.val - right.val;
+  if (d != d) return false;
+  switch (oper) {
+    case op::kAssign:
+    case op::kEqual: left.val = (d > -kCompareEpsilon && d < kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kNotEqual: left.val = (d < -kCompareEpsilon || d > kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kLessEqual: left.val = d <= kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kMod:
+    case op::kDiv: {
+      // Whole numbers of the 32-bit range: the truncated quotient and the
+      // remainder are exact in integer arithmetic (and give +0, not -0).
+      const double a = left.val, b = right.val;
+      if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
+      const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
+      if (ib == 0 || static_cast<double>(ia) != a || static_cast<double>(ib) != b) return false;
+      left.val = static_cast<double>(oper == op::kMod ? ia % ib : ia / ib);
+      return true;
+    }
+    default: return false;
+  }
+}
+
 int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
@@ -363,27 +446,36 @@ int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
   switch (n.kind) {
     case NODE_CONSTANT: out = n.value; return kCodeNormal;
     case NODE_VARIABLE_SIMPLE:
-      if (n.ind2 == SEL_LOCAL && ctx.locals != nullptr) {
-        if (const RValue *cell = ctx.locals->Cell(n.ind, 0)) {
-          out = *cell;
-          return kCodeNormal;
-        }
+      if (const RValue *cell = Peek(ctx, n)) {
+        out = *cell;
+        return kCodeNormal;
       }
       return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position);
     case NODE_VARIABLE: {
       RTarget t;
       if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
+      if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr)) {
+        out = *cell;
+        return kCodeNormal;
+      }
       return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position);
     }
     case NODE_BINARY: {
+      const RToken &left = n.Child(0);
       const RToken &right = n.Child(1);
-      if (Eval(ctx, n.Child(0), out) != kCodeNormal) return kCodeError;
+      if (const RValue *l = Peek(ctx, left)) {
+        out = *l;
+      } else if (Eval(ctx, left, out) != kCodeNormal) {
+        return kCodeError;
+      }
       const char *message;
-      if (right.kind == NODE_CONSTANT) {
-        message = BinaryOperation(n.ind, out, right.value);
+      if (const RValue *at = Peek(ctx, right)) {
+        if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
+        message = BinaryOperation(n.ind, out, *at);
       } else {
         RValue r;
         if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+        if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
         message = BinaryOperation(n.ind, out, r);
       }
       if (message != nullptr) [[unlikely]]
@@ -419,34 +511,70 @@ int32_t CompoundOperator(int32_t assign) {
 int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
-  // Locals are the hot case of loops: one lookup, no copy of the target.
-  if (target.kind == NODE_VARIABLE_SIMPLE && target.ind2 == SEL_LOCAL) {
-    if (n.ind == SYM_ASSIGN) {
-      if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
-      if (ctx.locals == nullptr) ctx.locals = std::make_unique<CVariableList>();
-      ctx.locals->CellRef(target.ind, 0) = res;
-      return kCodeNormal;
-    }
-  }
   RTarget t;
   if (ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
     if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
+    // The list is looked up after the value: evaluating it may declare
+    // globals or create locals.
+    if (CVariableList *list = ListFor(ctx, t.sel, target.ind, true)) {
+      list->SetVar(target.ind, t.arr, res);
+      return kCodeNormal;
+    }
     if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
     return kCodeNormal;
   }
-  RValue v;
-  if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
-  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
   const int32_t oper = CompoundOperator(n.ind);
   if (oper == 0) return Fail(ctx, n.position, "Assignment operator expected.");
-  if (const char *message = BinaryOperation(oper, res, v)) return Fail(ctx, n.position, message);
+  RValue v;
+  const RValue *value = Peek(ctx, source);
+  if (value == nullptr) {
+    if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
+    value = &v;
+  }
+  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr)) {
+    // Read, operate and write back in place (nothing runs in between that
+    // could move the cell); real +, - and * need no call at all.
+    if (cell->kind == RValue::kReal && value->kind == RValue::kReal &&
+        (oper == op::kPlus || oper == op::kMinus || oper == op::kTimes)) {
+      const double a = cell->val, b = value->val;
+      const double r = CheckArith(oper == op::kPlus ? a + b : oper == op::kMinus ? a - b : a * b, a, b);
+      cell->val = r;
+      res.kind = RValue::kReal;
+      res.val = r;
+      return kCodeNormal;
+    }
+    res = *cell;
+    if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
+    *cell = res;
+    return kCodeNormal;
+  }
+  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
+  if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
   if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
   return kCodeNormal;
 }
 
 // A condition: a real, true at 0.5 or above.
 inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+  // A comparison of two values at hand needs no temporary.
+  if (n.kind == NODE_BINARY && n.ind >= op::kLess && n.ind <= op::kGreater) {
+    const RValue *l = Peek(ctx, n.Child(0));
+    const RValue *r = l != nullptr ? Peek(ctx, n.Child(1)) : nullptr;
+    if (r != nullptr && l->kind == RValue::kReal && r->kind == RValue::kReal) {
+      const double d = l->val - r->val;
+      if (d == d) {
+        switch (n.ind) {
+          case op::kLess: truth = d < -kCompareEpsilon; return kCodeNormal;
+          case op::kLessEqual: truth = d <= kCompareEpsilon; return kCodeNormal;
+          case op::kEqual: truth = d > -kCompareEpsilon && d < kCompareEpsilon; return kCodeNormal;
+          case op::kNotEqual: truth = d < -kCompareEpsilon || d > kCompareEpsilon; return kCodeNormal;
+          case op::kGreaterEqual: truth = d >= -kCompareEpsilon; return kCodeNormal;
+          default: truth = d > kCompareEpsilon; return kCodeNormal;
+        }
+      }
+    }
+  }
   RValue c;
   if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
   if (!c.IsReal()) return Fail(ctx, n.position, message);
@@ -687,38 +815,64 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 }
 
 // Puts a script call's arguments, count and name in place and the caller's
-// back afterwards, also when an arithmetic trap abandons the call. The
-// slots are exchanged, not copied, so a call costs no reference counting.
+// back afterwards, also when an arithmetic trap abandons the call. Slots are
+// exchanged, not copied, and only where either side holds something other
+// than real 0, so a call with few arguments touches few slots.
 class CScriptCallFrame {
 public:
   CScriptCallFrame(RValue *slots, int count, const std::string &name) : m_slots(slots) {
-    for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+    RValue *global = g_ScriptCall.argument;
+    for (int i = 0; i < kMaxArguments; ++i) {
+      if (i < count || !IsZero(global[i])) {
+        SwapValues(m_slots[i], global[i]);
+        m_swapped |= 1u << i;
+      }
+    }
     m_count = g_ScriptCall.argumentCount;
     g_ScriptCall.argumentCount = count;
+    // Recursion keeps the name; otherwise the running name is exchanged
+    // with this depth's buffer, which keeps its capacity from call to call.
     m_depth = s_callDepth++;
-    if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
-    s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
-    g_ScriptCall.scriptName.assign(name);
+    m_sameName = g_ScriptCall.scriptName == name;
+    if (!m_sameName) {
+      if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
+      s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
+      g_ScriptCall.scriptName.assign(name);
+    }
   }
   ~CScriptCallFrame() {
-    g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
+    if (!m_sameName) g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
     --s_callDepth;
     g_ScriptCall.argumentCount = m_count;
-    for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+    // A slot not exchanged on the way in was real 0 for the caller; the
+    // zero it lent (still in m_slots) goes back if the script wrote there.
+    RValue *global = g_ScriptCall.argument;
+    for (int i = 0; i < kMaxArguments; ++i)
+      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) SwapValues(m_slots[i], global[i]);
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
 
+  // A value is a kind, a real and one text pointer; exchanging the bytes
+  // exchanges the values without touching reference counts.
   static void SwapValues(RValue &a, RValue &b) noexcept {
-    std::swap(a.kind, b.kind);
-    std::swap(a.val, b.val);
-    std::swap(a.str, b.str);
+    static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
+    alignas(RValue) unsigned char tmp[sizeof(RValue)];
+    std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
+    std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
+  }
+  // Exactly a fresh value: real +0 without text.
+  static bool IsZero(const RValue &v) noexcept {
+    return v.kind == RValue::kReal && std::bit_cast<uint64_t>(v.val) == 0 && v.str.empty();
   }
 
 private:
   RValue *m_slots;
+  uint32_t m_swapped = 0;
   int m_count;
   int m_depth;
+  bool m_sameName;
 };
 
 [[gnu::cold, gnu::noinline]] void ArgumentCountError(const std::string &name, const CCode &code, int count) {

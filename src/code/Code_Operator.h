@@ -77,22 +77,37 @@ const char *UnaryOperation(int32_t oper, RValue &value);
 const char *BinaryOperationSlow(int32_t oper, RValue &left, const RValue &right);
 inline const char *BinaryOperation(int32_t oper, RValue &left, const RValue &right) {
   // Real arithmetic and comparison without a call; everything else (strings,
-  // errors, bit operations, division) goes the long way.
+  // errors, bit operations, div and mod, traps) goes the long way.
   if (left.kind == RValue::kReal && right.kind == RValue::kReal) {
     const double a = left.val, b = right.val;
     switch (oper) {
       case op::kPlus: left.val = CheckArith(a + b, a, b); return nullptr;
       case op::kMinus: left.val = CheckArith(a - b, a, b); return nullptr;
       case op::kTimes: left.val = CheckArith(a * b, a, b); return nullptr;
-      case op::kLess: {
+      case op::kDivide:
+        if (b == 0.0) break;
+        left.val = CheckArith(a / b, a, b);
+        return nullptr;
+      case op::kAssign:
+      case op::kEqual:
+      case op::kNotEqual:
+      case op::kLess:
+      case op::kLessEqual:
+      case op::kGreater:
+      case op::kGreaterEqual: {
         const double d = a - b;
-        if (d == d) { left.val = (d < -kCompareEpsilon) ? 1.0 : 0.0; return nullptr; }
-        break;
-      }
-      case op::kGreater: {
-        const double d = a - b;
-        if (d == d) { left.val = (d > kCompareEpsilon) ? 1.0 : 0.0; return nullptr; }
-        break;
+        if (d != d) break;  // NaN: the long way decides whether it traps
+        bool r;
+        switch (oper) {
+          case op::kLess: r = d < -kCompareEpsilon; break;
+          case op::kLessEqual: r = d <= kCompareEpsilon; break;
+          case op::kGreater: r = d > kCompareEpsilon; break;
+          case op::kGreaterEqual: r = d >= -kCompareEpsilon; break;
+          case op::kNotEqual: r = d < -kCompareEpsilon || d > kCompareEpsilon; break;
+          default: r = d > -kCompareEpsilon && d < kCompareEpsilon; break;
+        }
+        left.val = r ? 1.0 : 0.0;
+        return nullptr;
       }
       default: break;
     }

@@ -1,5 +1,6 @@
 #include "code/Code_Phase1.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -113,9 +114,12 @@ double NumberLiteralValue(std::string_view text) {
 
 bool Tokenize(std::string_view source, RTokenList1 &out) {
   out.items.clear();
+  // Typical code has a token every three to five characters.
+  out.items.reserve(source.size() / 3 + 4);
   // Three spaces after the text let every look-ahead stay inside it; an
   // unterminated string keeps them as part of its content.
-  std::string t;
+  std::string &t = out.text;
+  t.clear();
   t.reserve(source.size() + 3);
   t.append(source);
   t.append("   ");
@@ -125,16 +129,16 @@ bool Tokenize(std::string_view source, RTokenList1 &out) {
     RToken1 &tok = out.items.emplace_back();
     tok.symbol = symbol;
     tok.position = static_cast<int32_t>(start + 1);
-    if (end > start) tok.str.assign(t, start, end - start);
+    tok.start = static_cast<uint32_t>(start);
+    tok.length = static_cast<uint32_t>(end - start);
   };
 
   size_t i = 0;
   for (;;) {
     while (i < L && at(i) <= 32) ++i;
     if (i >= L) {
-      RToken1 &tok = out.items.emplace_back();
-      tok.symbol = SYM_END;
-      tok.position = static_cast<int32_t>(i + 1);
+      push(SYM_END, std::min(i, L), std::min(i, L));
+      out.items.back().position = static_cast<int32_t>(i + 1);
       return true;
     }
     const unsigned char c = at(i);
@@ -153,9 +157,7 @@ bool Tokenize(std::string_view source, RTokenList1 &out) {
     }
     if (IsLetter(c)) {
       while (i < L && (IsLetter(at(i)) || IsDigit(at(i)))) ++i;
-      push(SYM_IDENT, start, i);
-      RToken1 &tok = out.items.back();
-      tok.symbol = KeywordSymbol(tok.str);
+      push(KeywordSymbol(std::string_view(t).substr(start, i - start)), start, i);
       continue;
     }
     if (c == '$') {
@@ -172,10 +174,8 @@ bool Tokenize(std::string_view source, RTokenList1 &out) {
     if (c == '"' || c == '\'') {
       const size_t close = t.find(static_cast<char>(c), i + 1);
       const size_t end = close == std::string::npos ? L : close;
-      RToken1 &tok = out.items.emplace_back();
-      tok.symbol = SYM_STRING;
-      tok.position = static_cast<int32_t>(start + 1);
-      tok.str.assign(t, i + 1, end - (i + 1));
+      push(SYM_STRING, i + 1, end);
+      out.items.back().position = static_cast<int32_t>(start + 1);
       i = close == std::string::npos ? L : close + 1;
       continue;
     }

@@ -28,6 +28,7 @@ bool ResolveTokens(CCode &code, const RTokenList1 &in, RTokenList2 &out) {
   const int32_t count = in.n();
   for (int32_t k = 0; k < count; ++k) {
     const RToken1 &t = in.items[k];
+    const std::string_view name = in.str(t);
     RToken2 &r = out.items.emplace_back();
     r.symbol = t.symbol;
     r.position = t.position;
@@ -35,36 +36,36 @@ bool ResolveTokens(CCode &code, const RTokenList1 &in, RTokenList2 &out) {
       case SYM_IDENT: {
         const bool isCall = k + 1 < count && in.items[k + 1].symbol == SYM_LPAREN;
         if (isCall) {
-          const int32_t id = FunctionFind(t.str);
+          const int32_t id = FunctionFind(name);
           if (id < 0) {
-            CodeError(code, t.position, std::string("Unknown function or script: ") + t.str);
+            CodeError(code, t.position, "Unknown function or script: " + std::string(name));
             return false;
           }
           r.symbol = SYM_FUNCTION;
           r.ind = id;
           break;
         }
-        if (ConstantFind(t.str, r.val)) {
+        if (ConstantFind(name, r.val)) {
           r.symbol = SYM_CONSTANT;
           break;
         }
         r.symbol = SYM_VARIABLE;
-        r.ind = VariableIndex(t.str);
-        if (t.str == "argument") {
+        r.ind = VariableIndex(name);
+        if (name == "argument") {
           code.i_ArgArray = true;
         } else {
-          const int32_t slot = ArgumentSlotOfName(t.str);
+          const int32_t slot = ArgumentSlotOfName(name);
           if (slot >= 0 && slot + 1 > code.i_Args) code.i_Args = slot + 1;
         }
         break;
       }
       case SYM_NUMBER:
         r.symbol = SYM_CONSTANT;
-        r.val.SetReal(NumberLiteralValue(t.str));
+        r.val.SetReal(NumberLiteralValue(name));
         break;
       case SYM_STRING:
         r.symbol = SYM_CONSTANT;
-        r.val.SetString(RString(t.str));
+        r.val.SetString(RString(name));
         break;
       default:
         break;

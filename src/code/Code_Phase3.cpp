@@ -18,16 +18,18 @@ bool IsUnarySymbol(int32_t s) {
   return s == SYM_NOT || s == SYM_MINUS || s == SYM_PLUS || s == SYM_BIT_NOT;
 }
 
-// Binary operator levels 1 (lowest) .. 6; level 7 is the prefix operators.
-bool IsBinaryOfLevel(int32_t s, int level) {
-  switch (level) {
-    case 1: return s == SYM_AND || s == SYM_OR || s == SYM_XOR;
-    case 2: return (s >= SYM_LESS && s <= SYM_GREATER) || s == SYM_ASSIGN;
-    case 3: return s == SYM_BIT_OR || s == SYM_BIT_AND || s == SYM_BIT_XOR;
-    case 4: return s == SYM_SHIFT_LEFT || s == SYM_SHIFT_RIGHT;
-    case 5: return s == SYM_PLUS || s == SYM_MINUS;
-    case 6: return s == SYM_TIMES || s == SYM_DIVIDE || s == SYM_DIV || s == SYM_MOD;
-    default: return false;
+// The binary operator levels, 1 (lowest) .. 6; 0 for anything else. Level 7
+// is the prefix operators.
+int BinaryLevel(int32_t s) {
+  switch (s) {
+    case SYM_AND: case SYM_OR: case SYM_XOR: return 1;
+    case SYM_LESS: case SYM_LESS_EQUAL: case SYM_EQUAL: case SYM_NOT_EQUAL: case SYM_GREATER_EQUAL:
+    case SYM_GREATER: case SYM_ASSIGN: return 2;
+    case SYM_BIT_OR: case SYM_BIT_AND: case SYM_BIT_XOR: return 3;
+    case SYM_SHIFT_LEFT: case SYM_SHIFT_RIGHT: return 4;
+    case SYM_PLUS: case SYM_MINUS: return 5;
+    case SYM_TIMES: case SYM_DIVIDE: case SYM_DIV: case SYM_MOD: return 6;
+    default: return 0;
   }
 }
 
@@ -324,10 +326,13 @@ private:
     return Binary(1, out);
   }
 
-  bool Binary(int level, RToken &out) {
-    if (level == 7) return Unary(out);
-    if (!Binary(level + 1, out)) return false;
-    while (IsBinaryOfLevel(Sym(), level)) {
+  // Operators of level minLevel and above, left-associative. Climbing the
+  // levels in one loop keeps the recursion per parenthesis short.
+  bool Binary(int minLevel, RToken &out) {
+    if (!Unary(out)) return false;
+    for (;;) {
+      const int level = BinaryLevel(Sym());
+      if (level == 0 || level < minLevel) return true;
       const int32_t oper = Sym();
       Next();
       RToken right;
@@ -339,7 +344,6 @@ private:
       if (!Attach(node, std::move(out), std::move(right))) return false;
       out = std::move(node);
     }
-    return true;
   }
 
   // Level 7: a prefix operator applies to a level-8 expression, so `-a.b`

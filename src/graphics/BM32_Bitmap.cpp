@@ -55,6 +55,7 @@ struct Channel {
     return (run & (run + 1)) == 0;
   }
   uint32_t Get(uint32_t px) const {
+    if (bits == 0) return 0;  // a channel the file does not carry
     const uint32_t v = (px & mask) >> shift;
     if (bits == 8) return v;
     if (bits > 8) return v >> (bits - 8);
@@ -130,6 +131,9 @@ bool TBitmap32::LoadFromBMP(const uint8_t *data, size_t size) {
       if (headerSize >= 56) am = U32(h + 52);
     } else if (compression == kBI_BITFIELDS || compression == kBI_ALPHABITFIELDS) {
       const bool withAlpha = compression == kBI_ALPHABITFIELDS;
+      // A header with room for three masks but not the fourth leaves the
+      // alpha mask nowhere.
+      if (withAlpha && headerSize >= 52 && headerSize < 56) return false;
       const uint8_t *m = h + 40;
       if (headerSize < 52) {
         // The masks follow a short header.
@@ -167,6 +171,7 @@ bool TBitmap32::LoadFromBMP(const uint8_t *data, size_t size) {
       const uint8_t *e = data + tableEnd + uint64_t{i} * entry;
       palette[i] = Argb(255, e[2], e[1], e[0]);
     }
+    tableEnd += uint64_t{count} * entry;
   } else {
     return false;
   }

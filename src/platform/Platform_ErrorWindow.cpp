@@ -17,3 +17,18 @@ bool CHeadlessErrorWindow::Show(std::string_view text, bool fatal) {
 IErrorWindow &ErrorWindow() { return g_window ? *g_window : g_headless; }
 
 void SetErrorWindow(IErrorWindow *window) { g_window = window; }
+
+void ErrorMemoAppend(std::vector<std::string> &memo, std::string_view text) {
+  memo.emplace_back();
+  memo.emplace_back(43, '_');
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') {
+      memo.push_back(std::move(line));
+      line.clear();
+    } else if (c != '\n') {
+      line += c;
+    }
+  }
+  memo.push_back(std::move(line));
+}

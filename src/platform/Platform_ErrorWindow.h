@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class IErrorWindow {
 public:
@@ -27,3 +29,8 @@ IErrorWindow &ErrorWindow();
 // Installs a window; null goes back to the headless one. The caller keeps
 // ownership and keeps it alive while installed.
 void SetErrorWindow(IErrorWindow *window);
+
+// The lines one report adds to the window's memo of this run's errors: an
+// empty line, a rule of 43 underscores, then the text split at each carriage
+// return with line feeds removed. Every window keeps its memo this way.
+void ErrorMemoAppend(std::vector<std::string> &memo, std::string_view text);

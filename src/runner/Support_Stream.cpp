@@ -273,6 +273,9 @@ void CStream::LoadFromFile(const std::string &path) {
   std::FILE *f = std::fopen(path.c_str(), "rb");
   if (!f) throw EStreamError("Cannot open file \"" + path + "\"");
   std::vector<uint8_t> data;
+  std::error_code ec;
+  const auto expected = std::filesystem::file_size(path, ec);
+  if (!ec) data.reserve(static_cast<size_t>(expected));
   uint8_t buf[1 << 16];
   size_t got;
   while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + got);

@@ -61,12 +61,19 @@ public:
   int32_t ReadInteger();
   double ReadReal();
   bool ReadBoolean();            // true when the integer is greater than 0
-  std::string ReadString();      // UTF-8; a length of 0 or less is ""
+  // UTF-8; a length of 0 or less is "". Ill-formed UTF-8 comes back with
+  // U+FFFD in place of each bad sequence, so the text is always valid.
+  std::string ReadString();
+  // The sub-stream reads raise EStreamError for a length that is negative or
+  // longer than the rest of the stream; a failed read leaves the position
+  // where it was. ReadStreamC also raises for corrupt or truncated zlib data
+  // and for content that would inflate beyond 1 GiB.
   std::unique_ptr<CStream> ReadStream();
   std::unique_ptr<CStream> ReadStreamC();
   std::unique_ptr<CStream> ReadStreamE();
-  // None when the presence flag is false or the content is no readable BMP;
-  // the compressed sub-stream is always consumed.
+  // None when the presence flag is false or the content is no readable BMP
+  // (corrupt zlib data included); the compressed sub-stream is always
+  // consumed. Only a sub-stream cut short by the end of the stream raises.
   std::unique_ptr<TBitmap32> ReadBitmap();
 
   void WriteInteger(int32_t v);
@@ -86,6 +93,8 @@ public:
   void WriteBitmap(const TBitmap32 *bitmap);
 
   // --- checks and scramblers ---------------------------------------------
+  // The CRC tables are built at compile time, so CalcCRC is safe at any
+  // moment; InitFastCRC remains for the start-up sequence and does nothing.
   static void InitFastCRC();
   static uint32_t CalcCRC(const void *buffer, int64_t size);
   static uint32_t LocalRandom(uint32_t &z, uint32_t &w);
@@ -100,6 +109,9 @@ public:
   // The key text DecryptWad built last (kept for the rest of the process).
   static const std::u16string &WadKeyText();
 
+  // Keyed byte substitution over [start, start + count); a count below 1
+  // means to the end. The range is clipped to the buffer. Answers the offset
+  // after the last byte processed.
   int64_t Encrypt(int32_t key, int64_t start, int64_t count);
   int64_t Decrypt(int32_t key, int64_t start, int64_t count);
   int64_t Encrypt2(int32_t key, int64_t start, int64_t count);

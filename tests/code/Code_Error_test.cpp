@@ -237,4 +237,16 @@ TEST(HeadlessErrorWindow, PrintsTheTextAndAnswersByFatality) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\r\nline\nFATAL\n");
 }
 
+TEST(ErrorMemo, ReportsBecomeLinesUnderARule) {
+  std::vector<std::string> memo;
+  ErrorMemoAppend(memo, "ERROR in\r\naction number 1\r\n\r\nmsg");
+  ErrorMemoAppend(memo, "Error in code at line 2:\r   \ny = ;\r   ^");
+  const std::string rule(43, '_');
+  const std::vector<std::string> expected = {
+      "", rule, "ERROR in", "action number 1", "", "msg",
+      "", rule, "Error in code at line 2:", "   y = ;", "   ^",
+  };
+  EXPECT_EQ(memo, expected);
+}
+
 }  // namespace

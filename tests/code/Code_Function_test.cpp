@@ -9,6 +9,13 @@
 
 namespace {
 
+// A name new to this process: the table only grows, and a repeated test
+// must not find the entries of its previous run.
+std::string Fresh(const char *name) {
+  static int s_serial = 0;
+  return "ftest" + std::to_string(++s_serial) + "_" + name;
+}
+
 void RoutineA(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(1); }
 void RoutineB(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(2); }
 
@@ -30,15 +37,17 @@ private:
 };
 
 TEST(FunctionTable, IdsArePositionsAndTheFirstNameWins) {
-  const int32_t a = FunctionAdd("ftest_alpha", &RoutineA, 2);
-  const int32_t b = FunctionAdd("ftest_beta", &RoutineB, -1);
-  const int32_t again = FunctionAdd("ftest_alpha", &RoutineB, 5);
+  const std::string alpha = Fresh("alpha"), beta = Fresh("beta");
+  const int32_t a = FunctionAdd(alpha, &RoutineA, 2);
+  const int32_t b = FunctionAdd(beta, &RoutineB, -1);
+  const int32_t again = FunctionAdd(alpha, &RoutineB, 5);
   EXPECT_EQ(b, a + 1);
   EXPECT_EQ(again, a + 2);
   EXPECT_EQ(FunctionCount(), a + 3);
-  EXPECT_EQ(FunctionFind("ftest_alpha"), a);
-  EXPECT_EQ(FunctionFind("ftest_beta"), b);
-  EXPECT_EQ(FunctionFind("FTEST_ALPHA"), -1);
+  EXPECT_EQ(FunctionFind(alpha), a);
+  EXPECT_EQ(FunctionFind(beta), b);
+  EXPECT_EQ(FunctionFind(alpha + "X"), -1);
+  EXPECT_EQ(FunctionFind("F" + alpha.substr(1)), -1);  // exact case
   EXPECT_EQ(FunctionFind("ftest_missing"), -1);
   EXPECT_EQ(FunctionRoutine(a), &RoutineA);
   EXPECT_EQ(FunctionEntry(again)->f_routine, &RoutineB);
@@ -46,7 +55,7 @@ TEST(FunctionTable, IdsArePositionsAndTheFirstNameWins) {
 }
 
 TEST(FunctionTable, NamesAreCutTo64Characters) {
-  const std::string longName = "ftest_" + std::string(70, 'n');
+  const std::string longName = Fresh("") + std::string(70, 'n');
   const int32_t id = FunctionAdd(longName, &RoutineA, 0);
   EXPECT_EQ(FunctionEntry(id)->f_name.size(), 64u);
   EXPECT_EQ(FunctionFind(longName.substr(0, 64)), id);
@@ -54,8 +63,8 @@ TEST(FunctionTable, NamesAreCutTo64Characters) {
 }
 
 TEST(FunctionTable, ArgumentCounts) {
-  const int32_t fixed = FunctionAdd("ftest_two", &RoutineA, 2);
-  const int32_t any = FunctionAdd("ftest_any", &RoutineA, -1);
+  const int32_t fixed = FunctionAdd(Fresh("two"), &RoutineA, 2);
+  const int32_t any = FunctionAdd(Fresh("any"), &RoutineA, -1);
   struct Case {
     int32_t id;
     int32_t expected;
@@ -73,30 +82,34 @@ TEST(FunctionTable, ArgumentCounts) {
   FunctionSetExtensionHooks(nullptr, nullptr);
 }
 
+std::string g_shared, g_extOnly;
+
 TEST(FunctionTable, ScriptsThenExtensionsThenBuiltins) {
-  const int32_t builtin = FunctionAdd("ftest_shared", &RoutineA, 1);
-  FunctionAdd("ftest_ext_only", &RoutineA, 1);
-  EXPECT_EQ(FunctionFind("ftest_shared"), builtin);
+  g_shared = Fresh("shared");
+  g_extOnly = Fresh("ext_only");
+  const int32_t builtin = FunctionAdd(g_shared, &RoutineA, 1);
+  FunctionAdd(g_extOnly, &RoutineA, 1);
+  EXPECT_EQ(FunctionFind(g_shared), builtin);
 
   FunctionSetExtensionHooks(
       [](std::string_view name) -> int32_t {
-        if (name == "ftest_shared") return 7;
-        if (name == "ftest_ext_only") return 8;
+        if (name == g_shared) return 7;
+        if (name == g_extOnly) return 8;
         return -1;
       },
       nullptr);
-  EXPECT_EQ(FunctionFind("ftest_shared"), kFunctionExtensionBase + 7);
-  EXPECT_EQ(FunctionFind("ftest_ext_only"), kFunctionExtensionBase + 8);
+  EXPECT_EQ(FunctionFind(g_shared), kFunctionExtensionBase + 7);
+  EXPECT_EQ(FunctionFind(g_extOnly), kFunctionExtensionBase + 8);
   {
     ScriptsGuard scripts;
-    scripts.Add("ftest_shared", false);  // an empty slot is no script
-    const int32_t index = scripts.Add("ftest_shared");
-    scripts.Add("ftest_shared");
-    EXPECT_EQ(FunctionFind("ftest_shared"), kFunctionScriptBase + index);
-    EXPECT_EQ(FunctionArgCount(FunctionFind("ftest_shared")), -1);
+    scripts.Add(g_shared, false);  // an empty slot is no script
+    const int32_t index = scripts.Add(g_shared);
+    scripts.Add(g_shared);
+    EXPECT_EQ(FunctionFind(g_shared), kFunctionScriptBase + index);
+    EXPECT_EQ(FunctionArgCount(FunctionFind(g_shared)), -1);
   }
   FunctionSetExtensionHooks(nullptr, nullptr);
-  EXPECT_EQ(FunctionFind("ftest_shared"), builtin);
+  EXPECT_EQ(FunctionFind(g_shared), builtin);
 }
 
 }  // namespace

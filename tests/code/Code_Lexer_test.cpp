@@ -17,7 +17,7 @@ std::string Tokens(std::string_view text) {
   for (int i = 0; i + 1 < list.n(); ++i) {
     const RToken1 &t = list.items[i];
     if (!out.empty()) out += ' ';
-    out += std::to_string(t.symbol) + ":" + t.str + "@" + std::to_string(t.position);
+    out += std::to_string(t.symbol) + ":" + std::string(list.str(t)) + "@" + std::to_string(t.position);
   }
   return out;
 }
@@ -87,7 +87,7 @@ TEST(CodeLexer, EndTokenFollowsTheText) {
   ASSERT_TRUE(Tokenize("ab", list));
   ASSERT_EQ(list.n(), 2);
   EXPECT_EQ(list.items[1].symbol, SYM_END);
-  EXPECT_TRUE(list.items[1].str.empty());
+  EXPECT_TRUE(list.str(1).empty());
   EXPECT_GT(list.items[1].position, 2);
 }
 

@@ -33,6 +33,8 @@ void CheckBinary(const BinaryCase &c) {
   if (c.error) {
     ASSERT_NE(error, nullptr) << where;
     EXPECT_STREQ(error, c.error) << where;
+    RValue slow = c.left;
+    EXPECT_STREQ(BinaryOperationSlow(c.oper, slow, c.right), c.error) << where;
     // The left operand stays as it was after a failure.
     EXPECT_EQ(left.kind, c.left.kind) << where;
     if (c.left.IsReal()) EXPECT_EQ(left.val, c.left.val) << where;
@@ -43,6 +45,13 @@ void CheckBinary(const BinaryCase &c) {
   ASSERT_EQ(left.kind, c.expected.kind) << where;
   if (c.expected.IsReal()) EXPECT_EQ(left.val, c.expected.val) << where;
   else EXPECT_EQ(left.str.view(), c.expected.str.view()) << where;
+  // The inline path for reals and the general routine agree.
+  RValue slow = c.left;
+  ASSERT_EQ(BinaryOperationSlow(c.oper, slow, c.right), nullptr) << where;
+  EXPECT_EQ(slow.kind, left.kind) << where;
+  if (slow.IsReal()) {
+    EXPECT_EQ(slow.val, left.val) << where;
+  }
 }
 
 TEST(CodeOperator, ArithmeticAndStrings) {

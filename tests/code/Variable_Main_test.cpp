@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "code/Variable_BuiltIn.h"
+#include "runner/Option_Main.h"
 #include "runner/Support_Stream.h"
 
 namespace {
@@ -12,17 +15,20 @@ TEST(VariableNames, BuiltinsFirstThenFindOrAppend) {
   EXPECT_EQ(VariableIndex("x"), 0);
   EXPECT_EQ(VariableIndex("argument"), builtin::kArgument);
 
+  // Names new to this process, even when the test is repeated.
+  static int s_run = 0;
+  const std::string p = "names_test_" + std::to_string(++s_run) + "_";
   const int32_t before = VariableUserCount();
-  const int32_t first = VariableIndex("names_test_first");
-  const int32_t second = VariableIndex("names_test_second");
+  const int32_t first = VariableIndex(p + "first");
+  const int32_t second = VariableIndex(p + "second");
   EXPECT_EQ(first, kUserVariableBase + before);
   EXPECT_EQ(second, first + 1);
-  EXPECT_EQ(VariableIndex("names_test_first"), first);  // found, not appended
-  EXPECT_NE(VariableIndex("Names_test_first"), first);  // case-sensitive
+  EXPECT_EQ(VariableIndex(p + "first"), first);  // found, not appended
+  EXPECT_NE(VariableIndex(p + "First"), first);  // case-sensitive
   EXPECT_EQ(VariableUserCount(), before + 3);
 
-  EXPECT_EQ(VariableFindUser("names_test_second"), second);
-  EXPECT_EQ(VariableFindUser("names_test_never_added"), -1);
+  EXPECT_EQ(VariableFindUser(p + "second"), second);
+  EXPECT_EQ(VariableFindUser(p + "never_added"), -1);
   EXPECT_EQ(VariableUserCount(), before + 3);
 }
 
@@ -40,8 +46,18 @@ TEST(VariableNames, NamesAndPlaceholders) {
 
 class GlobalStoreTest : public ::testing::Test {
 protected:
-  void SetUp() override { GlobalReset(); }
-  void TearDown() override { GlobalReset(); }
+  void SetUp() override {
+    m_uninitZero = g_Settings.opt_uninitzero;
+    g_Settings.opt_uninitzero = false;
+    GlobalReset();
+  }
+  void TearDown() override {
+    GlobalReset();
+    g_Settings.opt_uninitzero = m_uninitZero;
+  }
+
+private:
+  bool m_uninitZero = false;
 };
 
 TEST_F(GlobalStoreTest, DeclaringMakesARealZeroAndSetsTheFlag) {

@@ -6,12 +6,15 @@
 #include <fstream>
 #include <numbers>
 #include <sstream>
+#include <thread>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "code/Code_Operator.h"
 #include "functions/Function_Call.h"
 #include "functions/Support_Random.h"
+#include "support/Code_Test_Host.h"
 #include "platform/Platform_Process.h"
 
 namespace {
@@ -100,6 +103,12 @@ TEST_F(MathFunctions, SeedTakesTheLow32BitsOfTheRoundedArgument) {
     Call("random_set_seed", {R(c.in)});
     EXPECT_EQ(Call("random_get_seed").val, c.seed) << c.in;
   }
+  // randomize takes the clock, which has moved on between two calls.
+  Call("randomize");
+  const double first = Call("random_get_seed").val;
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  Call("randomize");
+  EXPECT_NE(Call("random_get_seed").val, first);
 }
 
 TEST_F(MathFunctions, ChooseCopiesAnArgumentWithItsKind) {
@@ -237,6 +246,8 @@ TEST_F(MathFunctions, StringOfReals) {
       {-0.5, "-0.50"},
       {1.5, "1.50"},
       {0.005, "0.01"},
+      {0.125, "0.13"},  // an exact half rounds up, not to even
+      {-0.125, "-0.13"},
       {0.004, "0.00"},
       {-0.001, "0.00"},
       {1e-5, "0.00"},
@@ -402,6 +413,27 @@ TEST_F(MathFunctions, DebugMessagesFormatRealsLikeString) {
   testing::internal::CaptureStdout();
   Call("show_debug_message", {S("to stdout")});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The functions as a game reaches them: called from compiled code.
+TEST_F(MathFunctions, CalledFromGameCode) {
+  CCodeHost host;
+  const ROutcome run = host.Run(
+      "random_set_seed(1); a = irandom(9); a += irandom(9) * 10;"
+      "b = string_format(3.14159, 8, 3) + '|' + string(1/3) + '|' + string(2.0);"
+      "c = real('abc') + 1;"
+      "d = string_copy(string_upper('héllo'), 2, 3);");
+  ASSERT_TRUE(run.ok) << run.error;
+  EXPECT_EQ(host.Var("a").val, 80);
+  EXPECT_EQ(host.Var("b").str.str(), "   3.142|0.33|2");
+  // The failing call reported its own error and the program went on.
+  EXPECT_EQ(host.Var("c").val, 1);
+  EXPECT_EQ(Reported(), "Error in function real().");
+  EXPECT_EQ(host.Var("d").str.str(), "ÉLL");
 }
 
 }  // namespace

@@ -165,6 +165,18 @@ TEST(BitmapDecode, IndexBeyondAShortPaletteIsBlack) {
   EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{{0xFF445566, 0xFF000000}}));
 }
 
+TEST(BitmapDecode, PixelOffsetOfZeroMeansRightAfterTheColourTable) {
+  BmpSpec spec;
+  spec.bpp = 8;
+  spec.width = 2;
+  spec.colorsUsed = 2;
+  spec.palette = {0x112233, 0x445566};
+  spec.rows = {{1, 0}};
+  Bytes f = MakeBmp(spec);
+  Poke32(f, 10, 0);
+  EXPECT_EQ(Rows(Decode(f)), (Picture{{0xFF445566, 0xFF112233}}));
+}
+
 TEST(BitmapDecode, SixteenBitLayouts) {
   // 555 by default; 565 and 4444 through bit fields. Five bits of 16 widen
   // to 132, the usual rounding to eight bits.
@@ -182,6 +194,7 @@ TEST(BitmapDecode, SixteenBitLayouts) {
       {"565 green", 40, 3, {0xF800, 0x07E0, 0x001F}, 0x07E0, 0xFF00FF00},
       {"565 after a V4 header", 108, 3, {0xF800, 0x07E0, 0x001F, 0}, 0xF81F, 0xFFFF00FF},
       {"4444 with alpha", 108, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, 0x8F00, 0x88FF0000},
+      {"a channel with no mask is zero", 40, 3, {0x7C00, 0, 0x001F}, 0x7FFF, 0xFFFF00FF},
       {"alpha bit fields after the header", 40, 6, {0x7C00, 0x03E0, 0x001F, 0x8000}, 0x001F, 0x000000FF},
   };
   for (const Case &c : cases) {
@@ -310,6 +323,13 @@ TEST(BitmapDecode, RefusesWhatItCannotRead) {
       {"gapped mask", withSpec([](BmpSpec &s) {
          s.bpp = 16; s.compression = 3; s.masks = {0xF0F0, 0x0F00, 0x000F};
        })},
+      {"alpha bit fields with no room for the alpha mask", [&] {
+         Bytes f = withSpec([](BmpSpec &s) {
+           s.headerSize = 52; s.bpp = 16; s.compression = 6; s.rows = {}; s.height = 0;
+           s.masks = {0x7C00, 0x03E0, 0x001F};
+         });
+         return f;
+       }()},
       {"masks cut off", [&] {
          Bytes f = withSpec([](BmpSpec &s) { s.bpp = 16; s.compression = 3; s.rows = {}; s.height = 0; });
          f.resize(14 + 40 + 8);

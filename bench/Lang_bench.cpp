@@ -1,0 +1,199 @@
+// The script language against Lua 5.4: runs every program of bench/lang
+// in-process (compile and run, as the runner does) and its Lua twin with
+// lua5.4, checks that both print the same number, and prints the time
+// ratio Quillon/Lua from the median of several runs.
+//
+//   Lang_bench [LANG_DIR] [--runs N] [NAME...]
+//
+// A program file holds sections started by "/// script NAME" and one
+// "/// main"; the main section is run as a code action of one instance.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../tests/support/Test_World.h"
+#include "code/Code_Constant.h"
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Function.h"
+#include "code/Code_Main.h"
+#include "code/Script_Main.h"
+#include "code/Variable_BuiltIn.h"
+#include "code/Variable_Main.h"
+#include "functions/Function_Misc.h"
+#include "runner/Option_Main.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The string programs need string_length and string_pos. When the string
+// family is not linked in yet, these plain byte-wise versions stand in.
+void F_StringLength(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  result.SetReal(static_cast<double>(args[0].str.size()));
+}
+void F_StringPos(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  const size_t at = args[1].str.view().find(args[0].str.view());
+  result.SetReal(at == std::string_view::npos || args[0].str.empty() ? 0.0 : static_cast<double>(at + 1));
+}
+
+struct RProgram {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> scripts;
+  std::string main;
+};
+
+bool ReadProgram(const fs::path &file, RProgram &program) {
+  std::ifstream in(file);
+  if (!in) return false;
+  program.name = file.stem().string();
+  std::string line;
+  std::string *section = nullptr;
+  while (std::getline(in, line)) {
+    if (line.rfind("/// script ", 0) == 0) {
+      program.scripts.emplace_back(line.substr(11), "");
+      section = &program.scripts.back().second;
+    } else if (line.rfind("/// main", 0) == 0) {
+      section = &program.main;
+    } else if (section != nullptr) {
+      *section += line;
+      *section += '\r';
+    }
+  }
+  return !program.main.empty();
+}
+
+std::string Number(const RValue &v) {
+  if (v.IsString()) return "\"" + v.str.str() + "\"";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.0f", v.val);
+  return buf;
+}
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// One run: fresh globals and scripts, compile everything, run main.
+double RunQuillon(const RProgram &program, CTestWorld &world, std::string &printed) {
+  const auto start = std::chrono::steady_clock::now();
+  GlobalReset();
+  g_Scripts.Clear();
+  world.Clear();
+  CInstance *self = world.AddInstance(world.AddObject());
+  for (const auto &[name, text] : program.scripts) {
+    auto script = std::make_unique<CScript>();
+    script->s_text = text;
+    g_Scripts.items.push_back(std::move(script));
+    g_Scripts.names.push_back(name);
+  }
+  for (int i = 0; i < g_Scripts.Count(); ++i) {
+    if (!g_Scripts.Get(i)->Compile()) {
+      printed = "compile error in " + g_Scripts.Name(i) + ": " + CodeErrorText();
+      CodeErrorClear();
+      return 0;
+    }
+  }
+  CCode code(program.main, false);
+  if (!code.Compile()) {
+    printed = "compile error: " + CodeErrorText();
+    CodeErrorClear();
+    return 0;
+  }
+  RValue result;
+  if (!ExecuteCode(self, self, code, result)) printed = "run failed: " + ErrorLast();
+  else printed = Number(result);
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+double RunLua(const fs::path &file, std::string &printed) {
+  const std::string command = "lua5.4 '" + file.string() + "'";
+  const auto start = std::chrono::steady_clock::now();
+  FILE *pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return 0;
+  std::string out;
+  char buf[256];
+  while (size_t n = std::fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
+  const int status = pclose(pipe);
+  const double t = Seconds(std::chrono::steady_clock::now() - start);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  printed = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "lua failed: " + out;
+  return t;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+fs::path FindLangDir(const char *argv0) {
+  for (const fs::path &p : {fs::path("bench/lang"), fs::path("lang"),
+                            fs::absolute(argv0).parent_path() / "../../bench/lang",
+                            fs::absolute(argv0).parent_path() / "../bench/lang"})
+    if (fs::is_directory(p)) return p;
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  fs::path dir;
+  int runs = 5;
+  std::vector<std::string> only;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+    else if (fs::is_directory(a)) dir = a;
+    else only.push_back(a);
+  }
+  if (dir.empty()) dir = FindLangDir(argv[0]);
+  if (dir.empty()) {
+    std::cerr << "bench/lang not found; pass its path\n";
+    return 2;
+  }
+
+  BuiltinRegisterAll();
+  ConstantRegisterBuiltins();
+  if (FunctionFind("execute_string") < 0) Function_Misc_Register();
+  if (FunctionFind("string_length") < 0) FunctionAdd("string_length", F_StringLength, 1);
+  if (FunctionFind("string_pos") < 0) FunctionAdd("string_pos", F_StringPos, 2);
+  g_Settings.SetDefaults();
+  g_Settings.opt_displayerrors = false;
+  CTestWorld world;
+  SetWorld(&world);
+
+  std::vector<fs::path> files;
+  for (const auto &e : fs::directory_iterator(dir))
+    if (e.path().extension() == ".qs") files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+
+  std::printf("%-10s %12s %12s %8s  %s\n", "program", "quillon ms", "lua ms", "ratio", "result");
+  bool allOk = true;
+  for (const fs::path &file : files) {
+    RProgram program;
+    if (!ReadProgram(file, program)) continue;
+    if (!only.empty() && std::find(only.begin(), only.end(), program.name) == only.end()) continue;
+    fs::path twin = file;
+    twin.replace_extension(".lua");
+    std::vector<double> q, l;
+    std::string qOut, lOut;
+    for (int r = 0; r < runs; ++r) {
+      q.push_back(RunQuillon(program, world, qOut));
+      l.push_back(RunLua(twin, lOut));
+    }
+    const double qm = Median(q) * 1000, lm = Median(l) * 1000;
+    const bool same = qOut == lOut;
+    allOk = allOk && same;
+    std::printf("%-10s %12.1f %12.1f %8.2f  %s\n", program.name.c_str(), qm, lm, lm > 0 ? qm / lm : 0.0,
+                same ? qOut.c_str() : ("MISMATCH quillon " + qOut + " lua " + lOut).c_str());
+  }
+  SetWorld(nullptr);
+  return allOk ? 0 : 1;
+}

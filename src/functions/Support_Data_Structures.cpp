@@ -413,10 +413,22 @@ void CDS_Map::Assign(const CDS_Map &source) {
   m_exact = source.m_exact;
 }
 
+// With a precision and a real key, "below" and "above" reduce to one
+// subtraction: a real e is below k when k - e exceeds the precision (as
+// |e - k| does when e < k), above when e - k does; strings are never below
+// a real and always above it. Equal infinities give no number and compare
+// neither way, as in the element order. NaN keys never reach these
+// (a map holding one is searched by walking).
 int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
   if (m_exact) {
-    auto it = std::partition_point(i_key.begin(), i_key.end(),
-                                   [&](const RValue &k) { return DsCompare(k, key) < 0; });
+    const double eps = DsPrecision();
+    auto it = key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)
+                  ? std::partition_point(i_key.begin(), i_key.end(),
+                                         [k = key.val, eps](const RValue &e) {
+                                           return e.kind == RValue::kReal && k - e.val > eps;
+                                         })
+                  : std::partition_point(i_key.begin(), i_key.end(),
+                                         [&](const RValue &k) { return DsCompare(k, key) < 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
   for (size_t i = 0; i < i_key.size(); ++i)
@@ -426,8 +438,14 @@ int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
 
 int32_t CDS_Map::FirstAbove(const RValue &key) const {
   if (m_exact) {
-    auto it = std::partition_point(i_key.begin(), i_key.end(),
-                                   [&](const RValue &k) { return DsCompare(k, key) <= 0; });
+    const double eps = DsPrecision();
+    auto it = key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)
+                  ? std::partition_point(i_key.begin(), i_key.end(),
+                                         [k = key.val, eps](const RValue &e) {
+                                           return e.kind == RValue::kReal && !(e.val - k > eps);
+                                         })
+                  : std::partition_point(i_key.begin(), i_key.end(),
+                                         [&](const RValue &k) { return DsCompare(k, key) <= 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
   for (size_t i = 0; i < i_key.size(); ++i)
@@ -456,7 +474,8 @@ void CDS_Map::Add(const RValue &key, const RValue &value) {
   i_key.insert(i_key.begin() + static_cast<std::ptrdiff_t>(pos), key);
   i_val.insert(i_val.begin() + static_cast<std::ptrdiff_t>(pos), value);
   if (m_exact) {
-    if ((pos > 0 && !ExactNotAfter(i_key[pos - 1], key)) ||
+    // NaN stands in no order, not even alone.
+    if ((key.kind == RValue::kReal && std::isnan(key.val)) || (pos > 0 && !ExactNotAfter(i_key[pos - 1], key)) ||
         (pos + 1 < i_key.size() && !ExactNotAfter(key, i_key[pos + 1])))
       m_exact = false;
   }

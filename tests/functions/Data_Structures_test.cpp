@@ -561,11 +561,22 @@ TEST_F(DsTest, MapAgreesWithTheRulesAsWritten) {
   // back to walking). Both must answer exactly as the rules read.
   uint32_t seed = 777;
   auto next = [&] { return seed = seed * 1103515245u + 12345u; };
-  for (const bool chained : {false, true}) {
+  struct Pass {
+    bool chained;
+    double precision;
+  };
+  // Quarter steps with a precision of 0.5 put keys exactly at the precision
+  // apart, where "equal" ends.
+  for (const Pass pass : {Pass{false, 1e-8}, Pass{true, 1e-8}, Pass{false, 0}, Pass{false, 2.5}, Pass{false, 0.5}}) {
+    const bool chained = pass.chained;
+    DsSetPrecision(pass.precision);
     auto key = [&]() -> RValue {
-      const uint32_t r = next() % 10;
-      if (r < 3) return S(std::string(1, static_cast<char>('a' + next() % 4)));
+      const uint32_t r = next() % 20;
+      if (r < 6) return S(std::string(1, static_cast<char>('a' + next() % 4)));
+      if (r == 6) return R(next() % 2 ? INFINITY : -INFINITY);
+      if (r == 7 && chained) return R(NAN);
       if (chained) return R(static_cast<double>(next() % 8) * 0.7e-8);
+      if (pass.precision == 0.5) return R(static_cast<double>(next() % 24) * 0.25);
       return R(static_cast<double>(next() % 12));
     };
     CDS_Map map;
@@ -611,9 +622,37 @@ TEST_F(DsTest, MapAgreesWithTheRulesAsWritten) {
       ASSERT_EQ(Show(&map.i_key[i]), Show(&ref.keys[i]));
       ASSERT_EQ(Show(&map.i_val[i]), Show(&ref.vals[i]));
     }
-    if (!chained) {
-      EXPECT_TRUE(map.InExactOrder());
+    // Whole numbers a precision below 1 apart stay in exact order.
+    if (!chained && pass.precision < 1) {
+      EXPECT_TRUE(map.InExactOrder()) << "precision " << pass.precision;
     }
+  }
+}
+
+TEST_F(DsTest, MapEqualityEndsExactlyAtThePrecision) {
+  // Keys exactly the precision apart are equal; a quarter more is not.
+  DsSetPrecision(0.5);
+  CDS_Map m;
+  m.Add(R(0), S("zero"));
+  m.Add(R(0.75), S("three quarters"));
+  ASSERT_TRUE(m.InExactOrder());
+  struct Case {
+    double key;
+    const char *value, *previous, *next;
+  };
+  const Case cases[] = {
+      {0.5, "zero", "none", "none"},
+      {-0.5, "zero", "none", "0.75"},
+      {-0.75, "none", "none", "0"},
+      {1.25, "three quarters", "0", "none"},
+      {1.5, "none", "0.75", "none"},
+      {0.25, "zero", "none", "none"},
+  };
+  for (const Case &c : cases) {
+    const RValue *v = m.FindValue(R(c.key));
+    EXPECT_EQ(v ? v->str.str() : "none", c.value) << c.key;
+    EXPECT_EQ(Show(m.FindPrevious(R(c.key))), c.previous) << c.key;
+    EXPECT_EQ(Show(m.FindNext(R(c.key))), c.next) << c.key;
   }
 }
 

@@ -134,16 +134,19 @@ bool CIniFile::KeyExists(std::string_view section, std::string_view key) const {
 }
 
 void CIniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string sect = OneLine(Trim(section));
-  const std::string k = OneLine(Trim(key));
+  const std::string sect(Trim(OneLine(section)));
+  const std::string k(Trim(OneLine(key)));
   RSection *s = Find(sect);
   if (!s) {
     m_sections.push_back(RSection{sect, true, "", {}});
     s = &m_sections.back();
   }
+  // Spaces around a value are not read back from the file, so they are not
+  // kept in memory either: a value reads the same before and after a reopen.
+  const std::string v(Trim(OneLine(value)));
   for (RLine &l : s->lines)
     if (l.isKey && SameNoCase(l.key, k)) {
-      l.value = OneLine(value);
+      l.value = v;
       l.raw.clear();
       return;
     }
@@ -154,7 +157,7 @@ void CIniFile::Write(std::string_view section, std::string_view key, std::string
   RLine entry;
   entry.isKey = true;
   entry.key = k;
-  entry.value = OneLine(value);
+  entry.value = v;
   s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
 }
 

@@ -18,6 +18,7 @@
 #include "code/Code_Function.h"
 #include "functions/Function_File.h"
 #include "platform/Platform_ErrorWindow.h"
+#include "runner/Option_Main.h"
 #include "runner/Support_Path.h"
 
 namespace filetest {
@@ -56,6 +57,13 @@ protected:
     hadXdg = xdg != nullptr;
     if (xdg) savedXdg = xdg;
     ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    // Every report reaches the window, whatever other tests left behind.
+    savedDisplay = g_Settings.opt_displayerrors;
+    savedAbort = g_Settings.opt_aborterrors;
+    savedWrite = g_Settings.opt_writeerrors;
+    g_Settings.opt_displayerrors = true;
+    g_Settings.opt_aborterrors = false;
+    g_Settings.opt_writeerrors = false;
     SetErrorWindow(&caught);
     ErrorReset();
     SetSecureMode(false);
@@ -67,6 +75,9 @@ protected:
     SetSecureMode(false);
     SetErrorWindow(nullptr);
     ErrorReset();
+    g_Settings.opt_displayerrors = savedDisplay;
+    g_Settings.opt_aborterrors = savedAbort;
+    g_Settings.opt_writeerrors = savedWrite;
     std::filesystem::current_path(savedCwd);
     if (hadXdg)
       ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
@@ -121,6 +132,7 @@ protected:
   std::filesystem::path root;  // root/work is the working directory
   std::filesystem::path savedCwd;
   std::string savedXdg;
+  bool savedDisplay = true, savedAbort = false, savedWrite = false;
   bool hadXdg = false;
   CCaughtErrors caught;
 };

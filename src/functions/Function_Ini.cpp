@@ -46,17 +46,23 @@ std::string OneLine(std::string_view s) {
   return out;
 }
 
+// Section and key names as the file can hold them: on one line, without
+// the spaces around them that reading the file drops.
+std::string Name(std::string_view s) { return std::string(Trim(OneLine(s))); }
+
 }  // namespace
 
 CIniFile::RSection *CIniFile::Find(std::string_view section) {
+  const std::string name = Name(section);
   for (RSection &s : m_sections)
-    if (s.hasHeader && SameNoCase(s.name, section)) return &s;
+    if (s.hasHeader && SameNoCase(s.name, name)) return &s;
   return nullptr;
 }
 
 const CIniFile::RSection *CIniFile::Find(std::string_view section) const {
+  const std::string name = Name(section);
   for (const RSection &s : m_sections)
-    if (s.hasHeader && SameNoCase(s.name, section)) return &s;
+    if (s.hasHeader && SameNoCase(s.name, name)) return &s;
   return nullptr;
 }
 
@@ -124,8 +130,9 @@ bool CIniFile::SectionExists(std::string_view section) const { return Find(secti
 const std::string *CIniFile::Read(std::string_view section, std::string_view key) const {
   const RSection *s = Find(section);
   if (!s) return nullptr;
+  const std::string k = Name(key);
   for (const RLine &l : s->lines)
-    if (l.isKey && SameNoCase(l.key, key)) return &l.value;
+    if (l.isKey && SameNoCase(l.key, k)) return &l.value;
   return nullptr;
 }
 
@@ -134,8 +141,8 @@ bool CIniFile::KeyExists(std::string_view section, std::string_view key) const {
 }
 
 void CIniFile::Write(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string sect(Trim(OneLine(section)));
-  const std::string k(Trim(OneLine(key)));
+  const std::string sect = Name(section);
+  const std::string k = Name(key);
   RSection *s = Find(sect);
   if (!s) {
     m_sections.push_back(RSection{sect, true, "", {}});
@@ -164,8 +171,9 @@ void CIniFile::Write(std::string_view section, std::string_view key, std::string
 bool CIniFile::DeleteKey(std::string_view section, std::string_view key) {
   RSection *s = Find(section);
   if (!s) return false;
+  const std::string k = Name(key);
   for (size_t i = 0; i < s->lines.size(); ++i)
-    if (s->lines[i].isKey && SameNoCase(s->lines[i].key, key)) {
+    if (s->lines[i].isKey && SameNoCase(s->lines[i].key, k)) {
       s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(i));
       return true;
     }
@@ -173,8 +181,9 @@ bool CIniFile::DeleteKey(std::string_view section, std::string_view key) {
 }
 
 bool CIniFile::DeleteSection(std::string_view section) {
+  const std::string name = Name(section);
   for (size_t i = 0; i < m_sections.size(); ++i)
-    if (m_sections[i].hasHeader && SameNoCase(m_sections[i].name, section)) {
+    if (m_sections[i].hasHeader && SameNoCase(m_sections[i].name, name)) {
       m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(i));
       return true;
     }

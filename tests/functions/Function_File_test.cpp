@@ -553,6 +553,17 @@ TEST_F(FileTest, ExecuteProgramWaitsAndPassesItsArguments) {
   EXPECT_EQ(ReadFile("args.txt"), "two words|");
   EXPECT_EQ(Reports(), Msgs{});
 
+  // While it waits the window is kept alive between polls; without waiting
+  // the call returns at once.
+  static int s_polls = 0;
+  s_polls = 0;
+  File_SetWaitHook([] { ++s_polls; });
+  Call("execute_program", {S("sleep"), S("0.2"), R(0)});
+  EXPECT_EQ(s_polls, 0);
+  Call("execute_program", {S("sleep"), S("0.2"), R(0.5)});
+  EXPECT_GE(s_polls, 2);
+  File_SetWaitHook(nullptr);
+
   Call("execute_program", {S("no_such_program_here"), S(""), R(0)});
   Call("execute_shell", {S("no_such_document.txt"), S("")});
   EXPECT_EQ(Reports(), (Msgs{"Cannot execute no_such_program_here", "Cannot execute no_such_document.txt"}));

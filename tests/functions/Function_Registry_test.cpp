@@ -1,5 +1,8 @@
 #include "functions/Function_Registry.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "functions/File_Test_Fixture.h"
 #include "platform/Platform_Registry.h"
 #include "runner/Runner_Load.h"
@@ -143,4 +146,26 @@ TEST_F(FileTest, SecureModeIsReadFromThePreferences) {
   RegistryWrite(RegRoot::kCurrentUser, key, "Warning", one);
   SecureMode_Read();
   EXPECT_TRUE(SecureMode());
+}
+
+TEST_F(FileTest, RegistryWritersRunningAtOnceKeepEachOthersValues) {
+  RRegValue v;
+  v.kind = RRegValue::kNumber;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  const char *who = child == 0 ? "child" : "parent";
+  for (uint32_t i = 0; i < 40; ++i) {
+    v.number = i;
+    RegistryWrite(RegRoot::kCurrentUser, "Software\\Race", who + std::to_string(i), v);
+  }
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  for (const char *name : {"child", "parent"})
+    for (uint32_t i = 0; i < 40; ++i) {
+      RRegValue got;
+      ASSERT_TRUE(RegistryRead(RegRoot::kCurrentUser, "Software\\Race", name + std::to_string(i), got))
+          << name << i;
+      EXPECT_EQ(got.number, i);
+    }
 }

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,12 +104,46 @@ int32_t s_argument0 = -1000;
 // Script names per call depth: the running name is swapped with the buffer
 // of its depth, so steady recursion never allocates for names.
 std::vector<std::string> s_namePool;
+// The list entry whose text g_ScriptCall.scriptName holds, if any.
+const std::string *s_runningName = nullptr;
 
 struct RExecContext {
   CInstance *self;
   CInstance *other;
   const CCode *code;
   std::unique_ptr<CVariableList> locals;
+};
+
+// The 16 argument values of one call, built only as far as they are used:
+// the supplied arguments, then (for a built-in routine, or where a script
+// call needs a zero to lend) real 0 up to the slot asked for. Zeroing and
+// destroying all 16 on every call is a measurable share of a script call.
+class CCallArguments {
+public:
+  CCallArguments() = default;
+  CCallArguments(const CCallArguments &) = delete;
+  CCallArguments &operator=(const CCallArguments &) = delete;
+  ~CCallArguments() {
+    for (int i = 0; i < m_built; ++i) Slot(i).~RValue();
+  }
+  // The next slot, a fresh real 0.
+  RValue &Add() {
+    ::new (static_cast<void *>(m_raw + m_built * sizeof(RValue))) RValue();
+    return Slot(m_built++);
+  }
+  // Slots 0 .. count-1 exist afterwards.
+  void Build(int count) {
+    while (m_built < count) Add();
+  }
+  RValue &Slot(int i) { return *std::launder(reinterpret_cast<RValue *>(m_raw + i * sizeof(RValue))); }
+  RValue *All() {
+    Build(kMaxArguments);
+    return &Slot(0);
+  }
+
+private:
+  alignas(RValue) unsigned char m_raw[kMaxArguments * sizeof(RValue)];
+  int m_built = 0;
 };
 
 [[gnu::cold, gnu::noinline]] int Fail(const RExecContext &ctx, int32_t position, std::string_view message) {
@@ -119,7 +154,7 @@ struct RExecContext {
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
 bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     RValue *slots, int count);
+                     CCallArguments &slots, int count);
 
 // ---- variables ---------------------------------------------------------------
 
@@ -418,10 +453,10 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
-  RValue args[kMaxCallArguments];
+  CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   for (int i = 0; i < argc; ++i)
-    if (Eval(ctx, n.Child(i), args[i]) != kCodeNormal) return kCodeError;
+    if (Eval(ctx, n.Child(i), args.Add()) != kCodeNormal) return kCodeError;
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
     if (s_callDepth >= kMaxCallDepth) return Fail(ctx, n.position, kRecursionMessage);
@@ -433,12 +468,12 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   out = RValue();
   if (id >= kFunctionExtensionBase) {
     if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
-    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args, out) ? kCodeNormal
+    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args.All(), out) ? kCodeNormal
                                                                                              : kCodeError;
   }
   TRoutine routine = FunctionRoutine(id);
   if (routine == nullptr) return Fail(ctx, n.position, "Internal Error: Unknown function.");
-  routine(ctx.self, ctx.other, argc, args, out);
+  routine(ctx.self, ctx.other, argc, args.All(), out);
   return kCodeNormal;
 }
 
@@ -820,11 +855,12 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 // than real 0, so a call with few arguments touches few slots.
 class CScriptCallFrame {
 public:
-  CScriptCallFrame(RValue *slots, int count, const std::string &name) : m_slots(slots) {
+  CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
     RValue *global = g_ScriptCall.argument;
     for (int i = 0; i < kMaxArguments; ++i) {
       if (i < count || !IsZero(global[i])) {
-        SwapValues(m_slots[i], global[i]);
+        m_slots.Build(i + 1);
+        SwapValues(m_slots.Slot(i), global[i]);
         m_swapped |= 1u << i;
       }
     }
@@ -833,22 +869,29 @@ public:
     // Recursion keeps the name; otherwise the running name is exchanged
     // with this depth's buffer, which keeps its capacity from call to call.
     m_depth = s_callDepth++;
-    m_sameName = g_ScriptCall.scriptName == name;
+    m_savedName = s_runningName;
+    m_sameName = s_runningName == &name;
     if (!m_sameName) {
       if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
       s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
       g_ScriptCall.scriptName.assign(name);
+      s_runningName = &name;
     }
   }
   ~CScriptCallFrame() {
     if (!m_sameName) g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
+    s_runningName = m_savedName;
     --s_callDepth;
     g_ScriptCall.argumentCount = m_count;
-    // A slot not exchanged on the way in was real 0 for the caller; the
-    // zero it lent (still in m_slots) goes back if the script wrote there.
+    // A slot not exchanged on the way in was real 0 for the caller; a fresh
+    // zero goes back if the script wrote there.
     RValue *global = g_ScriptCall.argument;
-    for (int i = 0; i < kMaxArguments; ++i)
-      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) SwapValues(m_slots[i], global[i]);
+    for (int i = 0; i < kMaxArguments; ++i) {
+      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) {
+        m_slots.Build(i + 1);
+        SwapValues(m_slots.Slot(i), global[i]);
+      }
+    }
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
@@ -868,7 +911,8 @@ public:
   }
 
 private:
-  RValue *m_slots;
+  CCallArguments &m_slots;
+  const std::string *m_savedName;
   uint32_t m_swapped = 0;
   int m_count;
   int m_depth;
@@ -882,11 +926,11 @@ private:
   CodeErrorSet(text);
 }
 
-// `slots` are the 16 argument values (the first `count` supplied, the rest
-// real 0); they are lent to the call and come back holding whatever the
-// script left in its argument variables.
+// `slots` holds the supplied arguments (the first `count`); they are lent
+// to the call and come back holding whatever the script left in its
+// argument variables.
 bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     RValue *slots, int count) {
+                     CCallArguments &slots, int count) {
   CScript *script = g_Scripts.Get(index);
   if (script == nullptr) return false;
   const std::string &name = g_Scripts.Name(index);
@@ -931,8 +975,8 @@ bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result
 bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bool check, const RValue *args,
                 int count) {
   count = std::clamp(count, 0, kMaxArguments);
-  RValue slots[kMaxArguments];
-  for (int i = 0; i < count; ++i) slots[i] = args[i];
+  CCallArguments slots;
+  for (int i = 0; i < count; ++i) slots.Add() = args[i];
   if (s_callDepth >= kMaxCallDepth) {
     CodeErrorClear();
     CodeErrorSet(std::string("In script ") + g_Scripts.Name(index) + ":\r" + kRecursionMessage);

@@ -153,8 +153,12 @@ private:
 
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
-bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     CCallArguments &slots, int count);
+bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
+                     RValue &result, bool check, CCallArguments &slots, int count);
+inline void SetRealZero(RValue &v) {
+  v.kind = RValue::kReal;
+  v.val = 0.0;
+}
 
 // ---- variables ---------------------------------------------------------------
 
@@ -460,12 +464,13 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
     if (s_callDepth >= kMaxCallDepth) return Fail(ctx, n.position, kRecursionMessage);
-    if (!g_Scripts.Exists(id - kFunctionScriptBase))
-      return Fail(ctx, n.position, "Trying to execute non-existing script.");
-    return CallScriptSlots(id - kFunctionScriptBase, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal
-                                                                                                   : kCodeError;
+    const int index = id - kFunctionScriptBase;
+    if (!g_Scripts.Exists(index)) return Fail(ctx, n.position, "Trying to execute non-existing script.");
+    CScript &script = *g_Scripts.items[static_cast<size_t>(index)];
+    const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
+    return CallScriptSlots(script, name, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal : kCodeError;
   }
-  out = RValue();
+  SetRealZero(out);
   if (id >= kFunctionExtensionBase) {
     if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
     return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args.All(), out) ? kCodeNormal
@@ -929,24 +934,21 @@ private:
 // `slots` holds the supplied arguments (the first `count`); they are lent
 // to the call and come back holding whatever the script left in its
 // argument variables.
-bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     CCallArguments &slots, int count) {
-  CScript *script = g_Scripts.Get(index);
-  if (script == nullptr) return false;
-  const std::string &name = g_Scripts.Name(index);
+bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
+                     RValue &result, bool check, CCallArguments &slots, int count) {
   CScriptCallFrame frame(slots, count, name);
-  result = RValue();
+  SetRealZero(result);
   bool ok;
-  if (script->s_code == nullptr) {
+  if (script.s_code == nullptr) {
     CodeErrorClear();
-    ReportCodeError(script->s_text, true, 0, "Internal Error: Executing non-compiled code.");
+    ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
     ok = false;
   } else {
-    ok = EvaluateCode(self, other, *script->s_code, result);
+    ok = EvaluateCode(self, other, *script.s_code, result);
   }
   if (!ok) CodeErrorPrefix("In script " + name + ":\r");
-  if (check && g_Settings.opt_argumenterrors && script->s_code != nullptr) {
-    const CCode &code = *script->s_code;
+  if (check && g_Settings.opt_argumenterrors && script.s_code != nullptr) {
+    const CCode &code = *script.s_code;
     const bool mismatch = code.ArgsArray() ? count < code.Args() : count != code.Args();
     if (mismatch) {
       ArgumentCountError(name, code, count);
@@ -977,12 +979,17 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
   count = std::clamp(count, 0, kMaxArguments);
   CCallArguments slots;
   for (int i = 0; i < count; ++i) slots.Add() = args[i];
-  if (s_callDepth >= kMaxCallDepth) {
-    CodeErrorClear();
-    CodeErrorSet(std::string("In script ") + g_Scripts.Name(index) + ":\r" + kRecursionMessage);
+  CodeErrorClear();
+  if (!g_Scripts.Exists(index)) {
+    CodeErrorSet("Trying to execute non-existing script.");
     return false;
   }
-  return CallScriptSlots(index, self, other, result, check, slots, count);
+  const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
+  if (s_callDepth >= kMaxCallDepth) {
+    CodeErrorSet("In script " + name + ":\r" + kRecursionMessage);
+    return false;
+  }
+  return CallScriptSlots(*g_Scripts.items[static_cast<size_t>(index)], name, self, other, result, check, slots, count);
 }
 
 CArgumentFrame::CArgumentFrame(const RValue *args, int count) {

@@ -92,7 +92,10 @@ uintptr_t ThreadStackLimit() {
     }
     pthread_attr_destroy(&attr);
   }
-  if (limit == 0 || limit >= here) limit = here > (1u << 20) ? here - (1u << 20) : 1;  // unknown: allow 1 MiB
+  // Bounds unknown: allow half a megabyte below the first code run. A limit
+  // above the current frame means the stack is already nearly full; code
+  // then fails at once with the recursion message instead of overflowing.
+  if (limit == 0) limit = here > (1u << 19) ? here - (1u << 19) : 1;
   return limit;
 }
 

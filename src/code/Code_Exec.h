@@ -20,6 +20,12 @@ enum : int {
   kCodeContinue = -4,
 };
 
+// Arithmetic traps: an EMathTrap (Code_Operator.h) raised while code runs is
+// not caught by ExecuteCode, EvaluateCode or CallScript; it abandons all
+// running code up to whoever runs the game (the main loop drops the rest of
+// the step, preparation fails). The argument slots, argument count, script
+// name, locals and nesting depth are restored on the way out.
+
 // Runs the code. On failure the recorded error text is reported as a
 // non-fatal action error and the error flag is cleared. Used by actions,
 // execute_string and execute_file.

@@ -864,14 +864,8 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 class CScriptCallFrame {
 public:
   CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
-    RValue *global = g_ScriptCall.argument;
-    for (int i = 0; i < kMaxArguments; ++i) {
-      if (i < count || !IsZero(global[i])) {
-        m_slots.Build(i + 1);
-        SwapValues(m_slots.Slot(i), global[i]);
-        m_swapped |= 1u << i;
-      }
-    }
+    m_swapped = ((1u << count) - 1) | NonZeroSlots();
+    Exchange(m_swapped);
     m_count = g_ScriptCall.argumentCount;
     g_ScriptCall.argumentCount = count;
     // Recursion keeps the name; otherwise the running name is exchanged
@@ -893,16 +887,28 @@ public:
     g_ScriptCall.argumentCount = m_count;
     // A slot not exchanged on the way in was real 0 for the caller; a fresh
     // zero goes back if the script wrote there.
-    RValue *global = g_ScriptCall.argument;
-    for (int i = 0; i < kMaxArguments; ++i) {
-      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) {
-        m_slots.Build(i + 1);
-        SwapValues(m_slots.Slot(i), global[i]);
-      }
-    }
+    Exchange(m_swapped | NonZeroSlots());
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
+
+  // The global slots holding anything but a fresh real 0, as a bit set.
+  static uint32_t NonZeroSlots() noexcept {
+    uint32_t mask = 0;
+    const RValue *global = g_ScriptCall.argument;
+    for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
+    return mask;
+  }
+  // Exchanges the slots of the bit set between the call and the globals.
+  void Exchange(uint32_t mask) noexcept {
+    RValue *global = g_ScriptCall.argument;
+    while (mask != 0) {
+      const int i = std::countr_zero(mask);
+      mask &= mask - 1;
+      m_slots.Build(i + 1);
+      SwapValues(m_slots.Slot(i), global[i]);
+    }
+  }
 
   // A value is a kind, a real and one text pointer; exchanging the bytes
   // exchanges the values without touching reference counts.
@@ -914,8 +920,11 @@ public:
     std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
   }
   // Exactly a fresh value: real +0 without text.
+  // (Without branches: the scans over all 16 slots are on every call.)
   static bool IsZero(const RValue &v) noexcept {
-    return v.kind == RValue::kReal && std::bit_cast<uint64_t>(v.val) == 0 && v.str.empty();
+    uint64_t text;
+    std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
+    return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
   }
 
 private:

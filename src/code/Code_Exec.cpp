@@ -644,7 +644,7 @@ inline bool WithGoesOn(int r, int &code) {
   return false;
 }
 
-int ExecWith(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecWith(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &expr = n.Child(0);
   const RToken &body = n.Child(1);
   RValue v;
@@ -690,7 +690,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   return v.IsReal() ? v.val == label.val : v.str == label.str;
 }
 
-int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
   RValue v;
   if (Eval(ctx, n.Child(0), v) != kCodeNormal) return kCodeError;
   int start = -1;
@@ -720,6 +720,63 @@ int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
+// Loops live outside Exec so that its frame stays small for the
+// statements they run.
+[[gnu::noinline]] int ExecWhile(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (;;) {
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+    if (!truth) return kCodeNormal;
+    const int r = Exec(ctx, n.Child(1), res);
+    if (r == kCodeNormal || r == kCodeContinue) continue;
+    return r == kCodeBreak ? kCodeNormal : r;
+  }
+}
+
+[[gnu::noinline]] int ExecDo(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (;;) {
+    const int r = Exec(ctx, n.Child(0), res);
+    if (r == kCodeBreak) return kCodeNormal;
+    if (r == kCodeError || r == kCodeExit) return r;
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(1), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+    if (truth) return kCodeNormal;
+  }
+}
+
+[[gnu::noinline]] int ExecFor(RExecContext &ctx, const RToken &n, RValue &res) {
+  // The initial and step statements write a scratch value, not the code's
+  // result.
+  RValue scratch;
+  int r = Exec(ctx, n.Child(0), scratch);
+  while (r == kCodeNormal) {
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
+    if (!truth) return kCodeNormal;
+    const int b = Exec(ctx, n.Child(3), res);
+    if (b == kCodeNormal || b == kCodeContinue) {
+      r = Exec(ctx, n.Child(2), scratch);
+      continue;
+    }
+    return b == kCodeBreak ? kCodeNormal : b;
+  }
+  return r;
+}
+
+[[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &count = n.Child(0);
+  RValue c;
+  if (Eval(ctx, count, c) != kCodeNormal) return kCodeError;
+  if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
+  const int64_t times = RoundToInt64(c.val);
+  for (int64_t i = 0; i < times; ++i) {
+    const int r = Exec(ctx, n.Child(1), res);
+    if (r == kCodeNormal || r == kCodeContinue) continue;
+    return r == kCodeBreak ? kCodeNormal : r;
+  }
+  return kCodeNormal;
+}
+
 int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
@@ -739,55 +796,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
       if (truth) return Exec(ctx, n.Child(1), res);
       return n.itemnumb > 2 ? Exec(ctx, n.Child(2), res) : kCodeNormal;
     }
-    case NODE_WHILE:
-      for (;;) {
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
-        if (!truth) return kCodeNormal;
-        const int r = Exec(ctx, n.Child(1), res);
-        if (r == kCodeNormal || r == kCodeContinue) continue;
-        return r == kCodeBreak ? kCodeNormal : r;
-      }
-    case NODE_DO:
-      for (;;) {
-        const int r = Exec(ctx, n.Child(0), res);
-        if (r == kCodeBreak) return kCodeNormal;
-        if (r == kCodeError || r == kCodeExit) return r;
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(1), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
-        if (truth) return kCodeNormal;
-      }
-    case NODE_FOR: {
-      // The initial and step statements write a scratch value, not the
-      // code's result.
-      RValue scratch;
-      int r = Exec(ctx, n.Child(0), scratch);
-      while (r == kCodeNormal) {
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
-        if (!truth) return kCodeNormal;
-        const int b = Exec(ctx, n.Child(3), res);
-        if (b == kCodeNormal || b == kCodeContinue) {
-          r = Exec(ctx, n.Child(2), scratch);
-          continue;
-        }
-        return b == kCodeBreak ? kCodeNormal : b;
-      }
-      return r;
-    }
-    case NODE_REPEAT: {
-      const RToken &count = n.Child(0);
-      RValue c;
-      if (Eval(ctx, count, c) != kCodeNormal) return kCodeError;
-      if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
-      const int64_t times = RoundToInt64(c.val);
-      for (int64_t i = 0; i < times; ++i) {
-        const int r = Exec(ctx, n.Child(1), res);
-        if (r == kCodeNormal || r == kCodeContinue) continue;
-        return r == kCodeBreak ? kCodeNormal : r;
-      }
-      return kCodeNormal;
-    }
+    case NODE_WHILE: return ExecWhile(ctx, n, res);
+    case NODE_DO: return ExecDo(ctx, n, res);
+    case NODE_FOR: return ExecFor(ctx, n, res);
+    case NODE_REPEAT: return ExecRepeat(ctx, n, res);
     case NODE_EXIT: return kCodeExit;
     case NODE_RETURN: return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
     case NODE_BREAK: return kCodeBreak;

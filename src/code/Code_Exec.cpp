@@ -115,6 +115,20 @@ struct RExecContext {
   CInstance *other;
   const CCode *code;
   std::unique_ptr<CVariableList> locals;
+  // The variable lists of self and other, asked of the world once; an
+  // instance keeps its list for as long as it exists.
+  CVariableList *selfVars = nullptr;
+  CVariableList *otherVars = nullptr;
+
+  CVariableList &SelfVars() {
+    if (selfVars == nullptr) selfVars = &World().InstanceVars(self);
+    return *selfVars;
+  }
+  CVariableList &OtherVars() {
+    if (otherVars == nullptr) otherVars = &World().InstanceVars(other);
+    return *otherVars;
+  }
+  static CWorld &World();
 };
 
 // The 16 argument values of one call, built only as far as they are used:
@@ -164,6 +178,8 @@ inline void SetRealZero(RValue &v) {
 }
 
 // ---- variables ---------------------------------------------------------------
+
+CWorld &RExecContext::World() { return *s_world; }
 
 inline bool ReadBuiltin(CInstance *inst, int32_t ind, int32_t arr, RValue &out) {
   const auto slot = static_cast<uint32_t>(ind - s_argument0);
@@ -322,9 +338,9 @@ inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool 
       if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
       return ctx.locals.get();
     case SEL_UNSPECIFIED:
-      return IsGlobalDeclared(ind) ? &GlobalVariables() : &s_world->InstanceVars(ctx.self);
-    case SEL_SELF: return &s_world->InstanceVars(ctx.self);
-    case SEL_OTHER: return &s_world->InstanceVars(ctx.other);
+      return IsGlobalDeclared(ind) ? &GlobalVariables() : &ctx.SelfVars();
+    case SEL_SELF: return &ctx.SelfVars();
+    case SEL_OTHER: return &ctx.OtherVars();
     case SEL_GLOBAL: return &GlobalVariables();
     default: return nullptr;
   }
@@ -629,11 +645,17 @@ inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message
 inline int WithBody(RExecContext &ctx, CInstance *inst, const RToken &body, RValue &res) {
   CInstance *const savedSelf = ctx.self;
   CInstance *const savedOther = ctx.other;
+  CVariableList *const savedSelfVars = ctx.selfVars;
+  CVariableList *const savedOtherVars = ctx.otherVars;
   ctx.other = savedSelf;
+  ctx.otherVars = savedSelfVars;
   ctx.self = inst;
+  ctx.selfVars = nullptr;
   const int r = Exec(ctx, body, res);
   ctx.self = savedSelf;
   ctx.other = savedOther;
+  ctx.selfVars = savedSelfVars;
+  ctx.otherVars = savedOtherVars;
   return r;
 }
 

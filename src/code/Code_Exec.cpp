@@ -930,6 +930,7 @@ public:
   static uint32_t NonZeroSlots() noexcept {
     uint32_t mask = 0;
     const RValue *global = g_ScriptCall.argument;
+#pragma GCC unroll 16
     for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
     return mask;
   }

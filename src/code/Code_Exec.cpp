@@ -87,7 +87,7 @@ uintptr_t ThreadStackLimit() {
     void *addr = nullptr;
     size_t size = 0;
     if (pthread_attr_getstack(&attr, &addr, &size) == 0 && size > 0) {
-      const size_t margin = std::clamp<size_t>(size / 8, 256 * 1024, size / 2);
+      const size_t margin = std::clamp<size_t>(size / 4, 256 * 1024, size / 2);
       limit = reinterpret_cast<uintptr_t>(addr) + margin;
     }
     pthread_attr_destroy(&attr);
@@ -439,11 +439,13 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
       return Fail(ctx, n.position, kStepBudgetMessage);
     }
   }
-  if (StackLow()) return Fail(ctx, n.position, kRecursionMessage);
   return kCodeNormal;
 }
 
-inline bool NeedsInterrupt() { return --s_stepsLeft <= 0 || StackLow(); }
+// Statements only count steps: their nesting within one code unit is
+// bounded by the compiler, and the stack is checked where recursion is not
+// (script calls and code runs), with room to spare for that bounded nesting.
+inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
 // The comparisons, div and mod of two reals that loops and conditions are
 // made of, without a call; false leaves everything else to the operators.
@@ -482,7 +484,7 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
     if (Eval(ctx, n.Child(i), args.Add()) != kCodeNormal) return kCodeError;
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
-    if (s_callDepth >= kMaxCallDepth) return Fail(ctx, n.position, kRecursionMessage);
+    if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);
     const int index = id - kFunctionScriptBase;
     if (!g_Scripts.Exists(index)) return Fail(ctx, n.position, "Trying to execute non-existing script.");
     CScript &script = *g_Scripts.items[static_cast<size_t>(index)];
@@ -570,8 +572,8 @@ int32_t CompoundOperator(int32_t assign) {
 int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
-  RTarget t;
-  if (ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
+  RTarget t{target.ind2, 0};
+  if (target.kind != NODE_VARIABLE_SIMPLE && ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
     if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
     // The list is looked up after the value: evaluating it may declare
@@ -806,7 +808,12 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   switch (n.kind) {
     case NODE_BLOCK:
       for (const RToken &c : n) {
-        const int r = Exec(ctx, c, res);
+        // Assignments, the bulk of most code, skip one level of dispatch.
+        int r;
+        if (c.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
+          r = ExecAssign(ctx, c, res);
+        else
+          r = Exec(ctx, c, res);
         if (r != kCodeNormal) return r;
       }
       return kCodeNormal;

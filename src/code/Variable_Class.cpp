@@ -11,21 +11,14 @@ void CVariableList::Assign(const CVariableList &source) {
   m_last = -1;
 }
 
-const RVariable *CVariableList::Find(int32_t var_ind) const {
-  const int32_t n = Count();
-  if (m_last >= 0 && m_last < n && v_vars[static_cast<size_t>(m_last)].ind == var_ind)
-    return &v_vars[static_cast<size_t>(m_last)];
-  for (int32_t i = n - 1; i >= 0; --i) {
+const RVariable *CVariableList::FindSlow(int32_t var_ind) const {
+  for (int32_t i = Count() - 1; i >= 0; --i) {
     if (v_vars[static_cast<size_t>(i)].ind == var_ind) {
       m_last = i;
       return &v_vars[static_cast<size_t>(i)];
     }
   }
   return nullptr;
-}
-
-RVariable *CVariableList::Find(int32_t var_ind) {
-  return const_cast<RVariable *>(static_cast<const CVariableList *>(this)->Find(var_ind));
 }
 
 RVariable &CVariableList::Add(int32_t var_ind) {
@@ -58,7 +51,9 @@ RValue &CVariableList::CellRef(int32_t var_ind, int32_t arr_ind) {
   const size_t col = static_cast<size_t>(arr_ind % kArrayDim);
   if (v->value.size() <= row) v->value.resize(row + 1);
   std::vector<RValue> &r = v->value[row];
-  if (r.size() <= col) r.resize(col + 1);
+  // Arrays are mostly filled in order: growing by one is the common case.
+  if (r.size() == col) return r.emplace_back();
+  if (r.size() < col) r.resize(col + 1);
   return r[col];
 }
 

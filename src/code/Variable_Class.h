@@ -73,8 +73,14 @@ public:
 
   // Lower-level access for the interpreter (no opt_uninitzero substitution):
   // the variable, or null.
-  RVariable *Find(int32_t var_ind);
-  const RVariable *Find(int32_t var_ind) const;
+  const RVariable *Find(int32_t var_ind) const {
+    const size_t last = static_cast<size_t>(m_last);
+    if (last < v_vars.size() && v_vars[last].ind == var_ind) return &v_vars[last];
+    return FindSlow(var_ind);
+  }
+  RVariable *Find(int32_t var_ind) {
+    return const_cast<RVariable *>(static_cast<const CVariableList *>(this)->Find(var_ind));
+  }
   // The existing cell, or null. Never allocates.
   const RValue *Cell(int32_t var_ind, int32_t arr_ind) const;
   // The cell, created (with its variable, rows and cells) when missing; the
@@ -91,6 +97,7 @@ public:
   bool LoadFromStream(CStream &stream);
 
 private:
+  const RVariable *FindSlow(int32_t var_ind) const;
   RVariable &Add(int32_t var_ind);
   mutable int32_t m_last = -1;  // position of the last variable found
 };

@@ -69,3 +69,35 @@ void SaveNamedItems(CStream &stream, const RResourceList<T> &list) {
     stream.WriteStreamC(item);
   }
 }
+
+// The trigger section's framing: like the named item streams, but an existing
+// item holds its record directly after the flag, without a name.
+template <class T>
+bool LoadUnnamedItems(CStream &stream, RResourceList<T> &list) {
+  list.Clear();
+  const int32_t count = stream.ReadInteger();
+  for (int32_t i = 0; i < count; ++i) {
+    std::unique_ptr<CStream> item = stream.ReadStreamC();
+    list.names.emplace_back();
+    if (!item->ReadBoolean()) {
+      list.items.emplace_back();
+      continue;
+    }
+    auto res = std::make_unique<T>();
+    if (!res->LoadFromStream(*item)) return false;
+    list.items.push_back(std::move(res));
+  }
+  return true;
+}
+
+template <class T>
+void SaveUnnamedItems(CStream &stream, const RResourceList<T> &list) {
+  stream.WriteInteger(list.Count());
+  for (int i = 0; i < list.Count(); ++i) {
+    CStream item;
+    const T *res = list.items[static_cast<size_t>(i)].get();
+    item.WriteBoolean(res != nullptr);
+    if (res) res->SaveToStream(item);
+    stream.WriteStreamC(item);
+  }
+}

@@ -1,9 +1,4 @@
 // Program entry of the runner.
-#include <cstdio>
+#include "runner/Runner_Form.h"
 
-int main(int argc, char **argv) {
-  (void)argc;
-  (void)argv;
-  std::fprintf(stderr, "quillon: the loader is not built yet\n");
-  return 1;
-}
+int main(int argc, char **argv) { return Runner_Main(argc, argv); }

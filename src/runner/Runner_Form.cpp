@@ -1,0 +1,236 @@
+#include "runner/Runner_Form.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "code/Constant_Main.h"
+#include "code/Extension_Main.h"
+#include "code/Script_Main.h"
+#include "dialogs/Help_Main.h"
+#include "runner/DataNew_Main.h"
+#include "runner/Option_Main.h"
+#include "runner/Raw_Record.h"
+#include "runner/Runner_Load.h"
+#include "runner/Support_File.h"
+#include "runner/Support_Trace.h"
+#include "world/Action_Lib.h"
+#include "world/Room_Main.h"
+
+namespace {
+
+constexpr char kRunnerName[] = "Quillon";
+constexpr char kRunnerVersion[] = "8.1.140.6892";
+
+// The temporary directory goes at every way out of the start sequence.
+struct CTempDirGuard {
+  ~CTempDirGuard() { TempDir_Remove(); }
+};
+
+template <class T>
+void ListSection(std::ostringstream &o, const char *name, const RResourceList<T> &list) {
+  o << "  " << name << ": " << list.Count() << "\n";
+  for (int i = 0; i < list.Count(); ++i) {
+    o << "    " << i << " ";
+    if (!list.Exists(i)) o << "(empty)";
+    else if (list.names[static_cast<size_t>(i)].empty()) o << "(exists)";
+    else o << list.names[static_cast<size_t>(i)];
+    o << "\n";
+  }
+}
+
+const char *Bool(bool b) { return b ? "true" : "false"; }
+
+std::string Image(const std::unique_ptr<TBitmap32> &img) {
+  if (!img) return "none";
+  return std::to_string(img->Width()) + "x" + std::to_string(img->Height());
+}
+
+}  // namespace
+
+void CHeadlessDialogs::ShowMessage(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+const char *Runner_HelpText() {
+  return "Usage: quillon [options] [GAME]\n"
+         "\n"
+         "Runs the game appended to this executable, or the game in the file GAME\n"
+         "(a packed game executable or a bare game-data file).\n"
+         "\n"
+         "Options:\n"
+         "  --headless   run without a window, sound device or dialogs; messages that\n"
+         "               would open a box are printed on standard error\n"
+         "  --steps N    end the game after N steps, as the Escape key would\n"
+         "  --paced      keep real-time frame pacing (headless runs go as fast as\n"
+         "               they can otherwise)\n"
+         "  --info       load the game, print a summary of it on standard output and\n"
+         "               exit\n"
+         "  --TWTrace    append trace lines to Trace.log beside the executable (also\n"
+         "               switched on by the environment variable TWLOG_TRACE=1)\n"
+         "  --help       print this text and exit\n"
+         "\n"
+         "Exit status: 0 after a normal end; 1 when the game could not be loaded\n"
+         "(the message is on standard error; a game file whose check fails ends\n"
+         "silently); 2 for a bad command line.\n";
+}
+
+bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std::string &error) {
+  args = RRunnerArgs();
+  bool gameSeen = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--headless") args.headless = true;
+    else if (a == "--paced") args.paced = true;
+    else if (a == "--info") args.info = true;
+    else if (a == "--help" || a == "-h") args.help = true;
+    else if (a == "--TWTrace") continue;  // read by the trace set-up
+    else if (a == "--steps") {
+      if (i + 1 >= argc) {
+        error = "--steps needs a number of steps";
+        return false;
+      }
+      const std::string n = argv[++i];
+      if (n.empty() || n.size() > 15 || !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        error = "--steps needs a number of steps, not \"" + n + "\"";
+        return false;
+      }
+      args.steps = std::stoll(n);
+    } else if (a.size() > 1 && a[0] == '-') {
+      error = "unknown option \"" + a + "\"";
+      return false;
+    } else {
+      if (gameSeen) {
+        error = "only one game can be given";
+        return false;
+      }
+      args.game = a;
+      gameSeen = true;
+    }
+  }
+  return true;
+}
+
+std::string Runner_Summary() {
+  std::ostringstream o;
+  const TGameSettings &s = g_Settings;
+  o << "Game id: " << g_GameId << "\n";
+  o << "Debug mode: " << Bool(g_DebugMode) << "\n";
+  o << "Settings (version " << s.version << "):\n";
+  auto b = [&](const char *n, bool v) { o << "  " << n << " = " << Bool(v) << "\n"; };
+  auto i = [&](const char *n, int32_t v) { o << "  " << n << " = " << v << "\n"; };
+  auto img = [&](const char *n, const std::unique_ptr<TBitmap32> &v) { o << "  " << n << " = " << Image(v) << "\n"; };
+  b("opt_fullscreen", s.opt_fullscreen);
+  b("opt_interpolate", s.opt_interpolate);
+  b("opt_noborder", s.opt_noborder);
+  b("opt_showcursor", s.opt_showcursor);
+  i("opt_scale", s.opt_scale);
+  b("opt_sizeable", s.opt_sizeable);
+  b("opt_stayontop", s.opt_stayontop);
+  i("opt_windowcolor", s.opt_windowcolor);
+  b("opt_changeresolution", s.opt_changeresolution);
+  i("opt_colordepth", s.opt_colordepth);
+  i("opt_resolution", s.opt_resolution);
+  i("opt_frequency", s.opt_frequency);
+  b("opt_nobuttons", s.opt_nobuttons);
+  b("opt_vsync", s.opt_vsync);
+  b("opt_noscreensaver", s.opt_noscreensaver);
+  b("opt_keyf4", s.opt_keyf4);
+  b("opt_keyf1", s.opt_keyf1);
+  b("opt_keyesc", s.opt_keyesc);
+  b("opt_keyf5", s.opt_keyf5);
+  b("opt_keyf9", s.opt_keyf9);
+  b("opt_closeasesc", s.opt_closeasesc);
+  i("opt_priority", s.opt_priority);
+  b("opt_freeze", s.opt_freeze);
+  b("opt_showprogress", s.opt_showprogress);
+  img("opt_backimage", s.opt_backimage);
+  img("opt_frontimage", s.opt_frontimage);
+  img("opt_loadimage", s.opt_loadimage);
+  b("opt_loadtransparent", s.opt_loadtransparent);
+  i("opt_loadalpha", s.opt_loadalpha);
+  b("opt_scaleprogress", s.opt_scaleprogress);
+  b("opt_displayerrors", s.opt_displayerrors);
+  b("opt_writeerrors", s.opt_writeerrors);
+  b("opt_aborterrors", s.opt_aborterrors);
+  b("opt_uninitzero", s.opt_uninitzero);
+  b("opt_argumenterrors", s.opt_argumenterrors);
+  b("opt_createfirst", s.opt_createfirst);
+
+  o << "Sections:\n";
+  o << "  extension packages: " << g_Extensions.size() << "\n";
+  for (size_t k = 0; k < g_Extensions.size(); ++k) o << "    " << k << " " << g_Extensions[k]->s_name << "\n";
+  ListSection(o, "triggers", g_RawTriggers);
+  o << "  constants: " << g_Constants.Count() << "\n";
+  for (int k = 0; k < g_Constants.Count(); ++k) o << "    " << k << " " << g_Constants.names[static_cast<size_t>(k)] << "\n";
+  ListSection(o, "sounds", g_RawSounds);
+  ListSection(o, "sprites", g_RawSprites);
+  ListSection(o, "backgrounds", g_RawBackgrounds);
+  ListSection(o, "paths", g_RawPaths);
+  ListSection(o, "scripts", g_Scripts);
+  ListSection(o, "fonts", g_RawFonts);
+  ListSection(o, "time lines", g_RawTimeLines);
+  ListSection(o, "objects", g_RawObjects);
+  ListSection(o, "rooms", g_Rooms);
+  o << "  included files: " << g_DataFiles.size() << "\n";
+  for (size_t k = 0; k < g_DataFiles.size(); ++k) o << "    " << k << " " << g_DataFiles[k]->s_filename << "\n";
+  o << "  game information: " << g_GameInfo.caption << "\n";
+  o << "  library init code: " << g_LibInitCode.size() << "\n";
+  o << "  room order: " << g_RoomOrder.size() << "\n";
+  for (int32_t r : g_RoomOrder) o << "    " << r << "\n";
+  return o.str();
+}
+
+int Runner_Main(int argc, const char *const *argv) {
+  CHeadlessDialogs dialogs;
+  RRunnerArgs args;
+  std::string error;
+  if (!Runner_ParseArgs(argc, argv, args, error)) {
+    std::fprintf(stderr, "quillon: %s\n%s", error.c_str(), Runner_HelpText());
+    return 2;
+  }
+  if (args.help) {
+    std::fputs(Runner_HelpText(), stdout);
+    return 0;
+  }
+
+  const std::string self = SelfExecutablePath();
+  const std::string exeDir = SelfExecutableDir();
+  TraceInit(argc, argv, exeDir);
+  const std::string stars(86, '*');
+  Trace(stars);
+  Trace(std::string(15, ' ') + kRunnerName + " " + kRunnerVersion);
+  Trace(stars);
+
+  CTempDirGuard tempGuard;
+  if (!TempDir_Create(exeDir)) dialogs.ShowMessage(kTempDirFailedMessage);
+  else Trace("Temporary directory: " + TempDirPath());
+
+  RLoadOptions options;
+  std::string path = args.game;
+  if (path.empty()) {
+    // The runner's own executable: its data lies past its program image.
+    path = self;
+    options.searchStart = std::max<int64_t>(GameFormat::kMarkerSearchStart, ExecutableImageEndOfFile(self));
+  }
+  CTraceLoadProgress progress;
+  options.progress = &progress;
+  const RLoadResult result = Runner_LoadGameFile(path, options);
+  if (result.status == TLoadStatus::CheckFailed) return 1;
+  if (!result.Loaded()) {
+    for (const std::string &m : result.messages) dialogs.ShowMessage(m);
+    return 1;
+  }
+
+  if (args.info) {
+    const std::string summary = Runner_Summary();
+    std::fwrite(summary.data(), 1, summary.size(), stdout);
+    return 0;
+  }
+  std::fprintf(stderr, "quillon: %s is loaded; running games is not built yet\n", g_ApplicationTitle.c_str());
+  return 0;
+}

@@ -1,0 +1,39 @@
+// The runner's start sequence: command line, tracing, temporary directory,
+// loading, and (until the world runs) the summary of the loaded game.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Message boxes shown at start-up. Headless, the text goes to standard error.
+class IStartupDialogs {
+public:
+  virtual ~IStartupDialogs() = default;
+  virtual void ShowMessage(std::string_view text) = 0;
+};
+
+class CHeadlessDialogs : public IStartupDialogs {
+public:
+  void ShowMessage(std::string_view text) override;
+};
+
+struct RRunnerArgs {
+  bool headless = false;
+  bool paced = false;
+  bool info = false;
+  bool help = false;
+  int64_t steps = -1;  // -1: run until the game ends
+  std::string game;    // empty: the runner's own executable
+};
+
+// Answers false with a message for an unknown option or a bad value.
+bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std::string &error);
+const char *Runner_HelpText();
+
+// The loaded game described for --info: game id, debug flag, every setting,
+// and each section with its item count and names.
+std::string Runner_Summary();
+
+// The whole run; answers the process exit code.
+int Runner_Main(int argc, const char *const *argv);

@@ -744,6 +744,14 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   return kCodeNormal;
 }
 
+// One statement; assignments, the bulk of most code, skip a level of
+// dispatch.
+inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
+    return ExecAssign(ctx, n, res);
+  return Exec(ctx, n, res);
+}
+
 // Loops live outside Exec so that its frame stays small for the
 // statements they run.
 [[gnu::noinline]] int ExecWhile(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -751,7 +759,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int r = Exec(ctx, n.Child(1), res);
+    const int r = ExecStatement(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
@@ -777,9 +785,9 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int b = Exec(ctx, n.Child(3), res);
+    const int b = ExecStatement(ctx, n.Child(3), res);
     if (b == kCodeNormal || b == kCodeContinue) {
-      r = Exec(ctx, n.Child(2), scratch);
+      r = ExecStatement(ctx, n.Child(2), scratch);
       continue;
     }
     return b == kCodeBreak ? kCodeNormal : b;
@@ -794,7 +802,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
   const int64_t times = RoundToInt64(c.val);
   for (int64_t i = 0; i < times; ++i) {
-    const int r = Exec(ctx, n.Child(1), res);
+    const int r = ExecStatement(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
@@ -808,12 +816,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   switch (n.kind) {
     case NODE_BLOCK:
       for (const RToken &c : n) {
-        // Assignments, the bulk of most code, skip one level of dispatch.
-        int r;
-        if (c.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
-          r = ExecAssign(ctx, c, res);
-        else
-          r = Exec(ctx, c, res);
+        const int r = ExecStatement(ctx, c, res);
         if (r != kCodeNormal) return r;
       }
       return kCodeNormal;

@@ -104,6 +104,42 @@ inline bool StackLow() { return reinterpret_cast<uintptr_t>(__builtin_frame_addr
 // The fixed indices of argument0 (argument1..15 follow it).
 int32_t s_argument0 = -1000;
 
+// The argument slots that may hold anything but a fresh real 0, as a bit
+// set: a clear bit promises a fresh zero. Every write to a slot made while
+// code runs comes through here (the argument variables, execute_string,
+// script calls, the variable_* functions); the outermost code run and a
+// script call from outside any run take a fresh look at all 16 slots, so
+// writes made between runs are seen as well. Script calls then exchange
+// only the slots that matter instead of scanning all 16 twice per call.
+uint32_t s_argDirty = 0xFFFFu;
+
+constexpr uint32_t kAllSlots = (1u << kMaxArguments) - 1;
+
+// A value is a kind, a real and one text pointer; exchanging the bytes
+// exchanges the values without touching reference counts.
+inline void SwapValues(RValue &a, RValue &b) noexcept {
+  static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
+  alignas(RValue) unsigned char tmp[sizeof(RValue)];
+  std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
+  std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
+  std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
+}
+
+// Exactly a fresh value: real +0 without text.
+inline bool IsZero(const RValue &v) noexcept {
+  uint64_t text;
+  std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
+  return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
+}
+
+// Looks at every slot.
+uint32_t NonZeroSlots() noexcept {
+  uint32_t mask = 0;
+  const RValue *global = g_ScriptCall.argument;
+  for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
+  return mask;
+}
+
 // Script names per call depth: the running name is swapped with the buffer
 // of its depth, so steady recursion never allocates for names.
 std::vector<std::string> s_namePool;
@@ -205,13 +241,15 @@ bool WriteInstance(CInstance *inst, int32_t ind, int32_t arr, const RValue &v) {
   const auto slot = static_cast<uint32_t>(ind - s_argument0);
   if (slot < kMaxArguments) {
     g_ScriptCall.argument[slot] = v;
+    s_argDirty |= 1u << slot;
     return true;
   }
   const RBuiltinVariable *e = BuiltinEntry(ind);
   if (e == nullptr || !e->writable || e->setter == nullptr) return false;
   // A refused value (room_speed = 0) has been reported by the setter; the
-  // assignment itself went through.
+  // assignment itself went through. argument[i] lands in some slot.
   e->setter(inst, arr, v);
+  if (ind == builtin::Argument()) s_argDirty = kAllSlots;
   return true;
 }
 
@@ -855,7 +893,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
 class CDepthGuard {
 public:
   CDepthGuard() {
-    if (s_codeDepth++ == 0) s_stackLimit = ThreadStackLimit();
+    if (s_codeDepth++ == 0) {
+      s_stackLimit = ThreadStackLimit();
+      s_argDirty = NonZeroSlots();
+    }
   }
   ~CDepthGuard() { --s_codeDepth; }
   CDepthGuard(const CDepthGuard &) = delete;
@@ -908,8 +949,13 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 class CScriptCallFrame {
 public:
   CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
-    m_swapped = ((1u << count) - 1) | NonZeroSlots();
+    if (s_codeDepth == 0) s_argDirty = NonZeroSlots();  // called from outside any run
+    // The supplied arguments go in; every other slot the caller may have
+    // used is covered by a fresh zero.
+    m_callerDirty = s_argDirty;
+    m_swapped = ((1u << count) - 1) | m_callerDirty;
     Exchange(m_swapped);
+    s_argDirty = (1u << count) - 1;
     m_count = g_ScriptCall.argumentCount;
     g_ScriptCall.argumentCount = count;
     // Recursion keeps the name; otherwise the running name is exchanged
@@ -929,21 +975,15 @@ public:
     s_runningName = m_savedName;
     --s_callDepth;
     g_ScriptCall.argumentCount = m_count;
-    // A slot not exchanged on the way in was real 0 for the caller; a fresh
-    // zero goes back if the script wrote there.
-    Exchange(m_swapped | NonZeroSlots());
+    // The caller's slots come back; a slot the script wrote that the caller
+    // had as zero gets a fresh zero back.
+    Exchange(m_swapped | s_argDirty);
+    s_argDirty = m_callerDirty;
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
 
-  // The global slots holding anything but a fresh real 0, as a bit set.
-  static uint32_t NonZeroSlots() noexcept {
-    uint32_t mask = 0;
-    const RValue *global = g_ScriptCall.argument;
-#pragma GCC unroll 16
-    for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
-    return mask;
-  }
+private:
   // Exchanges the slots of the bit set between the call and the globals.
   void Exchange(uint32_t mask) noexcept {
     RValue *global = g_ScriptCall.argument;
@@ -955,27 +995,10 @@ public:
     }
   }
 
-  // A value is a kind, a real and one text pointer; exchanging the bytes
-  // exchanges the values without touching reference counts.
-  static void SwapValues(RValue &a, RValue &b) noexcept {
-    static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
-    alignas(RValue) unsigned char tmp[sizeof(RValue)];
-    std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
-    std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
-    std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
-  }
-  // Exactly a fresh value: real +0 without text.
-  // (Without branches: the scans over all 16 slots are on every call.)
-  static bool IsZero(const RValue &v) noexcept {
-    uint64_t text;
-    std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
-    return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
-  }
-
-private:
   CCallArguments &m_slots;
   const std::string *m_savedName;
   uint32_t m_swapped = 0;
+  uint32_t m_callerDirty = 0;
   int m_count;
   int m_depth;
   bool m_sameName;
@@ -1052,12 +1075,17 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
 CArgumentFrame::CArgumentFrame(const RValue *args, int count) {
   count = std::clamp(count, 0, kMaxArguments);
   for (int i = 0; i < count; ++i) m_slots[i] = args[i];
-  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+  m_savedDirty = s_codeDepth == 0 ? NonZeroSlots() : s_argDirty;
+  for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+  s_argDirty = (1u << count) - 1;
 }
 
 CArgumentFrame::~CArgumentFrame() {
-  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+  for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+  s_argDirty = m_savedDirty;
 }
+
+void ScriptArgumentsChanged() { s_argDirty = kAllSlots; }
 
 void SetStepBudget(int64_t steps) {
   s_budgeted = steps >= 0;

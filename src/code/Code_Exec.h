@@ -60,7 +60,12 @@ public:
 
 private:
   RValue m_slots[16];
+  uint32_t m_savedDirty = 0;
 };
+
+// Code that writes the argument slots (g_ScriptCall.argument) through the
+// built-in setters while code runs says so here.
+void ScriptArgumentsChanged();
 
 // ---- limits --------------------------------------------------------------
 // Script calls (and code run through execute_string) nest at most this deep;

@@ -83,7 +83,10 @@ void F_FileBinOpen(CInstance *, CInstance *, int, RValue *args, RValue &result) 
     return;
   }
   const int access = mode == 0 ? O_RDONLY : mode == 1 ? O_WRONLY : O_RDWR;
-  const int fd = ::open(TranslatePath(name).c_str(), access | O_CREAT | O_CLOEXEC, 0666);
+  // A missing file is created empty, except that reading in secure mode must
+  // not leave a new file outside the working directory.
+  const int create = (SecureMode() && PathHasDirectory(name)) ? 0 : O_CREAT;
+  const int fd = ::open(TranslatePath(name).c_str(), access | create | O_CLOEXEC, 0666);
   struct stat st;
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     if (fd >= 0) ::close(fd);

@@ -340,6 +340,10 @@ TEST_F(FileTest, SecureModeRefusesWritingOutsideTheWorkingDirectory) {
   EXPECT_EQ(Str("file_text_read_string", {R(r)}), "inside");
   const double b = Num("file_bin_open", {S("sub/in.txt"), R(0)});
   EXPECT_GT(b, 0);
+  // Reading a missing file with a path creates nothing there.
+  EXPECT_EQ(Num("file_bin_open", {S("sub/none.bin"), R(0)}), -1);
+  EXPECT_EQ(Reports(), Msgs{"Error opening binary file."});
+  EXPECT_FALSE(fs::exists("sub/none.bin"));
   Call("file_copy", {S("plain.txt"), S("copy.txt")});
   EXPECT_EQ(ReadFile("copy.txt"), "p");
   EXPECT_EQ(Reports(), Msgs{});

@@ -1,16 +1,20 @@
 // The script language against Lua 5.4: runs every program of bench/lang
 // in-process (compile and run, as the runner does) and its Lua twin with
 // lua5.4, checks that both print the same number, and prints the time
-// ratio Quillon/Lua from the median of several runs.
+// ratio Quillon/Lua from the median of several runs. Times are CPU time
+// (the thread's for Quillon, the child's for Lua), so that a busy machine
+// disturbs the comparison less than wall time would.
 //
 //   Lang_bench [LANG_DIR] [--runs N] [NAME...]
 //
 // A program file holds sections started by "/// script NAME" and one
 // "/// main"; the main section is run as a code action of one instance.
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <ctime>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -79,11 +83,22 @@ std::string Number(const RValue &v) {
   return buf;
 }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double ThreadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double ChildrenCpuSeconds() {
+  rusage ru{};
+  getrusage(RUSAGE_CHILDREN, &ru);
+  auto sec = [](const timeval &tv) { return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6; };
+  return sec(ru.ru_utime) + sec(ru.ru_stime);
+}
 
 // One run: fresh globals and scripts, compile everything, run main.
 double RunQuillon(const RProgram &program, CTestWorld &world, std::string &printed) {
-  const auto start = std::chrono::steady_clock::now();
+  const double start = ThreadCpuSeconds();
   GlobalReset();
   g_Scripts.Clear();
   world.Clear();
@@ -110,19 +125,19 @@ double RunQuillon(const RProgram &program, CTestWorld &world, std::string &print
   RValue result;
   if (!ExecuteCode(self, self, code, result)) printed = "run failed: " + ErrorLast();
   else printed = Number(result);
-  return Seconds(std::chrono::steady_clock::now() - start);
+  return ThreadCpuSeconds() - start;
 }
 
 double RunLua(const fs::path &file, std::string &printed) {
   const std::string command = "lua5.4 '" + file.string() + "'";
-  const auto start = std::chrono::steady_clock::now();
+  const double start = ChildrenCpuSeconds();
   FILE *pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return 0;
   std::string out;
   char buf[256];
   while (size_t n = std::fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
   const int status = pclose(pipe);
-  const double t = Seconds(std::chrono::steady_clock::now() - start);
+  const double t = ChildrenCpuSeconds() - start;
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   printed = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? out : "lua failed: " + out;
   return t;

@@ -2,4 +2,4 @@
 if (argument0 < 2) return argument0;
 return fib(argument0 - 1) + fib(argument0 - 2);
 /// main
-return fib(27);
+return fib(29);

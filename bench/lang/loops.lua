@@ -1,6 +1,6 @@
 local s = 0
-for i = 0, 999 do
-  for j = 0, 999 do
+for i = 0, 1499 do
+  for j = 0, 1499 do
     s = s + (i * j) % 7
   end
 end

@@ -1,5 +1,5 @@
 local total = 0
-for k = 0, 2999 do
+for k = 0, 9999 do
   local s = ""
   for i = 0, 39 do
     local piece

@@ -1,5 +1,5 @@
 local s = 0
-for i = 0, 999999 do
+for i = 0, 2999999 do
   local k = i % 8
   if k == 0 then s = s + 1
   elseif k == 1 then s = s + 3

@@ -1,7 +1,7 @@
 /// main
 var i, s;
 s = 0;
-for (i = 0; i < 1000000; i += 1) {
+for (i = 0; i < 3000000; i += 1) {
   switch (i mod 8) {
     case 0: s += 1; break;
     case 1: s += 3; break;

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,12 +87,15 @@ uintptr_t ThreadStackLimit() {
     void *addr = nullptr;
     size_t size = 0;
     if (pthread_attr_getstack(&attr, &addr, &size) == 0 && size > 0) {
-      const size_t margin = std::clamp<size_t>(size / 8, 256 * 1024, size / 2);
+      const size_t margin = std::clamp<size_t>(size / 4, 256 * 1024, size / 2);
       limit = reinterpret_cast<uintptr_t>(addr) + margin;
     }
     pthread_attr_destroy(&attr);
   }
-  if (limit == 0 || limit >= here) limit = here > (1u << 20) ? here - (1u << 20) : 1;  // unknown: allow 1 MiB
+  // Bounds unknown: allow half a megabyte below the first code run. A limit
+  // above the current frame means the stack is already nearly full; code
+  // then fails at once with the recursion message instead of overflowing.
+  if (limit == 0) limit = here > (1u << 19) ? here - (1u << 19) : 1;
   return limit;
 }
 
@@ -100,15 +104,99 @@ inline bool StackLow() { return reinterpret_cast<uintptr_t>(__builtin_frame_addr
 // The fixed indices of argument0 (argument1..15 follow it).
 int32_t s_argument0 = -1000;
 
+// The argument slots that may hold anything but a fresh real 0, as a bit
+// set: a clear bit promises a fresh zero. Every write to a slot made while
+// code runs comes through here (the argument variables, execute_string,
+// script calls, the variable_* functions); the outermost code run and a
+// script call from outside any run take a fresh look at all 16 slots, so
+// writes made between runs are seen as well. Script calls then exchange
+// only the slots that matter instead of scanning all 16 twice per call.
+uint32_t s_argDirty = 0xFFFFu;
+
+constexpr uint32_t kAllSlots = (1u << kMaxArguments) - 1;
+
+// A value is a kind, a real and one text pointer; exchanging the bytes
+// exchanges the values without touching reference counts.
+inline void SwapValues(RValue &a, RValue &b) noexcept {
+  static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
+  alignas(RValue) unsigned char tmp[sizeof(RValue)];
+  std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
+  std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
+  std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
+}
+
+// Exactly a fresh value: real +0 without text.
+inline bool IsZero(const RValue &v) noexcept {
+  uint64_t text;
+  std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
+  return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
+}
+
+// Looks at every slot.
+uint32_t NonZeroSlots() noexcept {
+  uint32_t mask = 0;
+  const RValue *global = g_ScriptCall.argument;
+  for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
+  return mask;
+}
+
 // Script names per call depth: the running name is swapped with the buffer
 // of its depth, so steady recursion never allocates for names.
 std::vector<std::string> s_namePool;
+// The list entry whose text g_ScriptCall.scriptName holds, if any.
+const std::string *s_runningName = nullptr;
 
 struct RExecContext {
   CInstance *self;
   CInstance *other;
   const CCode *code;
   std::unique_ptr<CVariableList> locals;
+  // The variable lists of self and other, asked of the world once; an
+  // instance keeps its list for as long as it exists.
+  CVariableList *selfVars = nullptr;
+  CVariableList *otherVars = nullptr;
+
+  CVariableList &SelfVars() {
+    if (selfVars == nullptr) selfVars = &World().InstanceVars(self);
+    return *selfVars;
+  }
+  CVariableList &OtherVars() {
+    if (otherVars == nullptr) otherVars = &World().InstanceVars(other);
+    return *otherVars;
+  }
+  static CWorld &World();
+};
+
+// The 16 argument values of one call, built only as far as they are used:
+// the supplied arguments, then (for a built-in routine, or where a script
+// call needs a zero to lend) real 0 up to the slot asked for. Zeroing and
+// destroying all 16 on every call is a measurable share of a script call.
+class CCallArguments {
+public:
+  CCallArguments() = default;
+  CCallArguments(const CCallArguments &) = delete;
+  CCallArguments &operator=(const CCallArguments &) = delete;
+  ~CCallArguments() {
+    for (int i = 0; i < m_built; ++i) Slot(i).~RValue();
+  }
+  // The next slot, a fresh real 0.
+  RValue &Add() {
+    ::new (static_cast<void *>(m_raw + m_built * sizeof(RValue))) RValue();
+    return Slot(m_built++);
+  }
+  // Slots 0 .. count-1 exist afterwards.
+  void Build(int count) {
+    while (m_built < count) Add();
+  }
+  RValue &Slot(int i) { return *std::launder(reinterpret_cast<RValue *>(m_raw + i * sizeof(RValue))); }
+  RValue *All() {
+    Build(kMaxArguments);
+    return &Slot(0);
+  }
+
+private:
+  alignas(RValue) unsigned char m_raw[kMaxArguments * sizeof(RValue)];
+  int m_built = 0;
 };
 
 [[gnu::cold, gnu::noinline]] int Fail(const RExecContext &ctx, int32_t position, std::string_view message) {
@@ -118,10 +206,16 @@ struct RExecContext {
 
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
-bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     RValue *slots, int count);
+bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
+                     RValue &result, bool check, CCallArguments &slots, int count);
+inline void SetRealZero(RValue &v) {
+  v.kind = RValue::kReal;
+  v.val = 0.0;
+}
 
 // ---- variables ---------------------------------------------------------------
+
+CWorld &RExecContext::World() { return *s_world; }
 
 inline bool ReadBuiltin(CInstance *inst, int32_t ind, int32_t arr, RValue &out) {
   const auto slot = static_cast<uint32_t>(ind - s_argument0);
@@ -147,13 +241,15 @@ bool WriteInstance(CInstance *inst, int32_t ind, int32_t arr, const RValue &v) {
   const auto slot = static_cast<uint32_t>(ind - s_argument0);
   if (slot < kMaxArguments) {
     g_ScriptCall.argument[slot] = v;
+    s_argDirty |= 1u << slot;
     return true;
   }
   const RBuiltinVariable *e = BuiltinEntry(ind);
   if (e == nullptr || !e->writable || e->setter == nullptr) return false;
   // A refused value (room_speed = 0) has been reported by the setter; the
-  // assignment itself went through.
+  // assignment itself went through. argument[i] lands in some slot.
   e->setter(inst, arr, v);
+  if (ind == builtin::Argument()) s_argDirty = kAllSlots;
   return true;
 }
 
@@ -280,9 +376,9 @@ inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool 
       if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
       return ctx.locals.get();
     case SEL_UNSPECIFIED:
-      return IsGlobalDeclared(ind) ? &GlobalVariables() : &s_world->InstanceVars(ctx.self);
-    case SEL_SELF: return &s_world->InstanceVars(ctx.self);
-    case SEL_OTHER: return &s_world->InstanceVars(ctx.other);
+      return IsGlobalDeclared(ind) ? &GlobalVariables() : &ctx.SelfVars();
+    case SEL_SELF: return &ctx.SelfVars();
+    case SEL_OTHER: return &ctx.OtherVars();
     case SEL_GLOBAL: return &GlobalVariables();
     default: return nullptr;
   }
@@ -381,11 +477,13 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
       return Fail(ctx, n.position, kStepBudgetMessage);
     }
   }
-  if (StackLow()) return Fail(ctx, n.position, kRecursionMessage);
   return kCodeNormal;
 }
 
-inline bool NeedsInterrupt() { return --s_stepsLeft <= 0 || StackLow(); }
+// Statements only count steps: their nesting within one code unit is
+// bounded by the compiler, and the stack is checked where recursion is not
+// (script calls and code runs), with room to spare for that bounded nesting.
+inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
 // The comparisons, div and mod of two reals that loops and conditions are
 // made of, without a call; false leaves everything else to the operators.
@@ -418,27 +516,28 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
-  RValue args[kMaxCallArguments];
+  CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   for (int i = 0; i < argc; ++i)
-    if (Eval(ctx, n.Child(i), args[i]) != kCodeNormal) return kCodeError;
+    if (Eval(ctx, n.Child(i), args.Add()) != kCodeNormal) return kCodeError;
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
-    if (s_callDepth >= kMaxCallDepth) return Fail(ctx, n.position, kRecursionMessage);
-    if (!g_Scripts.Exists(id - kFunctionScriptBase))
-      return Fail(ctx, n.position, "Trying to execute non-existing script.");
-    return CallScriptSlots(id - kFunctionScriptBase, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal
-                                                                                                   : kCodeError;
+    if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);
+    const int index = id - kFunctionScriptBase;
+    if (!g_Scripts.Exists(index)) return Fail(ctx, n.position, "Trying to execute non-existing script.");
+    CScript &script = *g_Scripts.items[static_cast<size_t>(index)];
+    const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
+    return CallScriptSlots(script, name, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal : kCodeError;
   }
-  out = RValue();
+  SetRealZero(out);
   if (id >= kFunctionExtensionBase) {
     if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
-    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args, out) ? kCodeNormal
+    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args.All(), out) ? kCodeNormal
                                                                                              : kCodeError;
   }
   TRoutine routine = FunctionRoutine(id);
   if (routine == nullptr) return Fail(ctx, n.position, "Internal Error: Unknown function.");
-  routine(ctx.self, ctx.other, argc, args, out);
+  routine(ctx.self, ctx.other, argc, args.All(), out);
   return kCodeNormal;
 }
 
@@ -511,8 +610,8 @@ int32_t CompoundOperator(int32_t assign) {
 int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
-  RTarget t;
-  if (ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
+  RTarget t{target.ind2, 0};
+  if (target.kind != NODE_VARIABLE_SIMPLE && ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
     if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
     // The list is looked up after the value: evaluating it may declare
@@ -586,11 +685,17 @@ inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message
 inline int WithBody(RExecContext &ctx, CInstance *inst, const RToken &body, RValue &res) {
   CInstance *const savedSelf = ctx.self;
   CInstance *const savedOther = ctx.other;
+  CVariableList *const savedSelfVars = ctx.selfVars;
+  CVariableList *const savedOtherVars = ctx.otherVars;
   ctx.other = savedSelf;
+  ctx.otherVars = savedSelfVars;
   ctx.self = inst;
+  ctx.selfVars = nullptr;
   const int r = Exec(ctx, body, res);
   ctx.self = savedSelf;
   ctx.other = savedOther;
+  ctx.selfVars = savedSelfVars;
+  ctx.otherVars = savedOtherVars;
   return r;
 }
 
@@ -601,7 +706,7 @@ inline bool WithGoesOn(int r, int &code) {
   return false;
 }
 
-int ExecWith(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecWith(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &expr = n.Child(0);
   const RToken &body = n.Child(1);
   RValue v;
@@ -647,7 +752,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   return v.IsReal() ? v.val == label.val : v.str == label.str;
 }
 
-int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
   RValue v;
   if (Eval(ctx, n.Child(0), v) != kCodeNormal) return kCodeError;
   int start = -1;
@@ -677,6 +782,71 @@ int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
+// One statement; assignments, the bulk of most code, skip a level of
+// dispatch.
+inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
+    return ExecAssign(ctx, n, res);
+  return Exec(ctx, n, res);
+}
+
+// Loops live outside Exec so that its frame stays small for the
+// statements they run.
+[[gnu::noinline]] int ExecWhile(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (;;) {
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+    if (!truth) return kCodeNormal;
+    const int r = ExecStatement(ctx, n.Child(1), res);
+    if (r == kCodeNormal || r == kCodeContinue) continue;
+    return r == kCodeBreak ? kCodeNormal : r;
+  }
+}
+
+[[gnu::noinline]] int ExecDo(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (;;) {
+    const int r = Exec(ctx, n.Child(0), res);
+    if (r == kCodeBreak) return kCodeNormal;
+    if (r == kCodeError || r == kCodeExit) return r;
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(1), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
+    if (truth) return kCodeNormal;
+  }
+}
+
+[[gnu::noinline]] int ExecFor(RExecContext &ctx, const RToken &n, RValue &res) {
+  // The initial and step statements write a scratch value, not the code's
+  // result.
+  RValue scratch;
+  int r = Exec(ctx, n.Child(0), scratch);
+  while (r == kCodeNormal) {
+    bool truth = false;
+    if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
+    if (!truth) return kCodeNormal;
+    const int b = ExecStatement(ctx, n.Child(3), res);
+    if (b == kCodeNormal || b == kCodeContinue) {
+      r = ExecStatement(ctx, n.Child(2), scratch);
+      continue;
+    }
+    return b == kCodeBreak ? kCodeNormal : b;
+  }
+  return r;
+}
+
+[[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &count = n.Child(0);
+  RValue c;
+  if (Eval(ctx, count, c) != kCodeNormal) return kCodeError;
+  if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
+  const int64_t times = RoundToInt64(c.val);
+  for (int64_t i = 0; i < times; ++i) {
+    const int r = ExecStatement(ctx, n.Child(1), res);
+    if (r == kCodeNormal || r == kCodeContinue) continue;
+    return r == kCodeBreak ? kCodeNormal : r;
+  }
+  return kCodeNormal;
+}
+
 int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
@@ -684,7 +854,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   switch (n.kind) {
     case NODE_BLOCK:
       for (const RToken &c : n) {
-        const int r = Exec(ctx, c, res);
+        const int r = ExecStatement(ctx, c, res);
         if (r != kCodeNormal) return r;
       }
       return kCodeNormal;
@@ -696,55 +866,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
       if (truth) return Exec(ctx, n.Child(1), res);
       return n.itemnumb > 2 ? Exec(ctx, n.Child(2), res) : kCodeNormal;
     }
-    case NODE_WHILE:
-      for (;;) {
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
-        if (!truth) return kCodeNormal;
-        const int r = Exec(ctx, n.Child(1), res);
-        if (r == kCodeNormal || r == kCodeContinue) continue;
-        return r == kCodeBreak ? kCodeNormal : r;
-      }
-    case NODE_DO:
-      for (;;) {
-        const int r = Exec(ctx, n.Child(0), res);
-        if (r == kCodeBreak) return kCodeNormal;
-        if (r == kCodeError || r == kCodeExit) return r;
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(1), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
-        if (truth) return kCodeNormal;
-      }
-    case NODE_FOR: {
-      // The initial and step statements write a scratch value, not the
-      // code's result.
-      RValue scratch;
-      int r = Exec(ctx, n.Child(0), scratch);
-      while (r == kCodeNormal) {
-        bool truth = false;
-        if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
-        if (!truth) return kCodeNormal;
-        const int b = Exec(ctx, n.Child(3), res);
-        if (b == kCodeNormal || b == kCodeContinue) {
-          r = Exec(ctx, n.Child(2), scratch);
-          continue;
-        }
-        return b == kCodeBreak ? kCodeNormal : b;
-      }
-      return r;
-    }
-    case NODE_REPEAT: {
-      const RToken &count = n.Child(0);
-      RValue c;
-      if (Eval(ctx, count, c) != kCodeNormal) return kCodeError;
-      if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
-      const int64_t times = RoundToInt64(c.val);
-      for (int64_t i = 0; i < times; ++i) {
-        const int r = Exec(ctx, n.Child(1), res);
-        if (r == kCodeNormal || r == kCodeContinue) continue;
-        return r == kCodeBreak ? kCodeNormal : r;
-      }
-      return kCodeNormal;
-    }
+    case NODE_WHILE: return ExecWhile(ctx, n, res);
+    case NODE_DO: return ExecDo(ctx, n, res);
+    case NODE_FOR: return ExecFor(ctx, n, res);
+    case NODE_REPEAT: return ExecRepeat(ctx, n, res);
     case NODE_EXIT: return kCodeExit;
     case NODE_RETURN: return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
     case NODE_BREAK: return kCodeBreak;
@@ -768,7 +893,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
 class CDepthGuard {
 public:
   CDepthGuard() {
-    if (s_codeDepth++ == 0) s_stackLimit = ThreadStackLimit();
+    if (s_codeDepth++ == 0) {
+      s_stackLimit = ThreadStackLimit();
+      s_argDirty = NonZeroSlots();
+    }
   }
   ~CDepthGuard() { --s_codeDepth; }
   CDepthGuard(const CDepthGuard &) = delete;
@@ -820,56 +948,57 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 // than real 0, so a call with few arguments touches few slots.
 class CScriptCallFrame {
 public:
-  CScriptCallFrame(RValue *slots, int count, const std::string &name) : m_slots(slots) {
-    RValue *global = g_ScriptCall.argument;
-    for (int i = 0; i < kMaxArguments; ++i) {
-      if (i < count || !IsZero(global[i])) {
-        SwapValues(m_slots[i], global[i]);
-        m_swapped |= 1u << i;
-      }
-    }
+  CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
+    if (s_codeDepth == 0) s_argDirty = NonZeroSlots();  // called from outside any run
+    // The supplied arguments go in; every other slot the caller may have
+    // used is covered by a fresh zero.
+    m_callerDirty = s_argDirty;
+    m_swapped = ((1u << count) - 1) | m_callerDirty;
+    Exchange(m_swapped);
+    s_argDirty = (1u << count) - 1;
     m_count = g_ScriptCall.argumentCount;
     g_ScriptCall.argumentCount = count;
     // Recursion keeps the name; otherwise the running name is exchanged
     // with this depth's buffer, which keeps its capacity from call to call.
     m_depth = s_callDepth++;
-    m_sameName = g_ScriptCall.scriptName == name;
+    m_savedName = s_runningName;
+    m_sameName = s_runningName == &name;
     if (!m_sameName) {
       if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
       s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
       g_ScriptCall.scriptName.assign(name);
+      s_runningName = &name;
     }
   }
   ~CScriptCallFrame() {
     if (!m_sameName) g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
+    s_runningName = m_savedName;
     --s_callDepth;
     g_ScriptCall.argumentCount = m_count;
-    // A slot not exchanged on the way in was real 0 for the caller; the
-    // zero it lent (still in m_slots) goes back if the script wrote there.
-    RValue *global = g_ScriptCall.argument;
-    for (int i = 0; i < kMaxArguments; ++i)
-      if ((m_swapped & (1u << i)) != 0 || !IsZero(global[i])) SwapValues(m_slots[i], global[i]);
+    // The caller's slots come back; a slot the script wrote that the caller
+    // had as zero gets a fresh zero back.
+    Exchange(m_swapped | s_argDirty);
+    s_argDirty = m_callerDirty;
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
   CScriptCallFrame &operator=(const CScriptCallFrame &) = delete;
 
-  // A value is a kind, a real and one text pointer; exchanging the bytes
-  // exchanges the values without touching reference counts.
-  static void SwapValues(RValue &a, RValue &b) noexcept {
-    static_assert(sizeof(RString) == sizeof(void *), "a text is one pointer");
-    alignas(RValue) unsigned char tmp[sizeof(RValue)];
-    std::memcpy(tmp, static_cast<void *>(&a), sizeof(RValue));
-    std::memcpy(static_cast<void *>(&a), static_cast<void *>(&b), sizeof(RValue));
-    std::memcpy(static_cast<void *>(&b), tmp, sizeof(RValue));
-  }
-  // Exactly a fresh value: real +0 without text.
-  static bool IsZero(const RValue &v) noexcept {
-    return v.kind == RValue::kReal && std::bit_cast<uint64_t>(v.val) == 0 && v.str.empty();
+private:
+  // Exchanges the slots of the bit set between the call and the globals.
+  void Exchange(uint32_t mask) noexcept {
+    RValue *global = g_ScriptCall.argument;
+    while (mask != 0) {
+      const int i = std::countr_zero(mask);
+      mask &= mask - 1;
+      m_slots.Build(i + 1);
+      SwapValues(m_slots.Slot(i), global[i]);
+    }
   }
 
-private:
-  RValue *m_slots;
+  CCallArguments &m_slots;
+  const std::string *m_savedName;
   uint32_t m_swapped = 0;
+  uint32_t m_callerDirty = 0;
   int m_count;
   int m_depth;
   bool m_sameName;
@@ -882,27 +1011,24 @@ private:
   CodeErrorSet(text);
 }
 
-// `slots` are the 16 argument values (the first `count` supplied, the rest
-// real 0); they are lent to the call and come back holding whatever the
-// script left in its argument variables.
-bool CallScriptSlots(int index, CInstance *self, CInstance *other, RValue &result, bool check,
-                     RValue *slots, int count) {
-  CScript *script = g_Scripts.Get(index);
-  if (script == nullptr) return false;
-  const std::string &name = g_Scripts.Name(index);
+// `slots` holds the supplied arguments (the first `count`); they are lent
+// to the call and come back holding whatever the script left in its
+// argument variables.
+bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
+                     RValue &result, bool check, CCallArguments &slots, int count) {
   CScriptCallFrame frame(slots, count, name);
-  result = RValue();
+  SetRealZero(result);
   bool ok;
-  if (script->s_code == nullptr) {
+  if (script.s_code == nullptr) {
     CodeErrorClear();
-    ReportCodeError(script->s_text, true, 0, "Internal Error: Executing non-compiled code.");
+    ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
     ok = false;
   } else {
-    ok = EvaluateCode(self, other, *script->s_code, result);
+    ok = EvaluateCode(self, other, *script.s_code, result);
   }
   if (!ok) CodeErrorPrefix("In script " + name + ":\r");
-  if (check && g_Settings.opt_argumenterrors && script->s_code != nullptr) {
-    const CCode &code = *script->s_code;
+  if (check && g_Settings.opt_argumenterrors && script.s_code != nullptr) {
+    const CCode &code = *script.s_code;
     const bool mismatch = code.ArgsArray() ? count < code.Args() : count != code.Args();
     if (mismatch) {
       ArgumentCountError(name, code, count);
@@ -931,25 +1057,35 @@ bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result
 bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bool check, const RValue *args,
                 int count) {
   count = std::clamp(count, 0, kMaxArguments);
-  RValue slots[kMaxArguments];
-  for (int i = 0; i < count; ++i) slots[i] = args[i];
-  if (s_callDepth >= kMaxCallDepth) {
-    CodeErrorClear();
-    CodeErrorSet(std::string("In script ") + g_Scripts.Name(index) + ":\r" + kRecursionMessage);
+  CCallArguments slots;
+  for (int i = 0; i < count; ++i) slots.Add() = args[i];
+  CodeErrorClear();
+  if (!g_Scripts.Exists(index)) {
+    CodeErrorSet("Trying to execute non-existing script.");
     return false;
   }
-  return CallScriptSlots(index, self, other, result, check, slots, count);
+  const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
+  if (s_callDepth >= kMaxCallDepth) {
+    CodeErrorSet("In script " + name + ":\r" + kRecursionMessage);
+    return false;
+  }
+  return CallScriptSlots(*g_Scripts.items[static_cast<size_t>(index)], name, self, other, result, check, slots, count);
 }
 
 CArgumentFrame::CArgumentFrame(const RValue *args, int count) {
   count = std::clamp(count, 0, kMaxArguments);
   for (int i = 0; i < count; ++i) m_slots[i] = args[i];
-  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+  m_savedDirty = s_codeDepth == 0 ? NonZeroSlots() : s_argDirty;
+  for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+  s_argDirty = (1u << count) - 1;
 }
 
 CArgumentFrame::~CArgumentFrame() {
-  for (int i = 0; i < kMaxArguments; ++i) std::swap(m_slots[i], g_ScriptCall.argument[i]);
+  for (int i = 0; i < kMaxArguments; ++i) SwapValues(m_slots[i], g_ScriptCall.argument[i]);
+  s_argDirty = m_savedDirty;
 }
+
+void ScriptArgumentsChanged() { s_argDirty = kAllSlots; }
 
 void SetStepBudget(int64_t steps) {
   s_budgeted = steps >= 0;

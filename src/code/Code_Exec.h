@@ -20,6 +20,12 @@ enum : int {
   kCodeContinue = -4,
 };
 
+// Arithmetic traps: an EMathTrap (Code_Operator.h) raised while code runs is
+// not caught by ExecuteCode, EvaluateCode or CallScript; it abandons all
+// running code up to whoever runs the game (the main loop drops the rest of
+// the step, preparation fails). The argument slots, argument count, script
+// name, locals and nesting depth are restored on the way out.
+
 // Runs the code. On failure the recorded error text is reported as a
 // non-fatal action error and the error flag is cleared. Used by actions,
 // execute_string and execute_file.
@@ -54,7 +60,12 @@ public:
 
 private:
   RValue m_slots[16];
+  uint32_t m_savedDirty = 0;
 };
+
+// Code that writes the argument slots (g_ScriptCall.argument) through the
+// built-in setters while code runs says so here.
+void ScriptArgumentsChanged();
 
 // ---- limits --------------------------------------------------------------
 // Script calls (and code run through execute_string) nest at most this deep;

@@ -16,7 +16,7 @@
 #include "functions/Function_Date.h"
 #include "functions/Function_String.h"
 #include "functions/Support_Random.h"
-#include "platform/Platform_Process.h"
+#include "platform/Platform_Services.h"
 
 using mathfn::Num;
 using mathfn::Text;

@@ -178,7 +178,10 @@ void LocalWrite(CInstance *self, const RValue &name, const RValue *indices, int 
   if (!CellIndex(indices, count, cell)) return;
   if (ind < kUserVariableBase) {
     const RBuiltinVariable *e = BuiltinEntry(ind);
-    if (e != nullptr && e->writable && e->setter != nullptr) e->setter(self, cell, value);
+    if (e != nullptr && e->writable && e->setter != nullptr) {
+      e->setter(self, cell, value);
+      ScriptArgumentsChanged();  // it may have been one of the argument variables
+    }
   } else if (CVariableList *vars = SelfVars(self)) {
     vars->SetVar(ind, cell, value);
   }

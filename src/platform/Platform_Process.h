@@ -1,53 +1,32 @@
-// Process-level services that scripts reach: the game window's handle, the
-// program priority, the application title and the clipboard. The runner
-// installs the platform's implementation once it has a window; until then
-// (and in headless runs) the headless one answers.
+// Starting other programs for games: directly (never through a shell), or
+// through the desktop's opener for documents and web addresses.
 #pragma once
 
-#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// The priority levels a game may ask for (set_program_priority): 1, 2, 3
-// raise it, -1, -2, -3 lower it, 0 is normal.
-class IProcessServices {
-public:
-  virtual ~IProcessServices() = default;
-  virtual int64_t WindowHandle() = 0;
-  virtual void SetPriority(int level) = 0;
-  virtual void SetTitle(std::string_view title) = 0;
-  virtual bool ClipboardHasText() = 0;
-  virtual void ClipboardSetText(std::string_view text) = 0;
-  virtual std::string ClipboardGetText() = 0;
-};
+// Splits a command line into arguments the way game authors write them on
+// the system games come from: white space separates arguments, double quotes
+// group (and are removed), a backslash escapes a quote only when it precedes
+// one ("\"" is a quote, "\\\"" a backslash and a quote), other backslashes
+// are kept as they are.
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
-// Without a display: no window (handle 0); the priority and the title are
-// only remembered; the clipboard is a text kept inside the process, so a
-// game can still copy and paste within itself.
-class CHeadlessProcess : public IProcessServices {
-public:
-  int64_t WindowHandle() override { return 0; }
-  void SetPriority(int level) override { m_priority = level; }
-  void SetTitle(std::string_view title) override { m_title.assign(title); }
-  bool ClipboardHasText() override { return m_hasClip; }
-  void ClipboardSetText(std::string_view text) override {
-    m_clip.assign(text);
-    m_hasClip = true;
-  }
-  std::string ClipboardGetText() override { return m_hasClip ? m_clip : std::string(); }
+// Starts program with the arguments, in the current directory, without a
+// shell. When wait is set, polls every 50 ms (calling idle between polls so
+// that the window stays alive) until the program has ended. Answers false
+// when the program cannot be started.
+bool ProcessRun(const std::string &program, const std::vector<std::string> &args, bool wait,
+                const std::function<void()> &idle = {});
 
-  int Priority() const { return m_priority; }
-  const std::string &Title() const { return m_title; }
+// "Opens" target as the desktop would: an executable file is started with
+// the arguments; an existing document, a directory or an address with "://"
+// is handed to xdg-open. Does not wait. False when nothing could be started
+// (also when the target does not exist).
+bool ProcessOpen(const std::string &target, const std::vector<std::string> &args);
 
-private:
-  int m_priority = 0;
-  std::string m_title;
-  std::string m_clip;
-  bool m_hasClip = false;
-};
-
-// The services in use (the headless ones until others are installed).
-IProcessServices &ProcessServices();
-// Installs services; null goes back to the headless ones. The caller keeps
-// ownership and keeps them alive while installed.
-void SetProcessServices(IProcessServices *services);
+// Collects programs started without waiting that have ended since (they
+// would otherwise stay behind as zombie processes). Called by every start.
+void ProcessReap();

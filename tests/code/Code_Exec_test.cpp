@@ -452,6 +452,41 @@ TEST(CodeExecUnits, UncompiledCodeAndMissingInstances) {
   CodeErrorClear();
 }
 
+TEST(CodeExecUnits, ConstantExpressionNeedsNoInstance) {
+  CCodeHost host;
+  CCode code("1 + 2 * 3", true);
+  ASSERT_TRUE(code.Compile());
+  RValue result;
+  EXPECT_TRUE(EvaluateCode(nullptr, nullptr, code, result));
+  EXPECT_EQ(result.val, 7);
+}
+
+// ext_sum(a, b) is extension function 3: the handler adds its arguments;
+// ext_fail is extension function 4, whose handler records an error.
+int32_t FindExtension(std::string_view name) { return name == "ext_sum" ? 3 : name == "ext_fail" ? 4 : -1; }
+int32_t ExtensionArgCount(int32_t id) { return id == 3 ? 2 : 0; }
+bool CallExtension(int index, CInstance *, CInstance *, int argc, RValue *args, RValue &result) {
+  if (index != 3) {
+    ReportCodeError("", true, 0, "extension failed");
+    return false;
+  }
+  result.SetReal(argc * 1000 + args[0].val + args[1].val + args[2].val);
+  return true;
+}
+
+TEST(CodeExecUnits, ExtensionFunctionsGoThroughTheHandler) {
+  CCodeHost host;
+  FunctionSetExtensionHooks(FindExtension, ExtensionArgCount);
+  SetExtensionCallHandler(CallExtension);
+  EXPECT_EQ(host.Run("return ext_sum(3, 4)").Real(), 2007);
+  const ROutcome failed = host.Run("a = ext_fail(); b = 1");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_TRUE(EndsWith(failed.error, "extension failed"));
+  SetExtensionCallHandler(nullptr);
+  EXPECT_TRUE(EndsWith(host.Run("return ext_sum(3, 4)").error, "Unknown extension function."));
+  FunctionSetExtensionHooks(nullptr, nullptr);
+}
+
 TEST(CodeExecUnits, ExecuteCodeReportsAnActionErrorAndClearsTheFlag) {
   CCodeHost host;
   CCode code("a = 1;\rb = c", false);

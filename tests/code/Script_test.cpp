@@ -79,6 +79,43 @@ TEST_F(ScriptCalls, CallerArgumentsComeBackAfterACall) {
   ExpectCallStateAtRest();
 }
 
+TEST_F(ScriptCalls, UnsuppliedSlotsReadZeroWhateverTheCallerHeld) {
+  g_Settings.opt_argumenterrors = false;
+  // Each way of writing a slot, in the caller (hidden from the callee, kept
+  // for the caller) and in the callee (gone again for the caller).
+  Scripts({{"peek", "return argument1 * 1000 + argument3 * 100 + argument4 * 10 + argument5"},
+           {"by_name", "argument3 = 7; return peek(0, 2) * 10 + argument3"},
+           {"by_array", "argument[4] = 8; return peek(0, 2) * 10 + argument[4]"},
+           {"by_function", "variable_local_set('argument5', 9); return peek(0, 2) * 10 + argument5"},
+           {"w_name", "argument3 = 5"},
+           {"w_array", "argument[4] = 6"},
+           {"w_function", "variable_local_set('argument5', 7)"},
+           {"after", "w_name(); w_array(); w_function(); return argument3 + argument4 + argument5"},
+           {"third", "return argument2"}});
+  const struct {
+    const char *program;
+    double expected;
+  } cases[] = {
+      {"return by_name()", 20007},
+      {"return by_array()", 20008},
+      {"return by_function()", 20009},
+      {"return after()", 0},
+      {"return execute_string('argument3 = 4; return peek(0, 1) * 10 + argument3')", 10004},
+  };
+  for (const auto &c : cases) {
+    const ROutcome out = host.Run(c.program);
+    EXPECT_TRUE(out.ok) << c.program << out.error;
+    EXPECT_EQ(out.Real(), c.expected) << c.program;
+  }
+  ExpectCallStateAtRest();
+  // a slot set outside any run (by whatever means) is hidden from a call
+  // and there again afterwards
+  g_ScriptCall.argument[2] = RValue::Real(5);
+  EXPECT_EQ(host.Run("return third() * 10 + argument2").Real(), 5);
+  EXPECT_EQ(g_ScriptCall.argument[2].val, 5);
+  g_ScriptCall.argument[2] = RValue();
+}
+
 TEST_F(ScriptCalls, ArgumentCountCheck) {
   Scripts({{"two", "return argument0 + argument1"}, {"atleast", "return argument1 + argument[0]"}});
   const ROutcome few = host.Run("return two(1)");

@@ -15,7 +15,7 @@
 #include "functions/Function_Call.h"
 #include "functions/Support_Random.h"
 #include "support/Code_Test_Host.h"
-#include "platform/Platform_Process.h"
+#include "platform/Platform_Services.h"
 
 namespace {
 

@@ -5,16 +5,21 @@
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "code/Constant_Main.h"
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
 #include "dialogs/Help_Main.h"
+#include "functions/Function_File.h"
+#include "functions/Function_Init.h"
 #include "runner/DataNew_Main.h"
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
 #include "runner/Runner_Load.h"
 #include "runner/Support_File.h"
+#include "runner/Support_Path.h"
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Room_Main.h"
@@ -70,6 +75,9 @@ const char *Runner_HelpText() {
          "               they can otherwise)\n"
          "  --info       load the game, print a summary of it on standard output and\n"
          "               exit\n"
+         "  --list-functions\n"
+         "               print the built-in function table (name and argument count,\n"
+         "               -1 for any number, one function a line) and exit\n"
          "  --TWTrace    append trace lines to Trace.log beside the executable (also\n"
          "               switched on by the environment variable TWLOG_TRACE=1)\n"
          "  --help       print this text and exit\n"
@@ -87,6 +95,7 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
     if (a == "--headless") args.headless = true;
     else if (a == "--paced") args.paced = true;
     else if (a == "--info") args.info = true;
+    else if (a == "--list-functions") args.listFunctions = true;
     else if (a == "--help" || a == "-h") args.help = true;
     else if (a == "--TWTrace") continue;  // read by the trace set-up
     else if (a == "--steps") {
@@ -197,6 +206,11 @@ int Runner_Main(int argc, const char *const *argv) {
     std::fputs(Runner_HelpText(), stdout);
     return 0;
   }
+  if (args.listFunctions) {
+    Function_InitAll();
+    Function_WriteTable(stdout);
+    return 0;
+  }
 
   const std::string self = SelfExecutablePath();
   const std::string exeDir = SelfExecutableDir();
@@ -209,6 +223,9 @@ int Runner_Main(int argc, const char *const *argv) {
   CTempDirGuard tempGuard;
   if (!TempDir_Create(exeDir)) dialogs.ShowMessage(kTempDirFailedMessage);
   else Trace("Temporary directory: " + TempDirPath());
+  SecureMode_Read();
+  File_SetCommandLine(std::vector<std::string>(argv, argv + argc));
+  Function_InitAll();
 
   RLoadOptions options;
   std::string path = args.game;

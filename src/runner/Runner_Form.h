@@ -22,6 +22,7 @@ struct RRunnerArgs {
   bool headless = false;
   bool paced = false;
   bool info = false;
+  bool listFunctions = false;
   bool help = false;
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable

@@ -1,0 +1,17 @@
+// The start-up registration of everything scripts can name: the built-in
+// variables, the built-in constants and every family of built-in functions.
+#pragma once
+
+#include <cstdio>
+
+// Runs once per process, before any code is compiled. Calling it again does
+// nothing, so tests and the runner can both ask for it.
+void Function_InitAll();
+
+// Registers every family of built-in functions into the function table as
+// it stands (tests reset the table first to check the whole registration).
+void Function_RegisterFamilies();
+
+// The registered function table, one "name count" line per function in id
+// order (count -1 for any number of arguments).
+void Function_WriteTable(std::FILE *out);

@@ -1,0 +1,89 @@
+// The whole start-up registration against the catalogue of what scripts can
+// call: every function of the families built so far is there with its exact
+// argument count, and nothing is registered that the catalogue does not name.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "code/Code_Function.h"
+#include "functions/Function_Init.h"
+
+namespace {
+
+struct RCatalogEntry {
+  int32_t count;
+  std::string part;
+};
+
+std::map<std::string, RCatalogEntry> ReadCatalog() {
+  std::map<std::string, RCatalogEntry> out;
+  std::ifstream in(std::string(QUILLON_SOURCE_DIR) + "/tests/functions/catalog/functions.tsv");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream row(line);
+    std::string name, count, part;
+    std::getline(row, name, '\t');
+    std::getline(row, count, '\t');
+    std::getline(row, part, '\t');
+    // A range such as 1..16 is registered as "any number" and checked by
+    // the routine itself.
+    const int32_t n = count.find("..") != std::string::npos ? -1 : std::stoi(count);
+    out.emplace(name, RCatalogEntry{n, part});
+  }
+  return out;
+}
+
+// The families whose functions are all registered by now.
+const std::set<std::string> kBuiltFamilies = {"2.6", "2.7", "2.10", "2.11", "2.12"};
+
+TEST(FunctionRegistration, MatchesTheCatalogue) {
+  const auto catalog = ReadCatalog();
+  ASSERT_EQ(catalog.size(), 1278u);
+  FunctionTableReset();
+  Function_RegisterFamilies();
+
+  for (const auto &[name, entry] : catalog) {
+    if (!kBuiltFamilies.count(entry.part)) continue;
+    const int32_t id = FunctionFind(name);
+    ASSERT_GE(id, 0) << name << " is not registered";
+    ASSERT_LT(id, kFunctionScriptBase) << name;
+    EXPECT_EQ(FunctionArgCount(id), entry.count) << name;
+  }
+  for (int32_t id = 0; id < FunctionCount(); ++id) {
+    const RFunction *f = FunctionEntry(id);
+    const auto it = catalog.find(f->f_name);
+    ASSERT_NE(it, catalog.end()) << f->f_name << " is registered but not catalogued";
+    EXPECT_EQ(f->f_argnumb, it->second.count) << f->f_name;
+    EXPECT_NE(f->f_routine, nullptr) << f->f_name;
+  }
+}
+
+TEST(FunctionRegistration, RunnerListsTheTable) {
+  FunctionTableReset();
+  Function_RegisterFamilies();
+  std::FILE *p = popen((std::string(QUILLON_RUNNER_PATH) + " --list-functions").c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ASSERT_EQ(pclose(p), 0);
+
+  std::istringstream lines(out);
+  std::string line;
+  int32_t id = 0;
+  while (std::getline(lines, line)) {
+    ASSERT_LT(id, FunctionCount()) << "extra line: " << line;
+    const RFunction *f = FunctionEntry(id);
+    EXPECT_EQ(line, f->f_name + " " + std::to_string(f->f_argnumb));
+    ++id;
+  }
+  EXPECT_EQ(id, FunctionCount());
+}
+
+}  // namespace

@@ -1,7 +1,11 @@
 // Program entry of the packer.
-#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-  std::fprintf(stderr, "quillon-pack: not built yet\n");
-  return 1;
+#include "Pack_Main.h"
+
+int main(int argc, char **argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return RunPacker(args, std::cout, std::cerr);
 }

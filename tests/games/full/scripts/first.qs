@@ -1,0 +1,2 @@
+show_debug_message("first");
+return 1;

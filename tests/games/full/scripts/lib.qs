@@ -1,0 +1,1 @@
+global.lib_b = 2;

@@ -1,0 +1,56 @@
+#include "Pack_Files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "Pack_Output.h"
+#include "Pack_Png.h"
+#include "graphics/BM32_Bitmap.h"
+
+namespace fs = std::filesystem;
+
+std::string ProjectFiles::Resolve(const std::string &rel) const {
+  if (!rel.empty() && rel[0] == '/') return rel;
+  return (fs::path(m_dir) / rel).string();
+}
+
+std::vector<uint8_t> ProjectFiles::ReadBytes(const JsonValue &where) const {
+  const std::string rel = where.AsString();
+  if (rel.empty()) where.Fail("expected a file name, found an empty string");
+  const std::string path = Resolve(rel);
+  std::error_code ec;
+  if (!fs::exists(path, ec)) where.Fail("file not found: " + rel);
+  if (!fs::is_regular_file(path, ec)) where.Fail("not a file: " + rel);
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, bytes)) where.Fail("cannot read " + rel + ": " + std::strerror(errno));
+  return bytes;
+}
+
+std::string ProjectFiles::ReadText(const JsonValue &where) const {
+  const std::vector<uint8_t> bytes = ReadBytes(where);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TBitmap32 ProjectFiles::ReadImage(const JsonValue &where) const {
+  const std::vector<uint8_t> bytes = ReadBytes(where);
+  TBitmap32 bmp;
+  if (IsPng(bytes.data(), bytes.size())) {
+    std::string why;
+    if (!DecodePng(bytes.data(), bytes.size(), bmp, why))
+      where.Fail("not a readable PNG picture: " + where.AsString() + " (" + why + ")");
+    return bmp;
+  }
+  if (!bmp.LoadFromBMP(bytes.data(), bytes.size()) || bmp.Empty())
+    where.Fail("not a readable picture (BMP or PNG): " + where.AsString());
+  return bmp;
+}
+
+std::string ProjectFiles::ReadCode(JsonObject &obj, const std::string &codeKey, const std::string &fileKey) const {
+  std::optional<JsonValue> inline_ = obj.Get(codeKey);
+  std::optional<JsonValue> file = obj.Get(fileKey);
+  if (inline_ && file) file->Fail("give either \"" + codeKey + "\" or \"" + fileKey + "\", not both");
+  if (inline_) return inline_->AsString();
+  if (file) return ReadText(*file);
+  return std::string();
+}

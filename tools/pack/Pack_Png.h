@@ -1,0 +1,18 @@
+// PNG pictures for the project's images (the loading bar pictures), decoded
+// with zlib alone: every colour type and bit depth, palettes with
+// transparency, colour-key transparency and interlaced pictures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class TBitmap32;
+
+// True when the bytes start with the PNG signature.
+bool IsPng(const uint8_t *data, size_t size);
+
+// Decodes a whole PNG file into out. On failure answers false, leaves out
+// empty and says why (for the packer's message). Sizes and offsets are
+// checked against the data; pictures above 16384 pixels a side are refused.
+bool DecodePng(const uint8_t *data, size_t size, TBitmap32 &out, std::string &why);

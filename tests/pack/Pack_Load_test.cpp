@@ -118,7 +118,7 @@ void ExpectLoadedEquals(const RGameModel &game) {
 
 TEST(PackLoad, FixtureProjectsLoadAsTheirManifestsSay) {
   PackTempDir tmp;
-  for (const char *fixture : {"minimal", "settings810", "full"}) {
+  for (const char *fixture : {"minimal", "settings810", "full", "world"}) {
     SCOPED_TRACE(fixture);
     const RGameModel game = PackAndLoad(fixture, tmp);
     ExpectLoadedEquals(game);

@@ -169,7 +169,11 @@ std::string Runner_Summary() {
   for (size_t k = 0; k < g_Extensions.size(); ++k) o << "    " << k << " " << g_Extensions[k]->s_name << "\n";
   o << "  triggers: " << g_Triggers.Count() << "\n";
   for (int k = 0; k < g_Triggers.Count(); ++k)
-    o << "    " << k << " " << (g_Triggers.Exists(k) ? g_Triggers.Get(k)->i_name : std::string("(empty)")) << "\n";
+    o << "    " << k << " "
+      << (!g_Triggers.Exists(k)                  ? std::string("(empty)")
+          : g_Triggers.Get(k)->i_name.empty() ? std::string("(exists)")
+                                                : g_Triggers.Get(k)->i_name)
+      << "\n";
   o << "  constants: " << g_Constants.Count() << "\n";
   for (int k = 0; k < g_Constants.Count(); ++k) o << "    " << k << " " << g_Constants.names[static_cast<size_t>(k)] << "\n";
   ListSection(o, "sounds", g_RawSounds);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "code/Script_Main.h"
+#include "runner/Game_Fixture.h"
 #include "runner/Support_Stream.h"
 #include "world/Object_Main.h"
 
@@ -371,6 +372,46 @@ TEST_F(ObjectTest, ListAddDeleteNameFind) {
   EXPECT_EQ(ObjectName(-1), "<undefined>");
   EXPECT_EQ(ObjectFind("__newobject0"), -1);
   EXPECT_EQ(ObjectCount(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Through the whole loader: an object record of another version fails the
+// game with the resource-data message; the same record as 430 loads.
+TEST(ObjectLoad, RecordVersionsDecideTheGamesLoad) {
+  for (int32_t version : {430, 431}) {
+    RGameFileOptions o = fixture::SmallFile();
+    o.sectionHook = [version](int index, CStream &out) {
+      if (index != 10) return false;
+      CStream rec;
+      CObject obj;
+      obj.o_depth = 3;
+      obj.CreateEvent(0, 0)->AddCodeAction("x = 1;");
+      obj.SaveToStream(rec);
+      rec.Seek(0);
+      rec.WriteInteger(version);
+      out.WriteInteger(800);
+      out.WriteInteger(1);
+      CStream item;
+      item.WriteBoolean(true);
+      item.WriteString("obj");
+      item.Write(rec.Memory(), rec.Size());
+      out.WriteStreamC(item);
+      return true;
+    };
+    const RLoadResult r =
+        Runner_LoadGameBytes(GameWriter_Build(fixture::MinimalGame(), o).bytes, fixture::SearchFrom(0));
+    if (version == 430) {
+      ASSERT_TRUE(r.Loaded());
+      EXPECT_EQ(ObjectGet(0)->o_depth, 3);
+      EXPECT_NE(ObjectGet(0)->GetEventDirect(0, 0), nullptr);
+    } else {
+      EXPECT_EQ(r.messages, std::vector<std::string>{kMsgResourceData});
+    }
+  }
+  g_Objects.Clear();
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "world/Action_Lib.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ void PutWord(std::vector<uint8_t> &bytes, int64_t at, uint32_t v) {
 void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
   switch (index) {
     case 0: Extension_SaveSection(out, game.extensions); break;
-    case 1: RawTriggers_Save(out, game.triggers); break;
+    case 1: Trigger_SaveSection(out, game.triggers); break;
     case 2: Constant_SaveSection(out, game.constants); break;
     case 3: RawSection_Save(out, game.sounds); break;
     case 4: RawSection_Save(out, game.sprites); break;
@@ -30,8 +33,8 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
       SaveNamedItems(out, game.scripts);
       break;
     case 8: RawSection_Save(out, game.fonts); break;
-    case 9: RawSection_Save(out, game.timelines); break;
-    case 10: RawSection_Save(out, game.objects); break;
+    case 9: TimeLine_SaveSection(out, game.timelines); break;
+    case 10: Object_SaveSection(out, game.objects); break;
     case 11: Room_SaveSection(out, game.rooms, game.lastInstanceId, game.lastTileId); break;
     case 12: DataFile_SaveSection(out, game.includedFiles); break;
     case 13: Help_SaveSection(out, game.gameInfo); break;

@@ -23,7 +23,10 @@
 #include "runner/Game_Format.h"
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
+#include "world/Object_Class.h"
 #include "world/Room_Class.h"
+#include "world/TimeLine_Class.h"
+#include "world/Trigger_Class.h"
 
 struct RGameModel {
   // --- header ---------------------------------------------------------------
@@ -44,7 +47,7 @@ struct RGameModel {
 
   // --- the sixteen sections, in file order ---------------------------------
   RExtensionList extensions;
-  RRawList triggers;           // names unused
+  RResourceList<CTrigger> triggers;  // names unused
   RConstantList constants;
   RRawList sounds;
   RRawList sprites;
@@ -52,8 +55,8 @@ struct RGameModel {
   RRawList paths;
   RResourceList<CScript> scripts;
   RRawList fonts;
-  RRawList timelines;
-  RRawList objects;
+  RResourceList<CTimeLine> timelines;
+  RResourceList<CObject> objects;
   RResourceList<CRoom> rooms;
   int32_t lastInstanceId = 100000;
   int32_t lastTileId = 10000000;

@@ -7,9 +7,6 @@ RRawList g_RawSprites;
 RRawList g_RawBackgrounds;
 RRawList g_RawPaths;
 RRawList g_RawFonts;
-RRawList g_RawTimeLines;
-RRawList g_RawObjects;
-RRawList g_RawTriggers;
 
 namespace {
 constexpr int32_t kSectionVersion = 800;
@@ -44,15 +41,4 @@ bool RawSection_Load(CStream &stream, RRawList &list) {
 void RawSection_Save(CStream &stream, const RRawList &list) {
   stream.WriteInteger(kSectionVersion);
   SaveNamedItems(stream, list);
-}
-
-bool RawTriggers_Load(CStream &stream, RRawList &list) {
-  list.Clear();
-  if (stream.ReadInteger() != kSectionVersion) return false;
-  return LoadUnnamedItems(stream, list);
-}
-
-void RawTriggers_Save(CStream &stream, const RRawList &list) {
-  stream.WriteInteger(kSectionVersion);
-  SaveUnnamedItems(stream, list);
 }

@@ -1,5 +1,5 @@
 // Records of the resource kinds whose readers are not written yet (sounds,
-// sprites, backgrounds, paths, fonts, time lines, objects, triggers). Each is
+// sprites, backgrounds, paths, fonts). Each is
 // kept as the bytes its item stream holds after the name, so that a game
 // loads completely, its lists have the right slots and names, and the packer
 // can write any record it builds itself. A kind's own reader replaces its
@@ -30,13 +30,7 @@ extern RRawList g_RawSprites;
 extern RRawList g_RawBackgrounds;
 extern RRawList g_RawPaths;
 extern RRawList g_RawFonts;
-extern RRawList g_RawTimeLines;
-extern RRawList g_RawObjects;
-extern RRawList g_RawTriggers;  // names stay empty: trigger items carry none
 
 // Named-item sections (version 800, count, item streams) into a raw list.
 bool RawSection_Load(CStream &stream, RRawList &list);
 void RawSection_Save(CStream &stream, const RRawList &list);
-// The trigger section (version 800, count, unnamed item streams).
-bool RawTriggers_Load(CStream &stream, RRawList &list);
-void RawTriggers_Save(CStream &stream, const RRawList &list);

@@ -22,7 +22,10 @@
 #include "runner/Support_Path.h"
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
 
 namespace {
 
@@ -173,7 +176,13 @@ std::string Runner_Summary() {
   o << "Sections:\n";
   o << "  extension packages: " << g_Extensions.size() << "\n";
   for (size_t k = 0; k < g_Extensions.size(); ++k) o << "    " << k << " " << g_Extensions[k]->s_name << "\n";
-  ListSection(o, "triggers", g_RawTriggers);
+  o << "  triggers: " << g_Triggers.Count() << "\n";
+  for (int k = 0; k < g_Triggers.Count(); ++k)
+    o << "    " << k << " "
+      << (!g_Triggers.Exists(k)                  ? std::string("(empty)")
+          : g_Triggers.Get(k)->i_name.empty() ? std::string("(exists)")
+                                                : g_Triggers.Get(k)->i_name)
+      << "\n";
   o << "  constants: " << g_Constants.Count() << "\n";
   for (int k = 0; k < g_Constants.Count(); ++k) o << "    " << k << " " << g_Constants.names[static_cast<size_t>(k)] << "\n";
   ListSection(o, "sounds", g_RawSounds);
@@ -182,8 +191,8 @@ std::string Runner_Summary() {
   ListSection(o, "paths", g_RawPaths);
   ListSection(o, "scripts", g_Scripts);
   ListSection(o, "fonts", g_RawFonts);
-  ListSection(o, "time lines", g_RawTimeLines);
-  ListSection(o, "objects", g_RawObjects);
+  ListSection(o, "time lines", g_TimeLines);
+  ListSection(o, "objects", g_Objects);
   ListSection(o, "rooms", g_Rooms);
   o << "  included files: " << g_DataFiles.size() << "\n";
   for (size_t k = 0; k < g_DataFiles.size(); ++k) o << "    " << k << " " << g_DataFiles[k]->s_filename << "\n";

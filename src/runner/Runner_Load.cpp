@@ -21,7 +21,10 @@
 #include "runner/Support_Stream.h"
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
 
 bool g_DebugMode = false;
 int32_t g_GameId = 0;
@@ -94,7 +97,7 @@ TSectionOutcome LoadSection(int index, CStream &s) {
         case TExtensionLoad::PackageFailed: return TSectionOutcome::ExtensionFailed;
       }
       return TSectionOutcome::Failed;
-    case 1: ok = RawTriggers_Load(s, g_RawTriggers); break;
+    case 1: ok = Trigger_Load(s); break;
     case 2: ok = Constant_Load(s); break;
     case 3: ok = RawSection_Load(s, g_RawSounds); break;
     case 4: ok = RawSection_Load(s, g_RawSprites); break;
@@ -102,8 +105,8 @@ TSectionOutcome LoadSection(int index, CStream &s) {
     case 6: ok = RawSection_Load(s, g_RawPaths); break;
     case 7: ok = Script_Load(s); break;
     case 8: ok = RawSection_Load(s, g_RawFonts); break;
-    case 9: ok = RawSection_Load(s, g_RawTimeLines); break;
-    case 10: ok = RawSection_Load(s, g_RawObjects); break;
+    case 9: ok = TimeLine_Load(s); break;
+    case 10: ok = Object_Load(s); break;
     case 11: ok = Room_Load(s); break;
     case 12: ok = DataFile_Load(s); break;
     case 13: ok = Help_Load(s); break;

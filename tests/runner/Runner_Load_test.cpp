@@ -20,7 +20,10 @@
 #include "runner/Raw_Record.h"
 #include "runner/Support_File.h"
 #include "world/Action_Lib.h"
+#include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
 
 using namespace fixture;
 namespace fs = std::filesystem;
@@ -65,7 +68,9 @@ RGameModel FullGame() {
   pkg->s_includes.push_back(std::move(file));
   g.extensions.push_back(std::move(pkg));
 
-  Add(g.triggers, "", Raw(800, {1, 2, 3}));
+  auto trigger = std::make_unique<CTrigger>();
+  trigger->i_name = "trig";
+  Add(g.triggers, "", std::move(trigger));
   AddEmpty(g.triggers);
   g.constants.Add("speed", "4 * 2");
   AddEmpty(g.sounds);
@@ -77,8 +82,12 @@ RGameModel FullGame() {
   script->s_text = "return argument0 + 1;";
   Add(g.scripts, "scr_add", std::move(script));
   Add(g.fonts, "font0", Raw(800));
-  Add(g.timelines, "tl0", Raw(500));
-  Add(g.objects, "obj_player", Raw(430, {1, 0, 0, 0}));
+  auto timeline = std::make_unique<CTimeLine>();
+  timeline->AddMoment(5).AddCodeAction("x = 1;");
+  Add(g.timelines, "tl0", std::move(timeline));
+  auto object = std::make_unique<CObject>();
+  object->o_depth = 7;
+  Add(g.objects, "obj_player", std::move(object));
   g.lastInstanceId = 100123;
   g.lastTileId = 10000456;
   auto df = std::make_unique<CDataFile>();
@@ -115,9 +124,9 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   const CExtensionFunction &fn = *g_Extensions[0]->s_includes[0]->s_functions[0];
   EXPECT_EQ(fn.s_script, "return 1");
 
-  ASSERT_EQ(g_RawTriggers.Count(), 2);
-  EXPECT_EQ(g_RawTriggers.Get(0)->bytes, g.triggers.Get(0)->bytes);
-  EXPECT_FALSE(g_RawTriggers.Exists(1));
+  ASSERT_EQ(g_Triggers.Count(), 2);
+  EXPECT_EQ(g_Triggers.Get(0)->i_name, "trig");
+  EXPECT_FALSE(g_Triggers.Exists(1));
   EXPECT_EQ(g_Constants.names, std::vector<std::string>{"speed"});
   EXPECT_EQ(g_Constants.values, std::vector<std::string>{"4 * 2"});
 
@@ -131,8 +140,10 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   EXPECT_EQ(g_RawPaths.Get(0)->Version(), 530);
   EXPECT_EQ(g_Scripts.Get(0)->s_text, "return argument0 + 1;");
   EXPECT_EQ(g_RawFonts.names[0], "font0");
-  EXPECT_EQ(g_RawTimeLines.Get(0)->Version(), 500);
-  EXPECT_EQ(g_RawObjects.Get(0)->bytes, g.objects.Get(0)->bytes);
+  ASSERT_TRUE(g_TimeLines.Exists(0));
+  EXPECT_EQ(g_TimeLines.Get(0)->s_step, std::vector<int32_t>{5});
+  EXPECT_EQ(g_Objects.Name(0), "obj_player");
+  EXPECT_EQ(g_Objects.Get(0)->o_depth, 7);
 
   ASSERT_EQ(g_Rooms.Count(), 2);
   EXPECT_EQ(g_Rooms.Get(1)->r_caption, "Second");
@@ -160,7 +171,9 @@ TEST(RunnerLoad, LoadingAgainReplacesEveryList) {
   ASSERT_TRUE(LoadImage(GameWriter_Build(FullGame(), SmallFile())).Loaded());
   ASSERT_TRUE(LoadImage(GameWriter_Build(MinimalGame(), SmallFile())).Loaded());
   EXPECT_TRUE(g_Extensions.empty());
-  EXPECT_EQ(g_RawTriggers.Count(), 0);
+  EXPECT_EQ(g_Triggers.Count(), 0);
+  EXPECT_EQ(g_Objects.Count(), 0);
+  EXPECT_EQ(g_TimeLines.Count(), 0);
   EXPECT_EQ(g_Constants.Count(), 0);
   EXPECT_EQ(g_RawSounds.Count(), 0);
   EXPECT_EQ(g_Scripts.Count(), 0);

@@ -8,6 +8,7 @@
 
 #include "Pack_Settings.h"
 #include "Pack_Text.h"
+#include "Pack_World.h"
 
 namespace fs = std::filesystem;
 
@@ -409,10 +410,15 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("game_information")) ReadGameInformation(*v, files, game.gameInfo);
   game.libraryInitCode.clear();
   if (const std::optional<JsonValue> v = top.Get("library_init_code")) ReadLibInitCode(*v, files, game.libraryInitCode);
+  game.triggers.Clear();
+  if (const std::optional<JsonValue> v = top.Get("triggers")) ReadTriggers(*v, files, game.triggers);
+  game.objects.Clear();
+  if (const std::optional<JsonValue> v = top.Get("objects")) ReadObjects(*v, files, game);
+  game.timelines.Clear();
+  if (const std::optional<JsonValue> v = top.Get("time_lines")) ReadTimeLines(*v, files, game, game.timelines);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
-  for (const char *kind : {"sounds", "sprites", "backgrounds", "paths", "fonts", "time_lines", "objects", "triggers",
-                           "extension_packages"}) {
+  for (const char *kind : {"sounds", "sprites", "backgrounds", "paths", "fonts", "extension_packages"}) {
     if (const std::optional<JsonValue> v = top.Get(kind))
       v->Fail(std::string("the packer cannot pack ") + kind + " yet; leave the field out");
   }

@@ -30,3 +30,19 @@ void Extension_SaveSection(CStream &stream, const RExtensionList &list) {
   stream.WriteInteger(static_cast<int32_t>(list.size()));
   for (const auto &p : list) p->SaveToStream(stream);
 }
+
+int32_t Extension_FindFunction(std::string_view name) {
+  for (const auto &pkg : g_Extensions)
+    for (const auto &file : pkg->s_includes)
+      for (const auto &fn : file->s_functions)
+        if (fn->s_name == name) return fn->s_id;
+  return -1;
+}
+
+int32_t Extension_FunctionArgCount(int32_t id) {
+  for (const auto &pkg : g_Extensions)
+    for (const auto &file : pkg->s_includes)
+      for (const auto &fn : file->s_functions)
+        if (fn->s_id == id) return fn->s_argcount;
+  return -100;
+}

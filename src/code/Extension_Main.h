@@ -1,6 +1,9 @@
 // The game's extension packages: the global list and its section.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include <memory>
 #include <vector>
 
@@ -18,3 +21,9 @@ enum class TExtensionLoad { Ok, WrongVersion, PackageFailed };
 // failed package, so the two kinds of failure are told apart.
 TExtensionLoad Extension_Load(CStream &stream);
 void Extension_SaveSection(CStream &stream, const RExtensionList &list);
+
+// The function ids of extension functions for the function table: the id
+// (s_id) of the first function called name, or -1; and an id's argument
+// count (-1 any), -100 for an unknown id.
+int32_t Extension_FindFunction(std::string_view name);
+int32_t Extension_FunctionArgCount(int32_t id);

@@ -2,6 +2,7 @@
 
 #include "code/Code_Constant.h"
 #include "code/Code_Function.h"
+#include "code/Extension_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Function_File.h"
@@ -14,6 +15,7 @@ void Function_InitAll() {
   done = true;
   BuiltinRegisterAll();
   ConstantRegisterBuiltins();
+  FunctionSetExtensionHooks(Extension_FindFunction, Extension_FunctionArgCount);
   Function_RegisterFamilies();
 }
 

@@ -2,24 +2,12 @@
 
 #include <cstdio>
 
-#include "code/Extension_Main.h"
-#include "code/Script_Main.h"
+#include "code/Code_Function.h"
 #include "runner/Support_Stream.h"
 
 namespace {
 
-constexpr int32_t kScriptBase = 100000;
-constexpr int32_t kExtensionBase = 500000;
-
-int32_t DefaultFinder(std::string_view name) {
-  const int script = ScriptFind(name);
-  if (script >= 0) return kScriptBase + script;
-  for (const auto &pkg : g_Extensions)
-    for (const auto &file : pkg->s_includes)
-      for (const auto &fn : file->s_functions)
-        if (fn->s_name == name) return kExtensionBase + fn->s_id;
-  return -1;
-}
+int32_t DefaultFinder(std::string_view name) { return FunctionFind(name); }
 
 void DefaultMessage(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stderr);

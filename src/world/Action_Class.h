@@ -63,8 +63,7 @@ public:
 
 // Turns a function name into a function id: 100000 + index for a script,
 // 500000 + id for an extension function, the table index for a built-in
-// function; -1 when nothing has that name. The function registry installs
-// the full lookup; until then scripts and extension functions are found.
+// function; -1 when nothing has that name. Tests may install their own.
 using TActionFunctionFinder = int32_t (*)(std::string_view name);
 void Action_SetFunctionFinder(TActionFunctionFinder finder);  // null: the default
 int32_t Action_FindFunction(std::string_view name);

@@ -101,19 +101,19 @@ TEST(BitmapDecode, TwentyFourBitsBottomUpAndTopDown) {
   // Blue, green, red per pixel; the second row ends in padding.
   const Bytes first = {0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF};
   const Bytes second = {0x10, 0x20, 0x30, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF};
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.rows = {first, second};
+  BmpSpec bmp;
+  bmp.width = 3;
+  bmp.height = 2;
+  bmp.rows = {first, second};
   const TColor32 blue = 0xFF0000FF, green = 0xFF00FF00, red = 0xFFFF0000;
   // Bottom-up: the first row in the file is the bottom row.
-  EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{{0xFF302010, 0xFF000000, 0xFFFFFFFF}, {blue, green, red}}));
-  spec.height = -2;
-  EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{{blue, green, red}, {0xFF302010, 0xFF000000, 0xFFFFFFFF}}));
+  EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), (Picture{{0xFF302010, 0xFF000000, 0xFFFFFFFF}, {blue, green, red}}));
+  bmp.height = -2;
+  EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), (Picture{{blue, green, red}, {0xFF302010, 0xFF000000, 0xFFFFFFFF}}));
   // The old core header reads the same pixels.
-  spec.headerSize = 12;
-  spec.height = 2;
-  EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{{0xFF302010, 0xFF000000, 0xFFFFFFFF}, {blue, green, red}}));
+  bmp.headerSize = 12;
+  bmp.height = 2;
+  EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), (Picture{{0xFF302010, 0xFF000000, 0xFFFFFFFF}, {blue, green, red}}));
 }
 
 TEST(BitmapDecode, PalettesOfEveryDepth) {
@@ -136,43 +136,43 @@ TEST(BitmapDecode, PalettesOfEveryDepth) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.bpp = c.bpp;
-    spec.width = c.width;
-    spec.palette = palette;
-    spec.colorsUsed = c.bpp == 1 ? 2 : 8;
-    if (c.bpp == 1) spec.palette.resize(2);
+    BmpSpec bmp;
+    bmp.bpp = c.bpp;
+    bmp.width = c.width;
+    bmp.palette = palette;
+    bmp.colorsUsed = c.bpp == 1 ? 2 : 8;
+    if (c.bpp == 1) bmp.palette.resize(2);
     Picture expected(2);
     for (int i : c.topIdx) expected[0].push_back(opaque(i));
     for (int i : c.bottomIdx) expected[1].push_back(opaque(i));
 
-    spec.height = 2;
-    spec.rows = {c.bottom, c.top};
-    EXPECT_EQ(Rows(Decode(MakeBmp(spec))), expected);
-    spec.height = -2;
-    spec.rows = {c.top, c.bottom};
-    EXPECT_EQ(Rows(Decode(MakeBmp(spec))), expected);
+    bmp.height = 2;
+    bmp.rows = {c.bottom, c.top};
+    EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), expected);
+    bmp.height = -2;
+    bmp.rows = {c.top, c.bottom};
+    EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), expected);
   }
 }
 
 TEST(BitmapDecode, IndexBeyondAShortPaletteIsBlack) {
-  BmpSpec spec;
-  spec.bpp = 8;
-  spec.width = 2;
-  spec.colorsUsed = 2;
-  spec.palette = {0x112233, 0x445566};
-  spec.rows = {{1, 200}};
-  EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{{0xFF445566, 0xFF000000}}));
+  BmpSpec bmp;
+  bmp.bpp = 8;
+  bmp.width = 2;
+  bmp.colorsUsed = 2;
+  bmp.palette = {0x112233, 0x445566};
+  bmp.rows = {{1, 200}};
+  EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), (Picture{{0xFF445566, 0xFF000000}}));
 }
 
 TEST(BitmapDecode, PixelOffsetOfZeroMeansRightAfterTheColourTable) {
-  BmpSpec spec;
-  spec.bpp = 8;
-  spec.width = 2;
-  spec.colorsUsed = 2;
-  spec.palette = {0x112233, 0x445566};
-  spec.rows = {{1, 0}};
-  Bytes f = MakeBmp(spec);
+  BmpSpec bmp;
+  bmp.bpp = 8;
+  bmp.width = 2;
+  bmp.colorsUsed = 2;
+  bmp.palette = {0x112233, 0x445566};
+  bmp.rows = {{1, 0}};
+  Bytes f = MakeBmp(bmp);
   Poke32(f, 10, 0);
   EXPECT_EQ(Rows(Decode(f)), (Picture{{0xFF445566, 0xFF112233}}));
 }
@@ -199,13 +199,13 @@ TEST(BitmapDecode, SixteenBitLayouts) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.headerSize = c.headerSize;
-    spec.bpp = 16;
-    spec.compression = c.compression;
-    spec.masks = c.masks;
-    spec.rows = {{static_cast<uint8_t>(c.px), static_cast<uint8_t>(c.px >> 8)}};
-    EXPECT_EQ(Decode(MakeBmp(spec)).Pixel(0, 0), c.expected);
+    BmpSpec bmp;
+    bmp.headerSize = c.headerSize;
+    bmp.bpp = 16;
+    bmp.compression = c.compression;
+    bmp.masks = c.masks;
+    bmp.rows = {{static_cast<uint8_t>(c.px), static_cast<uint8_t>(c.px >> 8)}};
+    EXPECT_EQ(Decode(MakeBmp(bmp)).Pixel(0, 0), c.expected);
   }
 }
 
@@ -236,14 +236,14 @@ TEST(BitmapDecode, ThirtyTwoBitAlpha) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.headerSize = c.headerSize;
-    spec.bpp = 32;
-    spec.width = 2;
-    spec.compression = c.compression;
-    spec.masks = c.masks;
-    spec.rows = {row(c.px)};
-    EXPECT_EQ(Rows(Decode(MakeBmp(spec))), (Picture{c.expected}));
+    BmpSpec bmp;
+    bmp.headerSize = c.headerSize;
+    bmp.bpp = 32;
+    bmp.width = 2;
+    bmp.compression = c.compression;
+    bmp.masks = c.masks;
+    bmp.rows = {row(c.px)};
+    EXPECT_EQ(Rows(Decode(MakeBmp(bmp))), (Picture{c.expected}));
   }
 }
 

@@ -22,15 +22,6 @@ using filefn::Text;
 // ---------------------------------------------------------------------------
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -55,14 +46,14 @@ std::string Name(std::string_view s) { return std::string(Trim(OneLine(s))); }
 CIniFile::RSection *CIniFile::Find(std::string_view section) {
   const std::string name = Name(section);
   for (RSection &s : m_sections)
-    if (s.hasHeader && SameNoCase(s.name, name)) return &s;
+    if (s.hasHeader && EqualNoCase(s.name, name)) return &s;
   return nullptr;
 }
 
 const CIniFile::RSection *CIniFile::Find(std::string_view section) const {
   const std::string name = Name(section);
   for (const RSection &s : m_sections)
-    if (s.hasHeader && SameNoCase(s.name, name)) return &s;
+    if (s.hasHeader && EqualNoCase(s.name, name)) return &s;
   return nullptr;
 }
 
@@ -102,7 +93,7 @@ void CIniFile::Parse(std::string_view text) {
       entry.value.assign(Trim(t.substr(eq + 1)));
       bool duplicate = false;
       for (RLine &l : current->lines)
-        if (l.isKey && SameNoCase(l.key, entry.key)) duplicate = true;
+        if (l.isKey && EqualNoCase(l.key, entry.key)) duplicate = true;
       // The first of two equal keys is the one read; the other stays as text.
       if (duplicate) entry.isKey = false;
     }
@@ -132,7 +123,7 @@ const std::string *CIniFile::Read(std::string_view section, std::string_view key
   if (!s) return nullptr;
   const std::string k = Name(key);
   for (const RLine &l : s->lines)
-    if (l.isKey && SameNoCase(l.key, k)) return &l.value;
+    if (l.isKey && EqualNoCase(l.key, k)) return &l.value;
   return nullptr;
 }
 
@@ -152,7 +143,7 @@ void CIniFile::Write(std::string_view section, std::string_view key, std::string
   // kept in memory either: a value reads the same before and after a reopen.
   const std::string v(Trim(OneLine(value)));
   for (RLine &l : s->lines)
-    if (l.isKey && SameNoCase(l.key, k)) {
+    if (l.isKey && EqualNoCase(l.key, k)) {
       l.value = v;
       l.raw.clear();
       return;
@@ -173,7 +164,7 @@ bool CIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (!s) return false;
   const std::string k = Name(key);
   for (size_t i = 0; i < s->lines.size(); ++i)
-    if (s->lines[i].isKey && SameNoCase(s->lines[i].key, k)) {
+    if (s->lines[i].isKey && EqualNoCase(s->lines[i].key, k)) {
       s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(i));
       return true;
     }
@@ -183,7 +174,7 @@ bool CIniFile::DeleteKey(std::string_view section, std::string_view key) {
 bool CIniFile::DeleteSection(std::string_view section) {
   const std::string name = Name(section);
   for (size_t i = 0; i < m_sections.size(); ++i)
-    if (m_sections[i].hasHeader && SameNoCase(m_sections[i].name, name)) {
+    if (m_sections[i].hasHeader && EqualNoCase(m_sections[i].name, name)) {
       m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(i));
       return true;
     }

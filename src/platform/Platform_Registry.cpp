@@ -1,4 +1,5 @@
 #include "platform/Platform_Registry.h"
+#include "runner/Support_Path.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -27,15 +28,6 @@ struct RKey {
 struct RStore {
   std::vector<RKey> keys;
 };
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
 
 // "\Software\\Game\" and "Software\Game" name the same key.
 std::string NormalizeKey(std::string_view key) {
@@ -177,7 +169,7 @@ bool ParseValue(std::string_view line, std::string &name, RRegValue &value) {
 
 RKey *FindKey(RStore &store, RegRoot root, std::string_view path) {
   for (RKey &k : store.keys)
-    if (k.root == root && SameNoCase(k.path, path)) return &k;
+    if (k.root == root && EqualNoCase(k.path, path)) return &k;
   return nullptr;
 }
 
@@ -200,7 +192,7 @@ RStore Parse(std::string_view text) {
       const std::string_view rootName = inner.substr(0, slash);
       int root = -1;
       for (int r = 0; r < 4; ++r)
-        if (SameNoCase(rootName, kRootNames[r])) root = r;
+        if (EqualNoCase(rootName, kRootNames[r])) root = r;
       if (root < 0) continue;
       std::string path;
       if (slash != std::string_view::npos) {
@@ -229,7 +221,7 @@ RStore Parse(std::string_view text) {
     if (!ParseValue(line, name, value)) continue;
     bool replaced = false;
     for (auto &entry : current->values)
-      if (SameNoCase(entry.first, name)) {
+      if (EqualNoCase(entry.first, name)) {
         entry.second = value;
         replaced = true;
       }
@@ -324,7 +316,7 @@ bool RegistryRead(RegRoot root, std::string_view key, std::string_view name, RRe
   const RKey *k = FindKey(store, root, NormalizeKey(key));
   if (!k) return false;
   for (const auto &entry : k->values)
-    if (SameNoCase(entry.first, name)) {
+    if (EqualNoCase(entry.first, name)) {
       value = entry.second;
       return true;
     }
@@ -342,7 +334,7 @@ bool RegistryWrite(RegRoot root, std::string_view key, std::string_view name, co
   }
   bool replaced = false;
   for (auto &entry : k->values)
-    if (SameNoCase(entry.first, name)) {
+    if (EqualNoCase(entry.first, name)) {
       entry.second = value;
       replaced = true;
       break;
@@ -357,7 +349,7 @@ bool RegistryDeleteValue(RegRoot root, std::string_view key, std::string_view na
   RKey *k = FindKey(store, root, NormalizeKey(key));
   if (!k) return false;
   for (size_t i = 0; i < k->values.size(); ++i)
-    if (SameNoCase(k->values[i].first, name)) {
+    if (EqualNoCase(k->values[i].first, name)) {
       k->values.erase(k->values.begin() + static_cast<std::ptrdiff_t>(i));
       return Save(store);
     }
@@ -372,7 +364,7 @@ bool RegistryReadBool(RegRoot root, std::string_view key, std::string_view name,
     case RRegValue::kNumber:
       return v.number != 0;
     case RRegValue::kString:
-      return v.text == "1" || SameNoCase(v.text, "true");
+      return v.text == "1" || EqualNoCase(v.text, "true");
     case RRegValue::kBinary:
       for (uint8_t b : v.bytes)
         if (b) return true;

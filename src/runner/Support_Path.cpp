@@ -16,17 +16,6 @@ bool Exists(const std::string &path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The entry of dir whose name equals name without regard to case; "" when
 // none does. Several matches: the smallest name, so the choice is stable.
 std::string FindNoCase(const std::string &dir, std::string_view name) {

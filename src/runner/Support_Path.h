@@ -7,6 +7,19 @@
 #include <string>
 #include <string_view>
 
+// Names of files, INI sections and keys and registry keys match without
+// regard to the case of ASCII letters (other bytes must be equal).
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // The game's path as a path of this system: every "\" turned into "/"; then,
 // from the first component on, a component that does not exist as written is
 // replaced by the entry of its directory whose name matches it without regard

@@ -180,6 +180,26 @@ bool ReadValues(CStream &stream, std::vector<RValue> &out, int64_t count) {
   return true;
 }
 
+// Stacks and lists are written alike: the kind, the count, the values in
+// order. Reading replaces the values only when the whole text is good.
+std::string WriteValueList(int32_t kind, const std::vector<RValue> &values) {
+  CStream stream;
+  stream.WriteInteger(kind);
+  stream.WriteInteger(static_cast<int32_t>(values.size()));
+  for (const RValue &v : values) WriteValue(stream, v);
+  return stream.ConvertToString();
+}
+
+EDsRead ReadValueList(std::string_view text, int32_t kind, std::vector<RValue> &target) {
+  std::vector<RValue> values;
+  const EDsRead r = ReadRecord(text, kind, [&](CStream &s) {
+    int64_t n = 0;
+    return ReadCount(s, 1, n) && ReadValues(s, values, n);
+  });
+  if (r == EDsRead::kOk) target = std::move(values);
+  return r;
+}
+
 }  // namespace
 
 // --- stack --------------------------------------------------------------------
@@ -197,23 +217,9 @@ bool CDS_Stack::Top(RValue &out) const {
   return true;
 }
 
-std::string CDS_Stack::WriteToString() const {
-  CStream stream;
-  stream.WriteInteger(kTextKind);
-  stream.WriteInteger(Size());
-  for (const RValue &v : i_val) WriteValue(stream, v);
-  return stream.ConvertToString();
-}
+std::string CDS_Stack::WriteToString() const { return WriteValueList(kTextKind, i_val); }
 
-EDsRead CDS_Stack::ReadFromString(std::string_view text) {
-  std::vector<RValue> values;
-  const EDsRead r = ReadRecord(text, kTextKind, [&](CStream &s) {
-    int64_t n = 0;
-    return ReadCount(s, 1, n) && ReadValues(s, values, n);
-  });
-  if (r == EDsRead::kOk) i_val = std::move(values);
-  return r;
-}
+EDsRead CDS_Stack::ReadFromString(std::string_view text) { return ReadValueList(text, kTextKind, i_val); }
 
 // --- queue --------------------------------------------------------------------
 
@@ -375,23 +381,9 @@ void CDS_List::Shuffle() {
   }
 }
 
-std::string CDS_List::WriteToString() const {
-  CStream stream;
-  stream.WriteInteger(kTextKind);
-  stream.WriteInteger(Size());
-  for (const RValue &v : i_val) WriteValue(stream, v);
-  return stream.ConvertToString();
-}
+std::string CDS_List::WriteToString() const { return WriteValueList(kTextKind, i_val); }
 
-EDsRead CDS_List::ReadFromString(std::string_view text) {
-  std::vector<RValue> values;
-  const EDsRead r = ReadRecord(text, kTextKind, [&](CStream &s) {
-    int64_t n = 0;
-    return ReadCount(s, 1, n) && ReadValues(s, values, n);
-  });
-  if (r == EDsRead::kOk) i_val = std::move(values);
-  return r;
-}
+EDsRead CDS_List::ReadFromString(std::string_view text) { return ReadValueList(text, kTextKind, i_val); }
 
 // --- map ----------------------------------------------------------------------
 //

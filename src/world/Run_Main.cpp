@@ -1,0 +1,3 @@
+#include "world/Run_Main.h"
+
+int32_t g_PendingCode = kPendingNone;

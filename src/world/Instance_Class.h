@@ -19,6 +19,20 @@ struct RRect {
 
 inline constexpr int kAlarmCount = 12;
 
+// What instances need of a sprite: its image count, origin and bounding box
+// (inclusive, in sprite pixels). The sprites install the lookup; without it
+// every sprite counts as missing.
+struct RSpriteGeometry {
+  int32_t count = 0;
+  int32_t width = 0, height = 0;
+  int32_t xorigin = 0, yorigin = 0;
+  int32_t left = 0, top = 0, right = -1, bottom = -1;
+};
+using TSpriteGeometryFn = bool (*)(int32_t sprite, RSpriteGeometry &out);
+void Instance_SetSpriteGeometry(TSpriteGeometryFn fn);
+// False (and out left as it was) when the sprite does not exist.
+bool Instance_SpriteGeometry(int32_t sprite, RSpriteGeometry &out);
+
 class CInstance {
 public:
   int32_t i_id = 0;

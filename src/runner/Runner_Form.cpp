@@ -11,6 +11,7 @@
 #include "code/Constant_Main.h"
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
+#include "code/Variable_BuiltIn.h"
 #include "dialogs/Help_Main.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Init.h"
@@ -18,12 +19,14 @@
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Prepare.h"
 #include "runner/Support_File.h"
 #include "runner/Support_Path.h"
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/Run_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
 
@@ -257,6 +260,25 @@ int Runner_Main(int argc, const char *const *argv) {
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     return 0;
   }
-  std::fprintf(stderr, "quillon: %s is loaded; running games is not built yet\n", g_ApplicationTitle.c_str());
+
+  // The values the game reads about its own run.
+  BuiltinStore("game_id", RValue::Real(g_GameId));
+  BuiltinStore("debug_mode", RValue::Real(g_DebugMode ? 1 : 0));
+  BuiltinStore("secure_mode", RValue::Real(SecureMode() ? 1 : 0));
+  BuiltinStore("temp_directory", RValue::Str(RString(TempDirPath())));
+  BuiltinStore("program_directory", RValue::Str(RString(exeDir.empty() || exeDir.back() == '/' ? exeDir : exeDir + "/")));
+
+  const RPrepareResult prepared = Runner_Prepare(&progress);
+  if (!prepared.ok) {
+    for (const std::string &m : prepared.messages) dialogs.ShowMessage(m);
+    return 1;
+  }
+
+  RRunOptions run;
+  run.paced = !args.headless || args.paced;
+  run.maxSteps = args.steps;
+  Run_SetOptions(run);
+  RunGame();
+  Runner_CleanUp();
   return 0;
 }

@@ -1,8 +1,11 @@
-// The main loop's global state that the rest of the world reads: the
-// pending game-state code. While a code is pending no further event starts.
+// The main loop: one step per frame at the current room's speed, frame
+// pacing on a microsecond clock, frames per second, and the room change,
+// restart, load or end that a step requested. Also the flow of the game
+// world: starting and ending the game and its rooms.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // g_PendingCode: -1 nothing; 0 or more a room to go to; the others below.
 inline constexpr int32_t kPendingNone = -1;
@@ -11,6 +14,106 @@ inline constexpr int32_t kPendingRestart = -200;
 inline constexpr int32_t kPendingLoad = -300;
 inline constexpr int32_t kPendingAbort = -400;  // stop after a fatal error
 
+// While a code is pending no further event starts.
 extern int32_t g_PendingCode;
-
 inline bool GameStatePending() { return g_PendingCode != kPendingNone; }
+
+// The file a requested load reads (game_load).
+extern std::string g_PendingFile;
+
+struct RRunState {
+  bool running = false;       // the game is running
+  bool paused = false;        // the loop was left without ending the game
+  bool gameStarted = false;   // GameStart has run and GameEnd has not
+  int32_t fps = 0;            // frames completed in the previous second
+  int32_t frameCounter = 0;   // frames in the current second
+  int64_t stepCount = 0;      // steps since the game started (cursor animation)
+  int64_t stepsRun = 0;       // steps run by this process (the step limit)
+  bool automaticDraw = true;  // the room is drawn every step
+  int32_t transitionKind = 0;
+  int32_t transitionSteps = 80;
+};
+extern RRunState g_Run;
+
+// The player's score, lives and health and the cursor sprite.
+struct RGameState {
+  int32_t score = 0;
+  int32_t lives = -1;
+  double health = 100;
+  int32_t cursorSprite = -1;
+};
+extern RGameState g_Game;
+
+// What the loop needs of the platform and of the subsystems that are not
+// part of the world. Every hook may be null: nothing happens then, and
+// the window counts as active.
+class CInstance;
+
+struct RJoystickState {
+  int32_t x = 32768, y = 32768;  // axes 0..65535
+  uint32_t buttons = 0;          // bit b-1 for button b
+};
+
+struct RRunHooks {
+  void (*pumpMessages)() = nullptr;      // dispatch waiting window events
+  bool (*windowActive)() = nullptr;
+  bool (*holdStep)() = nullptr;          // a dialog or splash holds the game
+  void (*presentFrame)() = nullptr;      // end the scene and present it
+  void (*drawRoom)() = nullptr;          // draw the current room
+  void (*collisions)() = nullptr;        // the collision phase of a step
+  void (*particles)() = nullptr;         // particle systems advance
+  void (*mousePosition)(double &x, double &y) = nullptr;  // in room coordinates
+  bool (*pointInInstance)(CInstance *inst, double x, double y) = nullptr;  // precise mask test
+  bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
+  bool (*followPath)(CInstance *inst) = nullptr;  // advances the path; true at its end
+  void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F5, F6, F9
+  void (*loadGame)(const std::string &file) = nullptr;
+};
+void Run_SetHooks(const RRunHooks &hooks);
+const RRunHooks &Run_Hooks();
+
+// The microsecond clock and sleep of frame pacing; tests install their own.
+struct RRunClock {
+  int64_t (*nowMicros)() = nullptr;
+  void (*sleepMillis)(int32_t ms) = nullptr;
+};
+void Run_SetClock(const RRunClock &clock);  // null members: the steady clock
+int64_t Run_NowMicros();
+
+struct RRunOptions {
+  bool paced = true;       // wait for the frame period between steps
+  int64_t maxSteps = -1;   // end the game after this many steps (-1: never)
+};
+void Run_SetOptions(const RRunOptions &options);
+
+// Starts the game when it is not running, then loops until the game ends
+// or is paused; an ended game gets GameEnd.
+void RunGame();
+void PauseGame();
+void StopGame();
+void SingleStep();
+// One step of the world, in its fixed order.
+void RunStep();
+// Carries out the pending game-state code.
+void HandlePendingCode();
+
+// Waits ms milliseconds the way the frame wait does, pumping messages.
+void Run_Sleep(int32_t ms);
+
+// Room and game flow.
+void GameStart();
+void GameEnd();
+void RoomStart(int32_t index, bool gameStart);
+void RoomEnd(bool gameEnd);
+
+// Requests a room change; a missing room is a fatal error. Answers whether
+// the request was accepted.
+bool Run_RequestRoom(int32_t index);
+
+// Forgets every run-time room, the carried instances and the loop state
+// (tests, and the end of a run).
+void Run_Reset();
+
+// The room-flow and game functions (room_goto, game_end, sleep, ...) and the
+// game variables (room, score, lives, health, fps, transition_*).
+void Function_Game_Init();

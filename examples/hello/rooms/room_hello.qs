@@ -1,4 +1,7 @@
-// Creation code of the first room.
+// Creation code of the first room: greets, then lets four balls loose. The
+// seed makes every run the same.
 scr_greet("world");
 show_debug_message("lives: " + string(START_LIVES) + " of " + string(MAX_LIVES));
-room_goto_next();
+random_set_seed(4711);
+repeat (4) instance_create(80 + irandom(160), 60 + irandom(120), obj_ball);
+with (instance_find(obj_greeter, 0)) { timeline_index = tl_ticks; timeline_running = true; }

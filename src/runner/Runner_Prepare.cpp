@@ -1,0 +1,99 @@
+#include "runner/Runner_Prepare.h"
+
+#include <sys/resource.h>
+
+#include <vector>
+
+#include "code/Code_Constant.h"
+#include "code/Code_Error.h"
+#include "code/Constant_Main.h"
+#include "code/Script_Main.h"
+#include "runner/DataNew_Export.h"
+#include "runner/Runner_Load.h"
+#include "runner/Support_Trace.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Main.h"
+#include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
+#include "input/IO_Main.h"
+#include "runner/Option_Main.h"
+
+namespace {
+
+void Progress(ILoadProgress *progress, int percent, const char *caption) {
+  if (progress) progress->Progress(percent, caption);
+  else Trace(caption);
+}
+
+// Extension packages bring no libraries to prepare yet; their functions
+// fail when called.
+bool PrepareExtensions() { return true; }
+
+bool DefineConstants(std::vector<std::string> &messages) {
+  CInstance temp;
+  temp.Create(0, 0, 0, -1);
+  std::string message;
+  if (ConstantsDefine(g_Constants.names, g_Constants.values, &temp, message)) return true;
+  if (!message.empty()) messages.push_back(message);
+  return false;
+}
+
+// Each non-empty script in index order; the first failure is reported and
+// ends the step.
+bool CompileScripts() {
+  for (int i = 0; i < g_Scripts.Count(); ++i) {
+    CScript *script = g_Scripts.Get(i);
+    if (script == nullptr || script->s_text.empty()) continue;
+    CodeErrorClear();
+    if (!script->Compile()) {
+      ReportError("COMPILATION ERROR in Script: " + ScriptName(i) + "\r" + CodeErrorText(), true);
+      CodeErrorClear();
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Runner_ApplyPriority(int32_t setting) {
+  if (setting == 1) return setpriority(PRIO_PROCESS, 0, -5) == 0;
+  if (setting == 2) return setpriority(PRIO_PROCESS, 0, -20) == 0;
+  return true;
+}
+
+RPrepareResult Runner_Prepare(ILoadProgress *progress) {
+  RPrepareResult result;
+  auto fail = [&](const char *message) {
+    result.ok = false;
+    result.messages.emplace_back(message);
+    return result;
+  };
+  // Raising the priority needs rights an ordinary user lacks; the game
+  // runs at its normal priority then.
+  if (!Runner_ApplyPriority(g_Settings.opt_priority)) Trace("Process priority could not be raised");
+
+  Progress(progress, 50, "Extracting included files");
+  DataFile_ExportAll();
+  Progress(progress, 55, "Preparing extension packages");
+  if (!PrepareExtensions()) return fail("Failed to prepare extension packages.");
+  Progress(progress, 60, "Preparing constants");
+  if (!DefineConstants(result.messages)) return fail("Failed to define the constants.");
+  Progress(progress, 61, "Preparing triggers");
+  if (!Trigger_PrepareAll()) return fail("Failed to prepare triggers.");
+  Progress(progress, 62, "Compiling scripts");
+  if (!CompileScripts()) return fail("Failed to compile the scripts.");
+  Progress(progress, 70, "Compiling time line actions");
+  if (!TimeLine_CompileAll()) return fail("Failed to compile the actions in the time lines.");
+  Progress(progress, 72, "Compiling object actions");
+  if (!Object_CompileAll()) return fail("Failed to compile the actions in the objects.");
+  // Sounds and graphics start with their own subsystems; without a sound
+  // card or a display there is nothing to start here.
+  Progress(progress, 80, "Preparing sounds");
+  Progress(progress, 90, "Preparing graphics");
+  IO_Clear();
+  Progress(progress, 100, "Ready");
+  return result;
+}
+
+void Runner_CleanUp() { DataFile_RemoveAll(); }

@@ -1,0 +1,75 @@
+// Packs a small game project written by a test and runs it headless in its
+// own runner process, collecting what the game printed. The project folder
+// and the working directory of the run are one scratch folder, removed
+// afterwards.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../pack/Pack_TempDir.h"
+#include "tools/pack/Pack_Main.h"
+
+struct RGameRun {
+  bool packed = false;
+  std::string packMessages;   // what the packer said when it failed
+  int exitCode = -1;
+  std::string out;            // standard output of the runner
+  std::string err;            // standard error of the runner
+  // Standard output split into lines.
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+};
+
+class CGameProject {
+public:
+  // The project's manifest; further files with Write.
+  explicit CGameProject(const std::string &manifest) { m_dir.Write("project/game.json", manifest); }
+
+  void Write(const std::string &rel, const std::string &content) const { m_dir.Write("project/" + rel, content); }
+  // The working directory of the run (included files land here).
+  std::string WorkDir() const { return m_dir / "work"; }
+  const PackTempDir &Dir() const { return m_dir; }
+
+  // Packs the project to a bare data file and runs it with --headless and
+  // the extra arguments, in WorkDir().
+  RGameRun Run(const std::string &extraArgs = "") const { return RunFolder(m_dir / "project", extraArgs); }
+
+  // The same for a project folder elsewhere (the project file above is not used).
+  RGameRun RunFolder(const std::string &project, const std::string &extraArgs = "") const {
+    RGameRun run;
+    std::ostringstream out, err;
+    const std::string data = m_dir / "game.dat";
+    run.packed = RunPacker({project, "-o", data, "--data", "--seed", "1"}, out, err) == 0;
+    run.packMessages = err.str();
+    if (!run.packed) return run;
+    std::filesystem::create_directories(WorkDir());
+    const std::string outFile = m_dir / "stdout.txt", errFile = m_dir / "stderr.txt";
+    const std::string cmd = "cd '" + WorkDir() + "' && TMPDIR='" + m_dir.Path() + "' '" + QUILLON_RUNNER_PATH +
+                            "' --headless " + extraArgs + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
+    const int status = std::system(cmd.c_str());
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = Slurp(outFile);
+    run.err = Slurp(errFile);
+    return run;
+  }
+
+private:
+  static std::string Slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  PackTempDir m_dir;
+};

@@ -6,15 +6,21 @@
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Function_File.h"
+#include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
 #include "world/Run_Main.h"
+#include "world/Instance_Variables.h"
+#include "world/Room_Functions.h"
+#include "world/Room_Variables.h"
 
 void Function_InitAll() {
   static bool done = false;
   if (done) return;
   done = true;
   BuiltinRegisterAll();
+  Instance_InstallVariables();
+  Room_InstallVariables();
   ConstantRegisterBuiltins();
   FunctionSetExtensionHooks(Extension_FindFunction, Extension_FunctionArgCount);
   Function_RegisterFamilies();
@@ -28,6 +34,8 @@ void Function_RegisterFamilies() {
   Function_File_Init();
   Function_Data_Structures_Init();
   Function_Game_Init();
+  Function_Interaction_Init();
+  Room_Functions_Register();
 }
 
 void Function_WriteTable(std::FILE *out) {

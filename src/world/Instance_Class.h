@@ -18,6 +18,8 @@ struct RRect {
 };
 
 inline constexpr int kAlarmCount = 12;
+// The box of an instance without a sprite or mask: it meets nothing.
+inline constexpr int32_t kNoBox = -100000;
 
 // What instances need of a sprite: its image count, origin and bounding box
 // (inclusive, in sprite pixels). The sprites install the lookup; without it
@@ -54,7 +56,7 @@ public:
   double i_gravitydir = 270;
   double i_gravity = 0;
   double i_hspeed = 0, i_vspeed = 0;
-  RRect i_bbox{-100000, -100000, -100000, -100000};
+  RRect i_bbox{kNoBox, kNoBox, kNoBox, kNoBox};
   bool i_visible = true;
   bool i_solid = false;
   bool i_persistent = false;
@@ -78,6 +80,50 @@ public:
   bool i_timelinerunning = false;
   bool i_timelineloop = false;
   std::string i_initcode;
+
+  // Makes this a new instance of the object at (x, y): the object's values
+  // first (sprite, mask, depth, flags), then the position, the id and the
+  // defaults of everything else, fresh variables and the box.
+  void Create(double x, double y, int32_t id, int32_t objectind);
+  // Copies every field of inst (id, variables and flags included).
+  void Assign(const CInstance &inst);
+
+  // --- properties whose writes keep derived values consistent ------------
+  // Stores both and updates the box when either coordinate differs.
+  void SetPosition(double x, double y);
+  // Stores; an image index past the new sprite's images starts again at 0.
+  void SetSpriteIndex(int32_t sprite);
+  void SetMaskIndex(int32_t mask);
+  // Stores the object; when it exists its sprite (through SetSpriteIndex),
+  // mask, depth, solid, visible and persistent come along.
+  void SetObjectIndex(int32_t objectind);
+  void SetImageScaleX(double v);
+  void SetImageScaleY(double v);
+  void SetImageAngle(double v);
+  // Direction and speed derive hspeed and vspeed; hspeed and vspeed derive
+  // direction and speed. Values within 0.0001 of a whole number snap to it
+  // so that, say, direction 90 gives an hspeed of exactly 0.
+  void SetDirection(double v);
+  void SetSpeed(double v);
+  void SetHspeed(double v);
+  void SetVspeed(double v);
+  // Clamped to [0, 1]; not a number becomes 0.
+  void SetPathPosition(double v);
+  void SetPathPositionPrevious(double v);
+  void SetPathSpeed(double v) { i_pathspeed = v; }
+
+  // The sprite's image count (0 without a sprite).
+  int32_t ImageNumber() const;
+  // The sprite that collisions use: the mask when set, else the sprite.
+  int32_t MaskSprite() const { return i_maskindex >= 0 ? i_maskindex : i_spriteindex; }
+  // Recomputes i_bbox from the mask sprite, the scales, the angle and the
+  // position; without a mask sprite the box lies far outside every room.
+  void ComputeBoundingBox();
+
+  // Adds amount in direction dir (degrees) to the motion.
+  void AddTo_Speed(double dir, double amount);
+  // One step of friction, then gravity.
+  void Adapt_Speed();
 
   // Alarm i, or -1 outside 0..11.
   int32_t GetAlarm(int i) const { return i >= 0 && i < kAlarmCount ? i_timer[static_cast<size_t>(i)] : -1; }

@@ -1,8 +1,11 @@
 #include "world/Room_Class.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runner/Support_Stream.h"
+#include "world/Object_Main.h"
+#include "world/Room_Main.h"
 
 namespace {
 
@@ -87,6 +90,10 @@ void WriteView(CStream &s, const CView &v) {
 }  // namespace
 
 void Room_SetBackgroundSizeFn(TBackgroundSizeFn fn) { g_backgroundSize = fn; }
+
+bool Room_BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
+  return g_backgroundSize != nullptr && index >= 0 && g_backgroundSize(index, width, height);
+}
 
 bool CRoom::LoadFromStream(CStream &stream) {
   Clear();
@@ -216,4 +223,299 @@ void CRoom::SaveToStream(CStream &stream) const {
       stream.WriteInteger(JoinColour(t.blend, t.alpha));
     }
   }
+}
+
+// --- copies -------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::unique_ptr<CInstance>> CopyInstances(const std::vector<std::unique_ptr<CInstance>> &from) {
+  std::vector<std::unique_ptr<CInstance>> to;
+  to.reserve(from.size());
+  for (const auto &inst : from) {
+    auto copy = std::make_unique<CInstance>();
+    copy->Assign(*inst);
+    to.push_back(std::move(copy));
+  }
+  return to;
+}
+
+}  // namespace
+
+void CRoom::Assign(const CRoom *room) {
+  if (room == this) return;
+  Clear();
+  if (room == nullptr) return;
+  r_version = room->r_version;
+  r_caption = room->r_caption;
+  r_speed = room->r_speed;
+  r_width = room->r_width;
+  r_height = room->r_height;
+  r_persistent = room->r_persistent;
+  r_color = room->r_color;
+  r_showcolor = room->r_showcolor;
+  r_background = room->r_background;
+  r_enableviews = room->r_enableviews;
+  r_clearViewBackground = room->r_clearViewBackground;
+  r_view = room->r_view;
+  r_code = room->r_code;
+  r_instances = room->r_instances;
+  r_tile = room->r_tile;
+  r_instance = CopyInstances(room->r_instance);
+  r_instance_deact = CopyInstances(room->r_instance_deact);
+  RebuildObjectLists();
+}
+
+void CRoom::AssignFromResource(const CRoom *resource) {
+  Assign(resource);
+  for (const RInstanceRecord &r : r_instances) {
+    auto inst = std::make_unique<CInstance>();
+    inst->Create(r.x, r.y, r.id, r.object);
+    inst->i_initcode = r.code;
+    inst->SetImageScaleX(r.xscale);
+    inst->SetImageScaleY(r.yscale);
+    inst->i_imageblend = static_cast<uint32_t>(r.blend);
+    inst->i_imagealpha = r.alpha;
+    inst->SetImageAngle(r.angle);
+    r_instance.push_back(std::move(inst));
+  }
+  RebuildObjectLists();
+}
+
+// --- instances ----------------------------------------------------------------
+
+CInstance *CRoom::InstanceAt(int32_t index) const {
+  return index >= 0 && index < InstanceCount() ? r_instance[static_cast<size_t>(index)].get() : nullptr;
+}
+
+void CRoom::EnterInLists(CInstance *inst) {
+  const int32_t objind = inst->i_objectindex;
+  if (objind < 0 || !ObjectExists(objind)) return;
+  const size_t needed = static_cast<size_t>(std::max(ObjectCount(), objind + 1));
+  if (r_obj_instance.size() < needed) r_obj_instance.resize(needed);
+  if (r_obj_instance_recursive.size() < needed) r_obj_instance_recursive.resize(needed);
+  r_obj_instance[static_cast<size_t>(objind)].push_back(inst);
+  // The object and its ancestors. Parents come from game data and scripts:
+  // a chain that comes back to an object already visited (a cycle) ends
+  // there, which the list's last entry being this instance shows.
+  for (int32_t o = objind; o >= 0 && o < static_cast<int32_t>(needed);) {
+    std::vector<CInstance *> &list = r_obj_instance_recursive[static_cast<size_t>(o)];
+    if (!list.empty() && list.back() == inst) break;
+    list.push_back(inst);
+    const CObject *obj = ObjectGet(o);
+    o = obj != nullptr ? obj->o_parent : -1;
+    if (!ObjectExists(o)) break;
+  }
+}
+
+CInstance *CRoom::AddInstance(int32_t objectind, double x, double y) {
+  auto inst = std::make_unique<CInstance>();
+  inst->Create(x, y, ++g_LastInstanceId, objectind);
+  CInstance *p = inst.get();
+  r_instance.push_back(std::move(inst));
+  EnterInLists(p);
+  return p;
+}
+
+void CRoom::ClearInstances() {
+  r_instance.clear();
+  r_obj_instance.clear();
+  r_obj_instance_recursive.clear();
+}
+
+void CRoom::RebuildObjectLists() {
+  const size_t count = static_cast<size_t>(std::max(ObjectCount(), 0));
+  r_obj_instance.assign(count, {});
+  r_obj_instance_recursive.assign(count, {});
+  for (const auto &inst : r_instance) EnterInLists(inst.get());
+}
+
+void CRoom::RemoveMarked() {
+  const auto kept = std::remove_if(r_instance.begin(), r_instance.end(),
+                                   [](const std::unique_ptr<CInstance> &inst) { return inst->i_marked; });
+  if (kept == r_instance.end()) return;
+  r_instance.erase(kept, r_instance.end());
+  RebuildObjectLists();
+}
+
+void CRoom::UpdateActive() {
+  bool changed = false;
+  std::vector<std::unique_ptr<CInstance>> stay;
+  for (auto &inst : r_instance_deact) {
+    if (inst->i_deactivated) {
+      stay.push_back(std::move(inst));
+    } else {
+      r_instance.push_back(std::move(inst));
+      changed = true;
+    }
+  }
+  r_instance_deact = std::move(stay);
+  std::vector<std::unique_ptr<CInstance>> active;
+  active.reserve(r_instance.size());
+  for (auto &inst : r_instance) {
+    if (inst->i_deactivated) {
+      r_instance_deact.push_back(std::move(inst));
+      changed = true;
+    } else {
+      active.push_back(std::move(inst));
+    }
+  }
+  r_instance = std::move(active);
+  if (changed) RebuildObjectLists();
+}
+
+namespace {
+
+// Depths from scripts may be NaN; ordering it below everything keeps the
+// order a strict weak one.
+double DepthKey(double d) { return d == d ? d : -HUGE_VAL; }
+
+}  // namespace
+
+void CRoom::SortInstances() {
+  const auto deeperFirst = [](const std::unique_ptr<CInstance> &a, const std::unique_ptr<CInstance> &b) {
+    return DepthKey(a->i_depth) > DepthKey(b->i_depth);
+  };
+  if (std::is_sorted(r_instance.begin(), r_instance.end(), deeperFirst)) return;
+  std::stable_sort(r_instance.begin(), r_instance.end(), deeperFirst);
+}
+
+int32_t CRoom::Obj_Number(int32_t objind) const {
+  if (objind < 0 || objind >= static_cast<int32_t>(r_obj_instance.size())) return 0;
+  return static_cast<int32_t>(r_obj_instance[static_cast<size_t>(objind)].size());
+}
+
+CInstance *CRoom::Obj_Instance(int32_t objind, int32_t n) const {
+  if (n < 0 || n >= Obj_Number(objind)) return nullptr;
+  return r_obj_instance[static_cast<size_t>(objind)][static_cast<size_t>(n)];
+}
+
+int32_t CRoom::Obj_Number_Recursive(int32_t objind) const {
+  if (objind < 0 || objind >= static_cast<int32_t>(r_obj_instance_recursive.size())) return 0;
+  return static_cast<int32_t>(r_obj_instance_recursive[static_cast<size_t>(objind)].size());
+}
+
+CInstance *CRoom::Obj_Instance_Recursive(int32_t objind, int32_t n) const {
+  if (n < 0 || n >= Obj_Number_Recursive(objind)) return nullptr;
+  return r_obj_instance_recursive[static_cast<size_t>(objind)][static_cast<size_t>(n)];
+}
+
+void CRoom::ScrollBackground() {
+  for (CBack &b : r_background) {
+    b.x += b.hspeed;
+    b.y += b.vspeed;
+  }
+}
+
+// --- tiles --------------------------------------------------------------------
+
+bool TileContains(const RTile &t, double x, double y) {
+  return x >= t.x && x < t.x + t.w * t.xscale && y >= t.y && y < t.y + t.h * t.yscale;
+}
+
+int32_t CRoom::AddTile(const RTile &tile) {
+  r_tile.push_back(tile);
+  r_tile.back().id = ++g_LastTileId;
+  r_lasttile = static_cast<int32_t>(r_tile.size()) - 1;
+  return r_lasttile;
+}
+
+void CRoom::ClearTiles() {
+  r_tile.clear();
+  r_lasttile = -1;
+}
+
+int32_t CRoom::FindTile(int32_t id) {
+  const auto n = static_cast<int32_t>(r_tile.size());
+  if (r_lasttile >= 0 && r_lasttile < n && r_tile[static_cast<size_t>(r_lasttile)].id == id) return r_lasttile;
+  for (int32_t i = 0; i < n; ++i) {
+    if (r_tile[static_cast<size_t>(i)].id == id) {
+      r_lasttile = i;
+      return i;
+    }
+  }
+  return -1;
+}
+
+RTile *CRoom::TileById(int32_t id) {
+  const int32_t i = FindTile(id);
+  return i < 0 ? nullptr : &r_tile[static_cast<size_t>(i)];
+}
+
+int32_t CRoom::FindTileAt(double x, double y, bool foreground) const {
+  for (size_t i = 0; i < r_tile.size(); ++i) {
+    const RTile &t = r_tile[i];
+    if ((foreground ? t.depth < 0 : t.depth >= 0) && TileContains(t, x, y)) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+namespace {
+
+template <class Pred>
+void EraseTiles(std::vector<RTile> &tiles, int32_t &lastTile, Pred pred) {
+  const auto kept = std::remove_if(tiles.begin(), tiles.end(), pred);
+  if (kept == tiles.end()) return;
+  tiles.erase(kept, tiles.end());
+  lastTile = -1;
+}
+
+}  // namespace
+
+void CRoom::DeleteTilesAt(double x, double y, bool foreground) {
+  EraseTiles(r_tile, r_lasttile, [&](const RTile &t) {
+    return (foreground ? t.depth <= 0 : t.depth >= 0) && x >= t.x && x <= t.x + t.w * t.xscale && y >= t.y &&
+           y <= t.y + t.h * t.yscale;
+  });
+}
+
+void CRoom::DeleteTile(int32_t index) {
+  if (index < 0 || index >= static_cast<int32_t>(r_tile.size())) return;
+  r_tile.erase(r_tile.begin() + index);
+  r_lasttile = -1;
+}
+
+void CRoom::SortTiles() {
+  const auto deeperFirst = [](const RTile &a, const RTile &b) { return DepthKey(a.depth) > DepthKey(b.depth); };
+  if (std::is_sorted(r_tile.begin(), r_tile.end(), deeperFirst)) return;
+  std::stable_sort(r_tile.begin(), r_tile.end(), deeperFirst);
+  r_lasttile = -1;
+}
+
+void CRoom::HideTilesDepth(double depth) {
+  for (RTile &t : r_tile)
+    if (t.depth == depth) t.visible = false;
+}
+
+void CRoom::ShowTilesDepth(double depth) {
+  for (RTile &t : r_tile)
+    if (t.depth == depth) t.visible = true;
+}
+
+void CRoom::DeleteTilesDepth(double depth) {
+  EraseTiles(r_tile, r_lasttile, [&](const RTile &t) { return t.depth == depth; });
+}
+
+void CRoom::ShiftTilesDepth(double depth, double x, double y) {
+  for (RTile &t : r_tile) {
+    if (t.depth == depth) {
+      t.x += x;
+      t.y += y;
+    }
+  }
+}
+
+int32_t CRoom::FindTileAtDepth(double depth, double x, double y) const {
+  for (size_t i = 0; i < r_tile.size(); ++i)
+    if (r_tile[i].depth == depth && TileContains(r_tile[i], x, y)) return static_cast<int32_t>(i);
+  return -1;
+}
+
+void CRoom::DeleteTilesAtDepth(double depth, double x, double y) {
+  EraseTiles(r_tile, r_lasttile, [&](const RTile &t) { return t.depth == depth && TileContains(t, x, y); });
+}
+
+void CRoom::ChangeTilesDepth(double oldDepth, double newDepth) {
+  for (RTile &t : r_tile)
+    if (t.depth == oldDepth) t.depth = newDepth;
 }

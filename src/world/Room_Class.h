@@ -1,13 +1,17 @@
-// CRoom: a room resource as the game file holds it (size, speed, caption,
-// colour, 8 background layers, 8 views, placed instances, tiles, creation
-// code), with its record reader and writer. The run-time side of rooms
-// (instances, starting and ending) builds on this data.
+// CRoom: a room as the game file holds it (size, speed, caption, colour, 8
+// background layers, 8 views, placed instances, tiles, creation code), with
+// its record reader and writer, and the same room while it runs: the live
+// instances (active and deactivated), the per-object instance lists that
+// make lookups by object fast, and the tile store.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "world/Instance_Class.h"
 
 class CStream;
 
@@ -78,19 +82,109 @@ public:
   bool r_clearViewBackground = true;
   std::array<CView, 8> r_view{};
   std::string r_code;
-  std::vector<RInstanceRecord> r_instances;
+  std::vector<RInstanceRecord> r_instances;  // placed by the room's maker
   std::vector<RTile> r_tile;
+  int32_t r_lasttile = -1;  // the tile last found or added: lookups by id try it first
 
+  // The live instances, in room order. Each is owned here and stays at the
+  // same address until it is freed (removal of marked instances, clearing),
+  // so code may hold on to it while it runs.
+  std::vector<std::unique_ptr<CInstance>> r_instance;
+  std::vector<std::unique_ptr<CInstance>> r_instance_deact;
+  // Per object index: its active instances (direct), and those of the object
+  // and all its descendants (recursive), both in room order.
+  std::vector<std::vector<CInstance *>> r_obj_instance;
+  std::vector<std::vector<CInstance *>> r_obj_instance_recursive;
+
+  CRoom() = default;
+  // Copies are deep (Assign); moves keep every instance where it is.
+  CRoom(const CRoom &room) { Assign(&room); }
+  CRoom &operator=(const CRoom &room) {
+    Assign(&room);
+    return *this;
+  }
+  CRoom(CRoom &&) = default;
+  CRoom &operator=(CRoom &&) = default;
+  ~CRoom() = default;
+
+  // Every setting back to its default; frees all instances and tiles.
   void Clear() { *this = CRoom(); }
+  // Becomes a copy of room: settings, layers, views, code, placed records,
+  // tiles and copies of the live instances (active and deactivated). No room
+  // only clears.
+  void Assign(const CRoom *room);
+  // The run-time copy of a room resource: Assign, then a live instance for
+  // every placed record, with the record's id, creation code, scales,
+  // colour and angle. The creation code is not run here.
+  void AssignFromResource(const CRoom *resource);
   // False for a record version other than 541, 810 or 811.
   bool LoadFromStream(CStream &stream);
   // Writes the fields r_version has (a version it does not know gets the
   // newest layout under its own number).
   void SaveToStream(CStream &stream) const;
+
+  // --- instances ----------------------------------------------------------
+  int32_t InstanceCount() const { return static_cast<int32_t>(r_instance.size()); }
+  CInstance *InstanceAt(int32_t index) const;  // null outside the list
+  // A new instance of the object at (x, y) with the next instance id,
+  // appended to the room and to its object's lists.
+  CInstance *AddInstance(int32_t objectind, double x, double y);
+  // Frees the active instances and empties the per-object lists.
+  void ClearInstances();
+  // Frees the marked instances, keeping the order of the rest.
+  void RemoveMarked();
+  // Moves instances whose deactivated flag changed between the active and
+  // the deactivated list (each appended in order); nothing when none did.
+  void UpdateActive();
+  // Stable: instances of equal depth keep their order. Deeper first.
+  void SortInstances();
+  // Both kinds of per-object lists from the active instances, in room
+  // order, sized to the object count.
+  void RebuildObjectLists();
+  int32_t Obj_Number(int32_t objind) const;
+  CInstance *Obj_Instance(int32_t objind, int32_t n) const;
+  int32_t Obj_Number_Recursive(int32_t objind) const;
+  CInstance *Obj_Instance_Recursive(int32_t objind, int32_t n) const;
+
+  // Moves every background layer by its speed (once per step).
+  void ScrollBackground();
+
+  // --- tiles --------------------------------------------------------------
+  // Appends a copy with the next tile id; answers its index.
+  int32_t AddTile(const RTile &tile);
+  void ClearTiles();
+  // Index of the tile with that id, or -1.
+  int32_t FindTile(int32_t id);
+  RTile *TileById(int32_t id);  // null when absent
+  // The first tile containing the point that is in front (depth below 0)
+  // or behind (0 or more); -1 when none.
+  int32_t FindTileAt(double x, double y, bool foreground) const;
+  // Removes the tiles whose area, edges included, holds the point, in front
+  // (depth at most 0) or behind (depth at least 0).
+  void DeleteTilesAt(double x, double y, bool foreground);
+  void DeleteTile(int32_t index);
+  // Stable; deeper first.
+  void SortTiles();
+  void HideTilesDepth(double depth);
+  void ShowTilesDepth(double depth);
+  void DeleteTilesDepth(double depth);
+  void ShiftTilesDepth(double depth, double x, double y);
+  int32_t FindTileAtDepth(double depth, double x, double y) const;
+  void DeleteTilesAtDepth(double depth, double x, double y);
+  void ChangeTilesDepth(double oldDepth, double newDepth);
+
+private:
+  void EnterInLists(CInstance *inst);
 };
+
+// A tile covers [x, x + w*xscale) x [y, y + h*yscale).
+bool TileContains(const RTile &tile, double x, double y);
 
 // The background sizes that stretched layers scale to; the backgrounds'
 // owner installs it. Without it, or for a missing background, the scales
 // stay 1.
 using TBackgroundSizeFn = bool (*)(int32_t index, int32_t &width, int32_t &height);
 void Room_SetBackgroundSizeFn(TBackgroundSizeFn fn);
+// The background's size; false when it does not exist (or nobody installed
+// the lookup).
+bool Room_BackgroundSize(int32_t index, int32_t &width, int32_t &height);

@@ -1,0 +1,270 @@
+#include "functions/Function_Interaction.h"
+
+#include "code/Code_Error.h"
+#include "code/Code_Function.h"
+#include "world/Event_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Object_Main.h"
+#include "world/Room_Main.h"
+#include "world/Room_World.h"
+#include "world/World_Args.h"
+
+namespace {
+
+constexpr int32_t kSelf = -1, kOther = -2, kAll = -3, kNoone = -4;
+constexpr int32_t kFirstInstanceId = 100000;
+constexpr int32_t kEventCreate = 0, kEventDestroy = 1;
+
+bool Live(const CInstance *inst) { return inst != nullptr && !inst->i_marked; }
+
+// Calls fn for every unmarked instance an object reference stands for, in
+// room order for `all` and in the object's recursive-list order for an
+// object; fn answers false to stop.
+template <class Fn>
+void ForEachMatch(CInstance *self, CInstance *other, int32_t ref, Fn fn) {
+  if (ref == kSelf || ref == kOther) {
+    CInstance *inst = ref == kSelf ? self : other;
+    if (Live(inst)) fn(inst);
+    return;
+  }
+  const CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  if (ref == kAll) {
+    for (int32_t i = 0; i < room->InstanceCount(); ++i) {
+      CInstance *inst = room->InstanceAt(i);
+      if (Live(inst) && !fn(inst)) return;
+    }
+  } else if (ref >= kFirstInstanceId) {
+    CInstance *inst = Room_FindInstance(ref);
+    if (Live(inst)) fn(inst);
+  } else if (ref >= 0) {
+    for (int32_t i = 0; i < room->Obj_Number_Recursive(ref); ++i) {
+      CInstance *inst = room->Obj_Instance_Recursive(ref, i);
+      if (Live(inst) && !fn(inst)) return;
+    }
+  }
+}
+
+// --- creating, changing, destroying -----------------------------------------
+
+void F_InstanceCreate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  const int32_t obj = ArgInt(args[2]);
+  result.SetReal(kNoone);
+  if (!ObjectExists(obj)) {
+    ReportActionError("Creating instance for non-existing object: " + IntText(obj), false);
+    return;
+  }
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  CInstance *inst = room->AddInstance(obj, args[0].val, args[1].val);
+  result.SetReal(inst->i_id);
+  PerformEvent(inst, inst, obj, kEventCreate, 0);
+}
+
+void F_InstanceCopy(CInstance *self, CInstance *, int, RValue *args, RValue &result) {
+  result.SetReal(kNoone);
+  CRoom *room = Room_Current();
+  if (self == nullptr || room == nullptr) return;
+  CInstance *inst = room->AddInstance(self->i_objectindex, self->i_x, self->i_y);
+  const int32_t id = inst->i_id;
+  inst->Assign(*self);
+  inst->i_id = id;
+  result.SetReal(id);
+  if (ArgBool(args[0])) PerformEvent(inst, inst, inst->i_objectindex, kEventCreate, 0);
+}
+
+void F_InstanceDestroy(CInstance *self, CInstance *, int, RValue *, RValue &) {
+  if (self == nullptr) return;
+  PerformEvent(self, self, self->i_objectindex, kEventDestroy, 0);
+  self->i_marked = true;
+}
+
+void F_InstanceChange(CInstance *self, CInstance *, int, RValue *args, RValue &) {
+  const int32_t obj = ArgInt(args[0]);
+  if (!ObjectExists(obj)) {
+    ReportActionError("Asking to change into non-existing object: " + IntText(obj), false);
+    return;
+  }
+  CRoom *room = Room_Current();
+  if (self == nullptr || room == nullptr) return;
+  const bool events = ArgBool(args[1]);
+  if (events) PerformEvent(self, self, self->i_objectindex, kEventDestroy, 0);
+  CInstance *inst = room->AddInstance(self->i_objectindex, self->i_x, self->i_y);
+  inst->Assign(*self);  // the id too: the changed instance keeps it
+  inst->SetObjectIndex(obj);
+  self->i_marked = true;
+  // The new instance is listed under its new object at once, so that code
+  // later in this step finds it by that object.
+  room->RebuildObjectLists();
+  if (events) PerformEvent(inst, inst, obj, kEventCreate, 0);
+}
+
+void F_InstanceSprite(CInstance *self, CInstance *, int, RValue *args, RValue &) {
+  const int32_t sprite = ArgInt(args[0]);
+  RSpriteGeometry g;
+  if (!Instance_SpriteGeometry(sprite, g)) {
+    ReportActionError("Setting instance to non-existing sprite: " + IntText(sprite), false);
+    return;
+  }
+  if (self != nullptr) self->SetSpriteIndex(sprite);
+}
+
+// --- finding and counting -----------------------------------------------------
+
+void F_InstanceExists(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  bool found = false;
+  ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) { return !(found = true); });
+  result.SetReal(found ? 1 : 0);
+}
+
+void F_InstanceNumber(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  int32_t n = 0;
+  ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) {
+    ++n;
+    return true;
+  });
+  result.SetReal(n);
+}
+
+void F_InstanceFind(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  const int32_t ref = ArgInt(args[0]);
+  int32_t n = ArgInt(args[1]);
+  result.SetReal(kNoone);
+  if (ref == kSelf || ref == kOther || n < 0) return;
+  ForEachMatch(self, other, ref, [&](CInstance *inst) {
+    if (n-- > 0) return true;
+    result.SetReal(inst->i_id);
+    return false;
+  });
+}
+
+// The matching instance nearest to (or furthest from) the point: a
+// candidate must beat the best so far strictly, so ties keep the earlier.
+template <bool Furthest>
+void NearestOrFurthest(CInstance *self, CInstance *other, RValue *args, RValue &result) {
+  const double x = args[0].val, y = args[1].val;
+  const int32_t ref = ArgInt(args[2]);
+  result.SetReal(kNoone);
+  if (ref >= kFirstInstanceId) return;
+  double best = Furthest ? -1 : 1e10;
+  ForEachMatch(self, other, ref, [&](CInstance *inst) {
+    const double dx = inst->i_x - x, dy = inst->i_y - y;
+    const double d = dx * dx + dy * dy;
+    if (Furthest ? d > best : d < best) {
+      best = d;
+      result.SetReal(inst->i_id);
+    }
+    return true;
+  });
+}
+
+void F_InstanceNearest(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  NearestOrFurthest<false>(self, other, args, result);
+}
+
+void F_InstanceFurthest(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  NearestOrFurthest<true>(self, other, args, result);
+}
+
+// --- deactivation ---------------------------------------------------------------
+
+// Whether the instance counts as inside the closed region: by its box when
+// it has a sprite or mask, else by its position.
+bool InRegion(const CInstance &inst, double left, double top, double width, double height) {
+  const double right = left + width, bottom = top + height;
+  RSpriteGeometry g;
+  if (Instance_SpriteGeometry(inst.i_spriteindex, g) || Instance_SpriteGeometry(inst.i_maskindex, g)) {
+    const RRect &b = inst.i_bbox;
+    return b.left <= right && b.right >= left && b.top <= bottom && b.bottom >= top;
+  }
+  return inst.i_x >= left && inst.i_x <= right && inst.i_y >= top && inst.i_y <= bottom;
+}
+
+void F_DeactivateAll(CInstance *self, CInstance *, int, RValue *args, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  const bool notMe = ArgBool(args[0]);
+  for (const auto &inst : room->r_instance)
+    if (!inst->i_marked && !(notMe && inst.get() == self)) inst->i_deactivated = true;
+  room->UpdateActive();
+}
+
+void F_DeactivateObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  ForEachMatch(self, other, ArgInt(args[0]), [](CInstance *inst) {
+    inst->i_deactivated = true;
+    return true;
+  });
+  room->UpdateActive();
+}
+
+void F_DeactivateRegion(CInstance *self, CInstance *, int, RValue *args, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  const bool inside = ArgBool(args[4]), notMe = ArgBool(args[5]);
+  for (const auto &inst : room->r_instance) {
+    if (inst->i_marked || (notMe && inst.get() == self)) continue;
+    if (InRegion(*inst, args[0].val, args[1].val, args[2].val, args[3].val) == inside) inst->i_deactivated = true;
+  }
+  room->UpdateActive();
+}
+
+void F_ActivateAll(CInstance *, CInstance *, int, RValue *, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  for (const auto &inst : room->r_instance_deact) inst->i_deactivated = false;
+  room->UpdateActive();
+}
+
+// Whether the instance's object is objind or descends from it.
+bool OfObject(const CInstance &inst, int32_t objind) {
+  if (inst.i_objectindex == objind) return true;
+  const CObject *obj = ObjectGet(inst.i_objectindex);
+  return obj != nullptr && obj->IsDecendentOf(objind);
+}
+
+void F_ActivateObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  const int32_t ref = ArgInt(args[0]);
+  if (ref == kSelf || ref == kOther) {
+    if (CInstance *inst = ref == kSelf ? self : other) inst->i_deactivated = false;
+  } else {
+    for (const auto &inst : room->r_instance_deact) {
+      const bool match = ref == kAll || (ref >= kFirstInstanceId ? inst->i_id == ref : ref >= 0 && OfObject(*inst, ref));
+      if (match) inst->i_deactivated = false;
+    }
+  }
+  room->UpdateActive();
+}
+
+void F_ActivateRegion(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  CRoom *room = Room_Current();
+  if (room == nullptr) return;
+  const bool inside = ArgBool(args[4]);
+  for (const auto &inst : room->r_instance_deact)
+    if (InRegion(*inst, args[0].val, args[1].val, args[2].val, args[3].val) == inside) inst->i_deactivated = false;
+  room->UpdateActive();
+}
+
+}  // namespace
+
+void Function_Interaction_Init() {
+  FunctionAdd("instance_create", F_InstanceCreate, 3);
+  FunctionAdd("instance_copy", F_InstanceCopy, 1);
+  FunctionAdd("instance_destroy", F_InstanceDestroy, 0);
+  FunctionAdd("instance_change", F_InstanceChange, 2);
+  FunctionAdd("instance_sprite", F_InstanceSprite, 1);
+  FunctionAdd("instance_exists", F_InstanceExists, 1);
+  FunctionAdd("instance_number", F_InstanceNumber, 1);
+  FunctionAdd("instance_find", F_InstanceFind, 2);
+  FunctionAdd("instance_nearest", F_InstanceNearest, 3);
+  FunctionAdd("instance_furthest", F_InstanceFurthest, 3);
+  FunctionAdd("instance_deactivate_all", F_DeactivateAll, 1);
+  FunctionAdd("instance_deactivate_object", F_DeactivateObject, 1);
+  FunctionAdd("instance_deactivate_region", F_DeactivateRegion, 6);
+  FunctionAdd("instance_activate_all", F_ActivateAll, 0);
+  FunctionAdd("instance_activate_object", F_ActivateObject, 1);
+  FunctionAdd("instance_activate_region", F_ActivateRegion, 5);
+}

@@ -8,6 +8,9 @@
 #include "functions/Function_File.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
+#include "world/Event_Main.h"
+#include "world/Object_Main.h"
+#include "world/TimeLine_Main.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -16,6 +19,7 @@ void Function_InitAll() {
   BuiltinRegisterAll();
   ConstantRegisterBuiltins();
   FunctionSetExtensionHooks(Extension_FindFunction, Extension_FunctionArgCount);
+  Event_InstallProviders();
   Function_RegisterFamilies();
 }
 
@@ -26,6 +30,8 @@ void Function_RegisterFamilies() {
   Function_Misc_Register();
   Function_File_Init();
   Function_Data_Structures_Init();
+  Object_Main_Init();
+  TimeLine_Main_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

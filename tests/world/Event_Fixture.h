@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
 #include "code/Code_Function.h"
 #include "code/Code_World.h"
 #include "code/Variable_Main.h"
@@ -96,6 +98,16 @@ public:
     CInstance &inst = world.Add(object);
     inst.i_vars.SetVar(VariableIndex("me"), 0, RValue::Real(inst.i_id));
     return inst;
+  }
+
+  // Runs code as the last user event (other 25) of inst's object, so that
+  // errors name that event.
+  static void RunInEvent(CInstance &inst, std::string_view code) {
+    CEvent &ev = Event(inst.i_objectindex, 7, 25);
+    ev.Clear();
+    Code(ev, code);
+    ASSERT_TRUE(ev.Compile());
+    PerformEvent(&inst, &inst, inst.i_objectindex, 7, 25);
   }
 
   static std::string Notes() {

@@ -205,6 +205,32 @@ TEST_F(EventEngine, FunctionActionsGetTheirArgumentsAndRelativeFlag) {
   EXPECT_EQ(Notes(), "42 0 plain text abab script said yes");
 }
 
+bool NoteExtension(int index, CInstance *, CInstance *, int argc, RValue *args, RValue &result) {
+  CCodeHost::Notes().push_back("ext " + std::to_string(index) + " " + std::to_string(argc) + " " + args[1].str.str());
+  result.SetReal(1);
+  return true;
+}
+
+TEST_F(EventEngine, ExtensionFunctionActionsGoThroughTheInterpreter) {
+  const int obj = AddObject("ext");
+  CEvent &ev = Event(obj, 0, 0);
+  CAction &call = Call(ev, "ext_fn", {"1 + 1", "'two'"});
+  call.act_functionid = kFunctionExtensionBase + 3;
+  call.act_isquestion = true;
+  Code(ev, "note('answered yes')");
+  ASSERT_TRUE(Object_CompileAll());
+  CInstance &inst = Add(obj);
+  SetExtensionCallHandler(NoteExtension);
+  PerformEvent(&inst, &inst, obj, 0, 0);
+  SetExtensionCallHandler(nullptr);
+  EXPECT_EQ(Notes(), "ext 3 2 two answered yes");
+
+  // Without the extension machinery the call fails as an action error.
+  PerformEvent(&inst, &inst, obj, 0, 0);
+  EXPECT_EQ(Notes(), "");
+  EXPECT_NE(ErrorLast().find("for object ext:"), std::string::npos) << ErrorLast();
+}
+
 TEST_F(EventEngine, CodeActionsSeeTheirArgumentsAndGiveBackTheCallers) {
   const int obj = AddObject("coder");
   CEvent &ev = Event(obj, 0, 0);

@@ -9,10 +9,13 @@
 #include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
-#include "world/Run_Main.h"
+#include "world/Event_Main.h"
 #include "world/Instance_Variables.h"
+#include "world/Object_Main.h"
 #include "world/Room_Functions.h"
 #include "world/Room_Variables.h"
+#include "world/Run_Main.h"
+#include "world/TimeLine_Main.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -23,6 +26,7 @@ void Function_InitAll() {
   Room_InstallVariables();
   ConstantRegisterBuiltins();
   FunctionSetExtensionHooks(Extension_FindFunction, Extension_FunctionArgCount);
+  Event_InstallProviders();
   Function_RegisterFamilies();
 }
 
@@ -36,6 +40,8 @@ void Function_RegisterFamilies() {
   Function_Game_Init();
   Function_Interaction_Init();
   Room_Functions_Register();
+  Object_Main_Init();
+  TimeLine_Main_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Code_Main.h"
 #include "runner/Support_Stream.h"
 
 namespace {
@@ -27,6 +29,10 @@ void Action_SetFunctionFinder(TActionFunctionFinder finder) { g_finder = finder 
 int32_t Action_FindFunction(std::string_view name) { return g_finder(name); }
 void Action_SetMessageHandler(TActionMessage handler) { g_message = handler ? handler : DefaultMessage; }
 
+CAction::CAction() = default;
+CAction::CAction(int32_t kind) { Create(kind); }
+CAction::~CAction() = default;
+
 void CAction::Create(int32_t kind) {
   act_kind = kind;
   Clear();
@@ -45,7 +51,70 @@ void CAction::CreateCode(std::string_view text) {
 void CAction::Clear() {
   for (std::string &s : act_argstring) s.clear();
   for (RValue &v : act_argvalue) v = RValue();
+  for (auto &c : act_argcode) c.reset();
   act_functionid = -1;
+}
+
+namespace {
+
+// Reports the compiler's recorded message after prefix as a fatal error of
+// the action being compiled.
+bool CompileFailed(const std::string &prefix) {
+  const std::string text = prefix + CodeErrorText();
+  CodeErrorClear();
+  ReportActionError(text, true);
+  return false;
+}
+
+bool StartsWithQuote(const std::string &text) { return !text.empty() && (text[0] == '\'' || text[0] == '"'); }
+
+}  // namespace
+
+bool CAction::Compile() {
+  if (act_kind == kVariable) {
+    act_codestring = act_argstring[0] + (act_relative ? " += " : " = ") + act_argstring[1];
+    act_kind = kNormal;
+    act_argumentcount = 0;
+  } else if (act_kind == kCode) {
+    act_codestring = act_argstring[0];
+    act_kind = kNormal;
+    act_argumentcount = 0;
+  }
+  act_codecode.reset();
+  if (act_exetype == kExeCode) {
+    auto code = std::make_unique<CCode>(act_codestring, false);
+    if (!code->Compile()) return CompileFailed(kMsgCompileCodeAction);
+    act_codecode = std::move(code);
+  }
+  act_codestring.clear();
+  for (auto &c : act_argcode) c.reset();
+
+  for (int i = 0; i < act_argumentcount; ++i) {
+    const auto k = static_cast<size_t>(i);
+    int32_t &kind = act_argtype[k];
+    const std::string &text = act_argstring[k];
+    // A text-or-expression argument is an expression only when it is
+    // written as a quoted string.
+    if (kind == 2) kind = StartsWithQuote(text) ? kArgExpression : 1;
+    if (kind == 1 || kind == 15) {
+      act_argvalue[k] = RValue::Str(RString(text));
+      kind = kArgConstant;
+    } else {
+      kind = kArgExpression;
+      auto code = std::make_unique<CCode>(text, true);
+      if (!code->Compile())
+        return CompileFailed(kMsgCompileArgument + std::to_string(i) + "\r");
+      if (code->Kind() == CCode::kConstantExpression) {
+        act_argvalue[k] = code->Value();
+        kind = kArgConstant;
+      } else {
+        act_argcode[k] = std::move(code);
+      }
+    }
+  }
+  // Only the constants and the compiled code are needed from here on.
+  for (std::string &text : act_argstring) text.clear();
+  return true;
 }
 
 bool CAction::LoadFromStream(CStream &stream) {

@@ -1,6 +1,7 @@
 #include "world/Event_Class.h"
 
 #include "runner/Support_Stream.h"
+#include "world/Event_Main.h"
 
 CAction &CEvent::AddCodeAction(std::string_view text) {
   auto action = std::make_unique<CAction>();
@@ -18,6 +19,14 @@ bool CEvent::LoadFromStream(CStream &stream) {
     const bool ok = action->LoadFromStream(stream);
     e_actions.push_back(std::move(action));
     if (!ok) return false;
+  }
+  return true;
+}
+
+bool CEvent::Compile() {
+  for (int32_t i = 0; i < Count(); ++i) {
+    g_EventContext.action = i;
+    if (!e_actions[static_cast<size_t>(i)]->Compile()) return false;
   }
   return true;
 }

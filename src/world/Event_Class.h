@@ -32,4 +32,7 @@ public:
   // located, so the caller stops reading the record that holds it.
   bool LoadFromStream(CStream &stream);
   void SaveToStream(CStream &stream) const;
+  // Compiles the actions in order, each with its index as the running
+  // action of the event context; false at the first failure.
+  bool Compile();
 };

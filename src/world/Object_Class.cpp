@@ -1,6 +1,7 @@
 #include "world/Object_Class.h"
 
 #include "runner/Support_Stream.h"
+#include "world/Event_Main.h"
 #include "world/Object_Main.h"
 
 namespace {
@@ -77,6 +78,18 @@ void CObject::SaveToStream(CStream &stream) const {
     }
     stream.WriteInteger(-1);
   }
+}
+
+bool CObject::Compile() {
+  for (int32_t etype = 0; etype < kEventTypeCount; ++etype) {
+    for (const auto &[enumb, ev] : o_events[static_cast<size_t>(etype)]) {
+      if (!ev) continue;
+      g_EventContext.type = etype;
+      g_EventContext.number = enumb;
+      if (!ev->Compile()) return false;
+    }
+  }
+  return true;
 }
 
 CEvent *CObject::GetEventDirect(int32_t etype, int32_t enumb) const {

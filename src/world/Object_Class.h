@@ -49,6 +49,9 @@ public:
   // read to its end keeps what it read and ends the object's events there.
   bool LoadFromStream(CStream &stream);
   void SaveToStream(CStream &stream) const;
+  // Compiles every event, type by type and number by number, with the event
+  // context naming each in turn; false at the first failure.
+  bool Compile();
 
   // The object's own event with at least one action, or null.
   CEvent *GetEventDirect(int32_t etype, int32_t enumb) const;

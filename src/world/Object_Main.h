@@ -1,5 +1,5 @@
-// The game's objects: the global list with its names and the object section
-// of the game data.
+// The game's objects: the global list with its names, the object section
+// of the game data, their compilation and the object and event functions.
 #pragma once
 
 #include <string>
@@ -23,5 +23,14 @@ const std::string &ObjectName(int index);  // "<undefined>" when missing
 int ObjectFind(std::string_view name);     // first existing object, or -1
 // Appends an empty object named "__newobject" + its index; answers the index.
 int ObjectAdd();
-// Frees the object and empties its slot and name.
+// Frees the object (once no event runs any more, since the object may be
+// running one) and empties its slot and name.
 void ObjectDelete(int index);
+
+// Compiles every object in index order, the event context naming each;
+// false at the first failure (already reported as a fatal error).
+bool Object_CompileAll();
+
+// Registers event_perform, event_user, event_perform_object,
+// event_inherited and the object_* functions.
+void Object_Main_Init();

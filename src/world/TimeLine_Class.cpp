@@ -3,8 +3,12 @@
 #include <algorithm>
 
 #include "runner/Support_Stream.h"
+#include "world/Event_Main.h"
 
+// A moment may be running while a script clears or deletes it, so its
+// event is retired rather than freed on the spot.
 void CTimeLine::Clear() {
+  for (auto &ev : s_event) Event_Retire(std::move(ev));
   s_event.clear();
   s_step.clear();
 }
@@ -31,6 +35,15 @@ void CTimeLine::SaveToStream(CStream &stream) const {
     stream.WriteInteger(s_step[i]);
     s_event[i]->SaveToStream(stream);
   }
+}
+
+bool CTimeLine::Compile() {
+  for (size_t i = 0; i < s_step.size(); ++i) {
+    g_EventContext.type = kEventTimeLine;
+    g_EventContext.number = s_step[i];
+    if (!s_event[i]->Compile()) return false;
+  }
+  return true;
 }
 
 int32_t CTimeLine::Find(int32_t step) const {
@@ -64,5 +77,6 @@ void CTimeLine::DeleteMoment(int32_t step) {
   const int32_t at = Find(step);
   if (at < 0) return;
   s_step.erase(s_step.begin() + at);
+  Event_Retire(std::move(s_event[static_cast<size_t>(at)]));
   s_event.erase(s_event.begin() + at);
 }

@@ -28,6 +28,9 @@ public:
   // time line there.
   bool LoadFromStream(CStream &stream);
   void SaveToStream(CStream &stream) const;
+  // Compiles every moment; the event context names the moment (type
+  // kEventTimeLine, number = its step). False at the first failure.
+  bool Compile();
 
   // Index of the moment with exactly that step, or -1.
   int32_t Find(int32_t step) const;

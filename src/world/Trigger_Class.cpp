@@ -1,6 +1,31 @@
 #include "world/Trigger_Class.h"
 
+#include "code/Code_Error.h"
+#include "code/Code_Main.h"
 #include "runner/Support_Stream.h"
+
+CTrigger::CTrigger() = default;
+CTrigger::~CTrigger() = default;
+
+void CTrigger::Clear() {
+  i_name.clear();
+  i_condition.clear();
+  i_code.reset();
+  i_constname.clear();
+  i_moment = kBegin;
+}
+
+bool CTrigger::Prepare() {
+  auto code = std::make_unique<CCode>(i_condition, false);
+  if (!code->Compile()) {
+    const std::string text = kMsgCompileCondition + i_name + "\r" + CodeErrorText();
+    CodeErrorClear();
+    ReportError(text, true);
+    return false;
+  }
+  i_code = std::move(code);
+  return true;
+}
 
 bool CTrigger::LoadFromStream(CStream &stream) {
   Clear();

@@ -1,5 +1,10 @@
 #include "world/Trigger_Main.h"
 
+#include "code/Code_Error.h"
+#include "code/Code_Exec.h"
+#include "code/Code_Main.h"
+#include "code/Code_Operator.h"
+
 RTriggerList g_Triggers;
 
 namespace {
@@ -31,4 +36,23 @@ int TriggerFindConstant(std::string_view constname) {
   for (int i = 0; i < g_Triggers.Count(); ++i)
     if (const CTrigger *t = g_Triggers.Get(i); t && t->i_constname == constname) return i;
   return -1;
+}
+
+bool Trigger_PrepareAll() {
+  for (int i = 0; i < g_Triggers.Count(); ++i)
+    if (CTrigger *t = g_Triggers.Get(i); t && !t->Prepare()) return false;
+  return true;
+}
+
+bool Trigger_Condition(int32_t index, CInstance *inst) {
+  CTrigger *t = g_Triggers.Get(index);
+  if (t == nullptr || !t->i_code) return false;
+  RValue value;
+  if (!EvaluateCode(inst, inst, *t->i_code, value)) {
+    const std::string text = kMsgTriggerError + t->i_name + "\r\n" + CodeErrorText();
+    CodeErrorClear();
+    ReportError(text, false);
+    return false;
+  }
+  return value.IsReal() && RealIsTrue(value.val);
 }

@@ -22,3 +22,14 @@ CTrigger *TriggerGet(int index);  // null when missing
 const std::string &TriggerName(int index);
 // The first existing trigger whose constant name is equal, or -1.
 int TriggerFindConstant(std::string_view constname);
+
+// Compiles every trigger's condition in index order; false at the first
+// failure (already reported as a fatal error).
+bool Trigger_PrepareAll();
+
+class CInstance;
+// Runs trigger index's condition with self = other = inst. True when it ran
+// without error and gave a real of at least 0.5 (a string never fires). An
+// error is reported as kMsgTriggerError + name + CR LF + the message, not
+// fatal, and answers false.
+bool Trigger_Condition(int32_t index, CInstance *inst);

@@ -1,6 +1,9 @@
 // Feeds arbitrary bytes to the object, time line and trigger record readers
 // and then walks every parent chain the objects form: hostile game data may
-// hold any parent indices, cycles included, and every lookup must end.
+// hold any parent indices, cycles included, and every lookup must end. The
+// objects are then compiled, the event lists built from them and every
+// event's actions skipped through from each position, as the engine does
+// with unbalanced blocks, stray else and end actions and deep nesting.
 //
 // Input: one byte with the number of objects (low 3 bits), then that many
 // object records back to back, then a time line record and a trigger record.
@@ -9,18 +12,46 @@
 #include <cstdlib>
 #include <vector>
 
+#include "code/Code_Constant.h"
+#include "code/Code_Error.h"
+#include "code/Code_Function.h"
+#include "code/Variable_BuiltIn.h"
+#include "functions/Function_Misc.h"
+#include "runner/Option_Main.h"
 #include "runner/Support_Stream.h"
+#include "world/Event_Action.h"
+#include "world/Event_Main.h"
+#include "world/Object_Lists.h"
 #include "world/Object_Main.h"
+#include "world/TimeLine_Main.h"
 #include "world/TimeLine_Class.h"
 #include "world/Trigger_Class.h"
 
 namespace {
 void Quiet(std::string_view) {}
+
+bool Setup() {
+  BuiltinRegisterAll();
+  ConstantRegisterBuiltins();
+  if (FunctionFind("execute_string") < 0) Function_Misc_Register();
+  if (FunctionFind("event_perform") < 0) {
+    Object_Main_Init();
+    TimeLine_Main_Init();
+  }
+  Event_InstallProviders();
+  g_Settings.SetDefaults();
+  g_Settings.opt_displayerrors = false;
+  g_Settings.opt_writeerrors = false;
+  return true;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
+  static const bool ready = Setup();
+  (void)ready;
   Action_SetMessageHandler(Quiet);
+  ErrorReset();
   g_Objects.Clear();
   const int count = data[0] & 7;
   CStream s(std::vector<uint8_t>(data + 1, data + size));
@@ -57,6 +88,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       }
     }
     for (int32_t j = -1; j <= ObjectCount(); ++j) o.IsDecendentOf(j);
+  }
+
+  Object_BuildEventLists();
+  for (const TColPair &p : CollisionPairs())
+    if (p.obj1 > p.obj2 || !ObjectExists(p.obj1) || !ObjectExists(p.obj2)) std::abort();
+  if (Object_CompileAll()) {
+    for (int i = 0; i < ObjectCount(); ++i)
+      for (const auto &list : ObjectGet(i)->o_events)
+        for (const auto &[number, ev] : list)
+          for (int32_t p = 0; ev && p < ev->Count(); ++p)
+            if (int32_t next = SkipAction(*ev, p); next != kActionStop && next <= p) std::abort();
   }
   g_Objects.Clear();
   return 0;

@@ -302,3 +302,46 @@ TEST_F(RoomRun, TileLayersAreHiddenShiftedMovedAndDeletedByDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RoomRun, RunTimeRoomsLiveInTheirSlotsUntilFreed) {
+  const int obj = AddObject();
+  g_Rooms.items.push_back(std::make_unique<CRoom>());
+  g_Rooms.names.push_back("room1");
+  RInstanceRecord r;
+  r.object = obj;
+  r.id = 100050;
+  g_Rooms.Get(1)->r_instances.push_back(r);
+
+  EXPECT_EQ(Room_Current(), room);
+  EXPECT_EQ(RunRoom_Get(1), nullptr);
+  CRoom *second = RunRoom_Make(1);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(RunRoom_Get(1), second);
+  EXPECT_EQ(Room_Current(), room);  // making a copy does not enter it
+  ASSERT_EQ(second->InstanceCount(), 1);
+  EXPECT_EQ(second->InstanceAt(0)->i_id, 100050);
+
+  Room_SetCurrent(1);
+  EXPECT_EQ(g_RoomIndex, 1);
+  EXPECT_EQ(Room_Current(), second);
+  EXPECT_EQ(Room_FindInstance(100050), second->InstanceAt(0));
+  // A fresh copy replaces the old one, also as the current room.
+  CRoom *again = RunRoom_Make(1);
+  EXPECT_EQ(Room_Current(), again);
+  RunRoom_Free(1);
+  EXPECT_EQ(Room_Current(), nullptr);
+  EXPECT_EQ(Room_FindInstance(100050), nullptr);
+
+  // Slots beyond the array are simply empty; making one grows it.
+  EXPECT_EQ(RunRoom_Get(7), nullptr);
+  EXPECT_NE(RunRoom_Make(7), nullptr);  // no resource: a default room
+  EXPECT_EQ(RunRoom_Get(7)->r_width, 640);
+  Room_SetCurrent(0);
+  RunRoom_FreeAll();
+  EXPECT_EQ(Room_Current(), nullptr);
+  EXPECT_TRUE(g_RunRooms.empty());
+}
+
+}  // namespace

@@ -68,8 +68,8 @@ TEST_F(EventEngine, CollisionEventsMatchAncestorsOfTheOtherObject) {
 // The actions of one event, spelled briefly: "?1"/"?0" a question answering
 // true/false ("!?1" inverted), "{" "}" a block, "else", "exit", "repeat N"
 // (N a constant or an expression), anything else a code action.
-void Build(CEvent &ev, const std::vector<std::string> &spec) {
-  for (const std::string &s : spec) {
+void Build(CEvent &ev, const std::vector<std::string> &actions) {
+  for (const std::string &s : actions) {
     if (s == "{") EventFixture::Control(ev, CAction::kBeginBlock);
     else if (s == "}") EventFixture::Control(ev, CAction::kEndBlock);
     else if (s == "else") EventFixture::Control(ev, CAction::kElse);

@@ -52,6 +52,8 @@ void CAction::Clear() {
   for (std::string &s : act_argstring) s.clear();
   for (RValue &v : act_argvalue) v = RValue();
   for (auto &c : act_argcode) c.reset();
+  act_codecode.reset();
+  act_compiled = false;
   act_functionid = -1;
 }
 
@@ -71,6 +73,7 @@ bool StartsWithQuote(const std::string &text) { return !text.empty() && (text[0]
 }  // namespace
 
 bool CAction::Compile() {
+  if (act_compiled) return true;
   if (act_kind == kVariable) {
     act_codestring = act_argstring[0] + (act_relative ? " += " : " = ") + act_argstring[1];
     act_kind = kNormal;
@@ -114,6 +117,7 @@ bool CAction::Compile() {
   }
   // Only the constants and the compiled code are needed from here on.
   for (std::string &text : act_argstring) text.clear();
+  act_compiled = true;
   return true;
 }
 

@@ -52,6 +52,8 @@ public:
   // act_argvalue) or an expression (kind 0, compiled here).
   std::array<std::unique_ptr<CCode>, kMaxArguments> act_argcode{};
   bool act_isnot = false;
+  // Compile has run: the texts are gone, so compiling again keeps what it made.
+  bool act_compiled = false;
 
   // Argument kinds after Compile.
   static constexpr int32_t kArgConstant = -1;

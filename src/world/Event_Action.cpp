@@ -1,5 +1,6 @@
 #include "world/Event_Action.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "code/Code_Error.h"
@@ -30,6 +31,9 @@ public:
   CNestingGuard &operator=(const CNestingGuard &) = delete;
   bool TooDeep() const { return s_nesting > kMaxActionNesting; }
 };
+
+// The arguments in use: at most the eight an action has.
+int ArgumentCount(const CAction &a) { return std::clamp(a.act_argumentcount, 0, CAction::kMaxArguments); }
 
 // The value of argument i: its constant, or its expression run for (self,
 // other). An argument that was never compiled counts as real 0.
@@ -69,7 +73,7 @@ void CallExtension(const CAction &a, CInstance *self, CInstance *other, const RV
 bool CallFunction(const CAction &a, CInstance *self, CInstance *other) {
   g_EventContext.relative = a.act_userelative && a.act_relative;
   RValue args[kMaxCallArguments];
-  const int argc = a.act_argumentcount;
+  const int argc = ArgumentCount(a);
   for (int i = 0; i < argc; ++i) args[i] = Argument(a, i, self, other);
   RValue result;
   const int32_t id = a.act_functionid;
@@ -87,24 +91,39 @@ bool CallFunction(const CAction &a, CInstance *self, CInstance *other) {
   return RealIsTrue(result.val) != a.act_isnot;
 }
 
+// Gives the code of an action its arguments as argument0.. and its relative
+// flag, and puts the previous ones back afterwards (also when an arithmetic
+// trap abandons the code).
+class CActionArguments {
+public:
+  CActionArguments(const CAction &a, CInstance *self, CInstance *other)
+      : m_count(ArgumentCount(a)), m_relative(g_EventContext.relative) {
+    for (int i = 0; i < m_count; ++i) m_saved[i] = g_ScriptCall.argument[i];
+    g_EventContext.relative = a.act_userelative && a.act_relative;
+    for (int i = 0; i < m_count; ++i) g_ScriptCall.argument[i] = Argument(a, i, self, other);
+    if (m_count > 0) ScriptArgumentsChanged();
+  }
+  ~CActionArguments() {
+    for (int i = 0; i < m_count; ++i) g_ScriptCall.argument[i] = m_saved[i];
+    if (m_count > 0) ScriptArgumentsChanged();
+    g_EventContext.relative = m_relative;
+  }
+  CActionArguments(const CActionArguments &) = delete;
+  CActionArguments &operator=(const CActionArguments &) = delete;
+
+private:
+  int m_count;
+  bool m_relative;
+  RValue m_saved[CAction::kMaxArguments];
+};
+
 bool RunCodeAction(const CAction &a, CInstance *self, CInstance *other) {
   if (!a.act_codecode) return false;  // never compiled: nothing to run
-  // The code sees the action's arguments as argument0.. and its relative
-  // flag; whatever it runs within gets its own values back afterwards.
-  const int argc = a.act_argumentcount;
-  RValue saved[CAction::kMaxArguments];
-  for (int i = 0; i < argc; ++i) saved[i] = g_ScriptCall.argument[i];
-  const bool savedRelative = g_EventContext.relative;
-  g_EventContext.relative = a.act_userelative && a.act_relative;
-  for (int i = 0; i < argc; ++i) g_ScriptCall.argument[i] = Argument(a, i, self, other);
-  if (argc > 0) ScriptArgumentsChanged();
-
   RValue result;
-  ExecuteCode(self, other, *a.act_codecode, result);
-
-  for (int i = 0; i < argc; ++i) g_ScriptCall.argument[i] = saved[i];
-  if (argc > 0) ScriptArgumentsChanged();
-  g_EventContext.relative = savedRelative;
+  {
+    CActionArguments arguments(a, self, other);
+    ExecuteCode(self, other, *a.act_codecode, result);
+  }
   return RealIsTrue(result.val) != a.act_isnot;
 }
 

@@ -68,8 +68,8 @@ TEST_F(EventEngine, CollisionEventsMatchAncestorsOfTheOtherObject) {
 // The actions of one event, spelled briefly: "?1"/"?0" a question answering
 // true/false ("!?1" inverted), "{" "}" a block, "else", "exit", "repeat N"
 // (N a constant or an expression), anything else a code action.
-void Build(CEvent &ev, const std::vector<std::string> &spec) {
-  for (const std::string &s : spec) {
+void Build(CEvent &ev, const std::vector<std::string> &actions) {
+  for (const std::string &s : actions) {
     if (s == "{") EventFixture::Control(ev, CAction::kBeginBlock);
     else if (s == "}") EventFixture::Control(ev, CAction::kEndBlock);
     else if (s == "else") EventFixture::Control(ev, CAction::kElse);
@@ -307,17 +307,25 @@ TEST_F(EventEngine, EventAllSkipsMarkedAndLaterInstances) {
 // Events that raise themselves without end are refused at a fixed depth
 // with an error instead of exhausting the stack.
 TEST_F(EventEngine, EndlessEventRecursionIsRefused) {
-  const int obj = AddObject("loop");
-  CEvent &ev = Event(obj, 7, 10);
-  Call(ev, "note", {"1"});
-  Call(ev, "event_user", {"0"});
-  ASSERT_TRUE(Object_CompileAll());
-  CInstance &inst = Add(obj);
-  PerformEvent(&inst, &inst, obj, 7, 10);
-  EXPECT_EQ(CCodeHost::Notes().size(), static_cast<size_t>(kMaxEventDepth));
-  CCodeHost::Notes().clear();
-  EXPECT_NE(ErrorLast().find(kMsgEventRecursion), std::string::npos);
-  EXPECT_EQ(Event_Depth(), 0);
+  for (const bool throughCode : {false, true}) {
+    Reset();
+    ErrorReset();
+    const int obj = AddObject("loop");
+    CEvent &ev = Event(obj, 7, 10);
+    if (throughCode) {
+      Code(ev, "note(1); event_user(0)");
+    } else {
+      Call(ev, "note", {"1"});
+      Call(ev, "event_user", {"0"});
+    }
+    ASSERT_TRUE(Object_CompileAll());
+    CInstance &inst = Add(obj);
+    PerformEvent(&inst, &inst, obj, 7, 10);
+    EXPECT_EQ(CCodeHost::Notes().size(), static_cast<size_t>(kMaxEventDepth)) << throughCode;
+    CCodeHost::Notes().clear();
+    EXPECT_NE(ErrorLast().find(kMsgEventRecursion), std::string::npos) << throughCode;
+    EXPECT_EQ(Event_Depth(), 0);
+  }
 }
 
 TEST_F(EventEngine, EventVariablesAndErrorsNameTheRunningAction) {
@@ -368,6 +376,7 @@ TEST_F(EventEngine, ActionCompilation) {
     }
   }
 
+  ASSERT_TRUE(Object_CompileAll());  // a second compilation keeps what the first made
   CInstance &inst = Add(obj);
   inst.i_vars.SetVar(VariableIndex("k"), 0, RValue::Real(9));
   PerformEvent(&inst, &inst, obj, 0, 0);

@@ -1,6 +1,8 @@
 // The event lists and the object and event functions, run from real code.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "world/Event_Fixture.h"
 
 namespace {
@@ -44,6 +46,46 @@ TEST_F(ObjectFunctions, EventListsFollowParentsAndCoverTheirRanges) {
   std::vector<std::pair<int, int>> pairs;
   for (const TColPair &p : CollisionPairs()) pairs.emplace_back(p.obj1, p.obj2);
   EXPECT_EQ(pairs, (std::vector<std::pair<int, int>>{{mid, ball}, {leaf, ball}, {lone, lone}}));
+}
+
+// The tables agree with looking every event up through the parent chains,
+// for random games with deleted objects, empty events and parent cycles.
+TEST_F(ObjectFunctions, EventListsAgreeWithTheEventLookup) {
+  std::mt19937 random(7);
+  for (int game = 0; game < 40; ++game) {
+    Reset();
+    const int count = 2 + static_cast<int>(random() % 30);
+    for (int o = 0; o < count; ++o) AddObject("o" + std::to_string(o));
+    for (int o = 0; o < count; ++o) {
+      ObjectGet(o)->o_parent = static_cast<int>(random() % (count + 3)) - 2;  // -2 .. count: some missing
+      for (int e = static_cast<int>(random() % 4); e > 0; --e) {
+        const int etype = static_cast<int>(random() % 2) ? kEventCollision : static_cast<int>(random() % 12);
+        CEvent &ev = Event(o, etype, static_cast<int>(random() % (count + 2)));
+        if (random() % 5) Code(ev, "a = 1");
+      }
+    }
+    for (int o = 0; o < count; ++o)
+      if (random() % 8 == 0) ObjectDelete(o);
+    Object_BuildEventLists();
+
+    for (int32_t t = 0; t < kEventTypeCount; ++t) {
+      for (int32_t n = 0; n <= EventListLast(t); ++n) {
+        std::vector<int32_t> expected;
+        for (int o = 0; o < count; ++o)
+          if (ObjectExists(o) && ObjectGet(o)->GetEventRecursive(t, n, nullptr, o)) expected.push_back(o);
+        ASSERT_EQ(EventList(t, n), expected) << "game " << game << " event " << t << "," << n;
+      }
+    }
+    std::vector<std::pair<int, int>> expected, pairs;
+    for (int a = 0; a < count; ++a)
+      for (int b = a; b < count; ++b)
+        if (ObjectExists(a) && ObjectExists(b) &&
+            (ObjectGet(a)->GetEventRecursive(kEventCollision, b, nullptr, a) ||
+             ObjectGet(b)->GetEventRecursive(kEventCollision, a, nullptr, b)))
+          expected.emplace_back(a, b);
+    for (const TColPair &p : CollisionPairs()) pairs.emplace_back(p.obj1, p.obj2);
+    ASSERT_EQ(pairs, expected) << "game " << game;
+  }
 }
 
 TEST_F(ObjectFunctions, SettingTheParentRefusesMissingParentsAndCycles) {

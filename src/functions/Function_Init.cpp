@@ -16,6 +16,8 @@
 #include "world/Room_Variables.h"
 #include "world/Run_Main.h"
 #include "world/TimeLine_Main.h"
+#include "world/Trigger_Main.h"
+#include "world/Room_Main.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -25,6 +27,11 @@ void Function_InitAll() {
   Instance_InstallVariables();
   Room_InstallVariables();
   ConstantRegisterBuiltins();
+  // Resource names are constants of the game's code.
+  ConstantSetFinder(TConstantSource::Object, [](std::string_view n) -> int32_t { return ObjectFind(n); });
+  ConstantSetFinder(TConstantSource::TimeLine, [](std::string_view n) -> int32_t { return TimeLineFind(n); });
+  ConstantSetFinder(TConstantSource::Room, [](std::string_view n) -> int32_t { return RoomFind(n); });
+  ConstantSetFinder(TConstantSource::Trigger, [](std::string_view n) -> int32_t { return TriggerFindConstant(n); });
   FunctionSetExtensionHooks(Extension_FindFunction, Extension_FunctionArgCount);
   Event_InstallProviders();
   Function_RegisterFamilies();

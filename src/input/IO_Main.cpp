@@ -1,6 +1,7 @@
 #include "input/IO_Main.h"
 
 #include <algorithm>
+#include <iterator>
 
 RInputState g_Input;
 

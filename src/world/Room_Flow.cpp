@@ -18,6 +18,7 @@
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "world/Room_World.h"
 #include "world/Run_Main.h"
 
 namespace {
@@ -165,6 +166,7 @@ void GameStart() {
   g_Run.gameStarted = true;
   Object_BuildEventLists();
   Event_InstallProviders();
+  Room_InstallWorld();
   // A fatal error stops the game at the end of the step; the error window
   // must not leave keys held.
   SetErrorFatalHook([] { g_PendingCode = kPendingAbort; });

@@ -12,6 +12,7 @@
 #include "runner/Option_Main.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
+#include "world/Object_Class.h"
 #include "world/Object_Lists.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"

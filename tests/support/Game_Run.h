@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "../pack/Pack_TempDir.h"
-#include "tools/pack/Pack_Main.h"
+#include "Pack_Main.h"
 
 struct RGameRun {
   bool packed = false;
@@ -55,7 +55,7 @@ public:
     if (!run.packed) return run;
     std::filesystem::create_directories(WorkDir());
     const std::string outFile = m_dir / "stdout.txt", errFile = m_dir / "stderr.txt";
-    const std::string cmd = "cd '" + WorkDir() + "' && TMPDIR='" + m_dir.Path() + "' '" + QUILLON_RUNNER_PATH +
+    const std::string cmd = "cd '" + WorkDir() + "' && TMPDIR='" + m_dir.Path() + "' timeout 60 '" + QUILLON_RUNNER_PATH +
                             "' --headless " + extraArgs + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(cmd.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -212,7 +212,7 @@ TEST_P(RunGame, PrintsTheExpectedEvents) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Games, RunGame, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<GameCase> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<GameCase> &p) { return std::string(p.param.name); });
 
 // With createfirst the create event runs before the creation code, so the
 // code's value wins; without it the create event's value wins.

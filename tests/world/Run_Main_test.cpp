@@ -1,0 +1,93 @@
+// Frame pacing and the frames-per-second count of the main loop, on a clock
+// the test drives: sleeping moves it, every reading moves it a little.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "functions/Function_Init.h"
+#include "world/Room_Main.h"
+#include "world/Run_Main.h"
+
+namespace {
+
+int64_t s_now = 0;
+int s_sleeps = 0;
+int64_t s_stepCost = 0;  // microseconds every drawn step takes
+
+int64_t FakeNow() { return s_now += 10; }
+void FakeSleep(int32_t ms) {
+  ++s_sleeps;
+  s_now += static_cast<int64_t>(ms) * 1000;
+}
+void CostlyDraw() { s_now += s_stepCost; }
+
+class MainLoop : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Function_InitAll();
+    s_now = 0;
+    s_sleeps = 0;
+    s_stepCost = 0;
+    auto room = std::make_unique<CRoom>();
+    room->r_speed = 10;
+    g_Rooms.items.push_back(std::move(room));
+    g_Rooms.names.emplace_back("paced");
+    g_RoomOrder = {0};
+    Run_SetClock({FakeNow, FakeSleep});
+    RRunHooks hooks;
+    hooks.drawRoom = CostlyDraw;
+    Run_SetHooks(hooks);
+  }
+  void TearDown() override {
+    Run_Reset();
+    Run_SetClock({});
+    Run_SetHooks({});
+    Run_SetOptions({});
+    g_Rooms.Clear();
+    g_RoomOrder.clear();
+  }
+  static void Run(int64_t steps) {
+    RRunOptions options;
+    options.paced = true;
+    options.maxSteps = steps;
+    Run_SetOptions(options);
+    RunGame();
+  }
+};
+
+// At 10 steps a second each frame is 100 ms; fps is the count of the last
+// whole second of the loop's clock.
+TEST_F(MainLoop, PacesFramesToTheRoomSpeedAndCountsFramesPerSecond) {
+  Run(25);
+  EXPECT_EQ(g_Run.stepsRun, 25);
+  EXPECT_EQ(g_Run.fps, 10);
+  EXPECT_EQ(s_sleeps, 25);
+  // 25 frame periods, give or take the clock's own small steps.
+  EXPECT_GE(s_now, 2500000);
+  EXPECT_LT(s_now, 2500000 + 100000);
+}
+
+// A step longer than the frame period is followed at once by the next one:
+// nothing is waited for, and no step is skipped or repeated to catch up.
+TEST_F(MainLoop, SlowStepsAreNotWaitedForOrMadeUp) {
+  s_stepCost = 125000;
+  Run(20);
+  EXPECT_EQ(g_Run.stepsRun, 20);
+  EXPECT_EQ(s_sleeps, 0);
+  // 20 steps of 125 ms and the first drawing at room start: 2.625 seconds
+  // at 8 frames a second.
+  EXPECT_GE(s_now, 2625000);
+  EXPECT_LT(s_now, 2700000);
+  EXPECT_EQ(g_Run.fps, 8);
+}
+
+// A room speed below 1 is raised to 1 by the loop.
+TEST_F(MainLoop, RoomSpeedBelowOneCountsAsOne) {
+  g_Rooms.Get(0)->r_speed = 0;
+  Run(2);
+  EXPECT_EQ(Room_Current(), nullptr);  // the game has ended
+  EXPECT_GE(s_now, 2000000);
+  EXPECT_LT(s_now, 2100000);
+}
+
+}  // namespace

@@ -8,6 +8,8 @@
 #include "functions/Function_File.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
+#include "world/Motion_Grid.h"
+#include "world/Path_Main.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -26,6 +28,8 @@ void Function_RegisterFamilies() {
   Function_Misc_Register();
   Function_File_Init();
   Function_Data_Structures_Init();
+  Path_Main_Init();
+  Motion_Grid_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -121,21 +121,15 @@ bool CGrid::FindPath(CPath &path, double xstart, double ystart, double xgoal, do
     while (h != sh || v != sv) {
       const int32_t want = At(h, v) - 1;
       auto is = [&](int32_t ch, int32_t cv) { return Inside(ch, cv) && At(ch, cv) == want; };
-      // A diagonal step back is taken only where no forbidden cell stands
-      // beside it: a cell of the right value across a blocked corner may
-      // have been reached some other way.
-      auto open = [&](int32_t ch, int32_t cv) { return At(ch, cv) != kForbidden; };
-      auto diag = [&](int32_t dh, int32_t dv) {
-        return is(h + dh, v + dv) && open(h + dh, v) && open(h, v + dv);
-      };
+      // Straight steps first, then the diagonals, each in a fixed order.
       if (is(h - 1, v)) --h;
       else if (is(h + 1, v)) ++h;
       else if (is(h, v - 1)) --v;
       else if (is(h, v + 1)) ++v;
-      else if (allowdiag && diag(-1, 1)) --h, ++v;
-      else if (allowdiag && diag(1, 1)) ++h, ++v;
-      else if (allowdiag && diag(-1, -1)) --h, --v;
-      else if (allowdiag && diag(1, -1)) ++h, --v;
+      else if (allowdiag && is(h - 1, v + 1)) --h, ++v;
+      else if (allowdiag && is(h + 1, v + 1)) ++h, ++v;
+      else if (allowdiag && is(h - 1, v - 1)) --h, --v;
+      else if (allowdiag && is(h + 1, v - 1)) ++h, --v;
       else break;  // cannot happen: every reached cell has a predecessor
       if (h != sh || v != sv)
         points.push_back({static_cast<double>(int64_t{i_left} + int64_t{h} * i_cellw + i_cellw / 2),

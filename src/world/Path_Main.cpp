@@ -147,12 +147,15 @@ void Path_Assign(CInstance &inst, int ind, double speed, double scale, double or
   }
   inst.i_pathorientation = orient;
   inst.i_pathend = endact;
-  if (!relative) {
-    const RPathPosition start = path->GetPosition(inst.i_pathposition);
-    SetInstancePosition(inst, start.x, start.y);
-  }
-  inst.i_pathxstart = inst.i_x;
-  inst.i_pathystart = inst.i_y;
+  const RPathPosition first = path->GetPosition(0), start = path->GetPosition(inst.i_pathposition);
+  if (!relative) SetInstancePosition(inst, start.x, start.y);
+  // The path's first point goes where the instance stands, less the way from
+  // the first point to where it starts: a path run backwards begins at its
+  // end, and an absolute one stays on its own coordinates.
+  double ox, oy;
+  OrientOffset(inst, start.x - first.x, start.y - first.y, ox, oy);
+  inst.i_pathxstart = inst.i_x - ox;
+  inst.i_pathystart = inst.i_y - oy;
 }
 
 bool Path_Adapt(CInstance &inst) {

@@ -9,6 +9,7 @@
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
 #include "world/Motion_Grid.h"
+#include "world/Motion_Potential.h"
 #include "world/Path_Main.h"
 
 void Function_InitAll() {
@@ -30,6 +31,7 @@ void Function_RegisterFamilies() {
   Function_Data_Structures_Init();
   Path_Main_Init();
   Motion_Grid_Init();
+  Motion_Potential_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -11,13 +11,16 @@
 #include "functions/Function_Misc.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Variables.h"
+#include "world/Motion_Grid.h"
+#include "world/Motion_Potential.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Functions.h"
+#include "world/Room_Main.h"
 #include "world/Room_Variables.h"
 #include "world/Run_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
-#include "world/Room_Main.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -49,6 +52,9 @@ void Function_RegisterFamilies() {
   Room_Functions_Register();
   Object_Main_Init();
   TimeLine_Main_Init();
+  Path_Main_Init();
+  Motion_Grid_Init();
+  Motion_Potential_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

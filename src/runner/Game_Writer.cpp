@@ -5,6 +5,7 @@
 
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
@@ -27,7 +28,7 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
     case 3: RawSection_Save(out, game.sounds); break;
     case 4: RawSection_Save(out, game.sprites); break;
     case 5: RawSection_Save(out, game.backgrounds); break;
-    case 6: RawSection_Save(out, game.paths); break;
+    case 6: Path_SaveSection(out, game.paths); break;
     case 7:
       out.WriteInteger(kScriptSectionVersion);
       SaveNamedItems(out, game.scripts);

@@ -24,6 +24,7 @@
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
 #include "world/Object_Class.h"
+#include "world/Path_Class.h"
 #include "world/Room_Class.h"
 #include "world/TimeLine_Class.h"
 #include "world/Trigger_Class.h"
@@ -52,7 +53,7 @@ struct RGameModel {
   RRawList sounds;
   RRawList sprites;
   RRawList backgrounds;
-  RRawList paths;
+  RResourceList<CPath> paths;
   RResourceList<CScript> scripts;
   RRawList fonts;
   RResourceList<CTimeLine> timelines;

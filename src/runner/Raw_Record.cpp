@@ -5,7 +5,6 @@
 RRawList g_RawSounds;
 RRawList g_RawSprites;
 RRawList g_RawBackgrounds;
-RRawList g_RawPaths;
 RRawList g_RawFonts;
 
 namespace {

@@ -25,6 +25,7 @@
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
 #include "world/TimeLine_Main.h"
@@ -191,7 +192,7 @@ std::string Runner_Summary() {
   ListSection(o, "sounds", g_RawSounds);
   ListSection(o, "sprites", g_RawSprites);
   ListSection(o, "backgrounds", g_RawBackgrounds);
-  ListSection(o, "paths", g_RawPaths);
+  ListSection(o, "paths", g_Paths);
   ListSection(o, "scripts", g_Scripts);
   ListSection(o, "fonts", g_RawFonts);
   ListSection(o, "time lines", g_TimeLines);

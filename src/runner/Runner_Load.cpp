@@ -22,6 +22,7 @@
 #include "runner/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
@@ -102,7 +103,7 @@ TSectionOutcome LoadSection(int index, CStream &s) {
     case 3: ok = RawSection_Load(s, g_RawSounds); break;
     case 4: ok = RawSection_Load(s, g_RawSprites); break;
     case 5: ok = RawSection_Load(s, g_RawBackgrounds); break;
-    case 6: ok = RawSection_Load(s, g_RawPaths); break;
+    case 6: ok = Path_Load(s); break;
     case 7: ok = Script_Load(s); break;
     case 8: ok = RawSection_Load(s, g_RawFonts); break;
     case 9: ok = TimeLine_Load(s); break;

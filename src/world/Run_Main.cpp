@@ -14,6 +14,7 @@
 #include "world/Instance_Class.h"
 #include "world/Object_Class.h"
 #include "world/Object_Lists.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Class.h"
@@ -34,7 +35,7 @@ RRunOptions s_options;
 constexpr int32_t kEvAlarm = 2, kEvStep = 3, kEvKeyboard = 5, kEvMouse = 6, kEvOther = 7, kEvDraw = 8,
                   kEvKeyPress = 9, kEvKeyRelease = 10;
 constexpr int32_t kStepNormal = 0, kStepBegin = 1, kStepEnd = 2;
-constexpr int32_t kOtherOutside = 0, kOtherBoundary = 1, kOtherAnimationEnd = 7, kOtherOutsideView = 40,
+constexpr int32_t kOtherOutside = 0, kOtherBoundary = 1, kOtherAnimationEnd = 7, kOtherEndOfPath = 8, kOtherOutsideView = 40,
                   kOtherBoundaryView = 50;
 // Key events cover the numbers up to here; higher codes only count for "any key".
 constexpr int32_t kHighestKeyEvent = 128;
@@ -237,7 +238,7 @@ void PhaseMotion() {
     CInstance *inst = room->InstanceAt(i);
     if (inst == nullptr) continue;
     inst->Adapt_Speed();
-    if (s_hooks.followPath && s_hooks.followPath(inst)) PerformEvent(inst, inst, inst->i_objectindex, kEvOther, 8);
+    if (Path_Adapt(*inst)) PerformInstanceEvent(inst, inst, kEvOther, kOtherEndOfPath);
     inst->SetPosition(inst->i_x + inst->i_hspeed, inst->i_y + inst->i_vspeed);
   }
 }

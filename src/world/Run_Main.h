@@ -65,7 +65,6 @@ struct RRunHooks {
   void (*mousePosition)(double &x, double &y) = nullptr;  // in room coordinates
   bool (*pointInInstance)(CInstance *inst, double x, double y) = nullptr;  // precise mask test
   bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
-  bool (*followPath)(CInstance *inst) = nullptr;  // advances the path; true at its end
   void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F5, F6, F9
   void (*loadGame)(const std::string &file) = nullptr;
 };

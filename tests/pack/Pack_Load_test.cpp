@@ -18,6 +18,7 @@
 #include "runner/Support_Stream.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
@@ -109,10 +110,11 @@ void ExpectLoadedEquals(const RGameModel &game) {
   ExpectSameRecords(g_Objects, game.objects, "object");
   ExpectSameRecords(g_TimeLines, game.timelines, "time line");
   ExpectSameRecords(g_Triggers, game.triggers, "trigger");
+  ExpectSameRecords(g_Paths, game.paths, "path");
 
   // Kinds the manifest has no place for yet are written as empty sections.
   EXPECT_EQ(g_Extensions.size(), 0u);
-  for (const RRawList *list : {&g_RawSounds, &g_RawSprites, &g_RawBackgrounds, &g_RawPaths, &g_RawFonts})
+  for (const RRawList *list : {&g_RawSounds, &g_RawSprites, &g_RawBackgrounds, &g_RawFonts})
     EXPECT_EQ(list->Count(), 0);
 }
 

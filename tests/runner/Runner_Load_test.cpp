@@ -21,6 +21,7 @@
 #include "runner/Support_File.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
+#include "world/Path_Main.h"
 #include "world/Room_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
@@ -77,7 +78,10 @@ RGameModel FullGame() {
   Add(g.sounds, "snd_jump", Raw(800, {9, 9}));
   Add(g.sprites, "spr_player", Raw(800, {7}));
   Add(g.backgrounds, "bg", Raw(800));
-  Add(g.paths, "path0", Raw(530));
+  auto path = std::make_unique<CPath>();
+  path->AddPoint(10, 20, 100);
+  path->AddPoint(40, 20, 50);
+  Add(g.paths, "path0", std::move(path));
   auto script = std::make_unique<CScript>();
   script->s_text = "return argument0 + 1;";
   Add(g.scripts, "scr_add", std::move(script));
@@ -137,7 +141,10 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   EXPECT_EQ(g_RawSounds.Get(1)->bytes, g.sounds.Get(1)->bytes);
   EXPECT_EQ(g_RawSprites.Find("spr_player"), 0);
   EXPECT_EQ(g_RawBackgrounds.Count(), 1);
-  EXPECT_EQ(g_RawPaths.Get(0)->Version(), 530);
+  ASSERT_TRUE(g_Paths.Exists(0));
+  EXPECT_EQ(g_Paths.Name(0), "path0");
+  EXPECT_EQ(g_Paths.Get(0)->Count(), 2);
+  EXPECT_EQ(g_Paths.Get(0)->i_length, 60);  // closed: there and back
   EXPECT_EQ(g_Scripts.Get(0)->s_text, "return argument0 + 1;");
   EXPECT_EQ(g_RawFonts.names[0], "font0");
   ASSERT_TRUE(g_TimeLines.Exists(0));

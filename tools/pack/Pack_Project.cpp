@@ -143,6 +143,49 @@ void ReadGameInformation(const JsonValue &value, const ProjectFiles &files, RGam
   g.Done();
 }
 
+int32_t ReadPathKind(const JsonValue &v) {
+  if (v.Raw().is_string()) {
+    const std::string kind = v.AsString();
+    if (kind == "linear") return CPath::kStraight;
+    if (kind == "smooth") return CPath::kSmooth;
+    v.Fail("expected \"linear\" or \"smooth\", found \"" + kind + "\"");
+  }
+  return v.AsIntIn(0, 1);
+}
+
+// A point is [x, y] or [x, y, speed]; the speed is in percent (100 keeps
+// the follower's speed).
+RWayPoint ReadPathPoint(const JsonValue &v) {
+  if (!v.Raw().is_array() || v.Size() < 2 || v.Size() > 3) v.Fail("expected [x, y] or [x, y, speed]");
+  return {v.At(0).AsReal(), v.At(1).AsReal(), v.Size() == 3 ? v.At(2).AsReal() : 100.0};
+}
+
+void ReadPaths(const JsonValue &value, RResourceList<CPath> &out) {
+  out.Clear();
+  std::map<std::string, size_t> seen;
+  for (size_t i = 0; i < value.Size(); ++i) {
+    const JsonValue entry = value.At(i);
+    if (entry.IsNull()) {
+      out.items.emplace_back();
+      out.names.emplace_back();
+      continue;
+    }
+    JsonObject p(entry);
+    std::string name = ReadResourceName(p, seen, i, "paths");
+    auto path = std::make_unique<CPath>();
+    if (const std::optional<JsonValue> kind = p.Get("kind")) path->SetKind(ReadPathKind(*kind));
+    path->SetClosed(p.Bool("closed", path->i_closed));
+    path->SetPrecision(p.IntIn("precision", path->i_precision, 0, CPath::kMaxPrecision));
+    std::vector<RWayPoint> points;
+    if (const std::optional<JsonValue> list = p.Get("points"))
+      for (size_t k = 0; k < list->Size(); ++k) points.push_back(ReadPathPoint(list->At(k)));
+    path->SetPoints(std::move(points));
+    p.Done();
+    out.items.push_back(std::move(path));
+    out.names.push_back(std::move(name));
+  }
+}
+
 void ReadLibInitCode(const JsonValue &value, const ProjectFiles &files, std::vector<std::string> &out) {
   out.clear();
   for (size_t i = 0; i < value.Size(); ++i) {
@@ -416,9 +459,11 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("objects")) ReadObjects(*v, files, game);
   game.timelines.Clear();
   if (const std::optional<JsonValue> v = top.Get("time_lines")) ReadTimeLines(*v, files, game, game.timelines);
+  game.paths.Clear();
+  if (const std::optional<JsonValue> v = top.Get("paths")) ReadPaths(*v, game.paths);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
-  for (const char *kind : {"sounds", "sprites", "backgrounds", "paths", "fonts", "extension_packages"}) {
+  for (const char *kind : {"sounds", "sprites", "backgrounds", "fonts", "extension_packages"}) {
     if (const std::optional<JsonValue> v = top.Get(kind))
       v->Fail(std::string("the packer cannot pack ") + kind + " yet; leave the field out");
   }

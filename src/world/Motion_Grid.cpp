@@ -1,0 +1,244 @@
+#include "world/Motion_Grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "code/Code_Error.h"
+#include "code/Code_Function.h"
+#include "functions/Function_Args.h"
+#include "world/Path_Main.h"
+
+namespace {
+
+// Rounds towards minus infinity, so that a point left of the grid is in a
+// column below 0 however close it is.
+int64_t FloorDiv(int64_t a, int64_t b) {
+  const int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+}  // namespace
+
+bool CGrid::Create(int32_t left, int32_t top, int32_t hcells, int32_t vcells, int32_t cellw, int32_t cellh) {
+  i_left = left;
+  i_top = top;
+  i_cellw = cellw;
+  i_cellh = cellh;
+  i_hcells = std::max(hcells, 0);
+  i_vcells = std::max(vcells, 0);
+  i_cells.clear();
+  if (static_cast<int64_t>(i_hcells) * i_vcells > kMaxGridCells) {
+    i_hcells = i_vcells = 0;
+    return false;
+  }
+  i_cells.assign(static_cast<size_t>(i_hcells) * static_cast<size_t>(i_vcells), kFree);
+  return true;
+}
+
+void CGrid::ClearAll() { std::fill(i_cells.begin(), i_cells.end(), kFree); }
+
+void CGrid::ClearCell(int32_t h, int32_t v) {
+  if (Inside(h, v)) At(h, v) = kFree;
+}
+
+void CGrid::AddCell(int32_t h, int32_t v) {
+  if (Inside(h, v)) At(h, v) = kForbidden;
+}
+
+void CGrid::SetRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t value) {
+  if (i_cellw <= 0 || i_cellh <= 0) return;  // no pixel lies in a cell
+  const int64_t h0 = std::max<int64_t>(FloorDiv(int64_t{std::min(left, right)} - i_left, i_cellw), 0);
+  const int64_t h1 = std::min<int64_t>(FloorDiv(int64_t{std::max(left, right)} - i_left, i_cellw), i_hcells - 1);
+  const int64_t v0 = std::max<int64_t>(FloorDiv(int64_t{std::min(top, bottom)} - i_top, i_cellh), 0);
+  const int64_t v1 = std::min<int64_t>(FloorDiv(int64_t{std::max(top, bottom)} - i_top, i_cellh), i_vcells - 1);
+  for (int64_t h = h0; h <= h1; ++h)
+    for (int64_t v = v0; v <= v1; ++v) At(static_cast<int32_t>(h), static_cast<int32_t>(v)) = value;
+}
+
+void CGrid::ClearRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  SetRectangle(left, top, right, bottom, kFree);
+}
+
+void CGrid::AddRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  SetRectangle(left, top, right, bottom, kForbidden);
+}
+
+bool CGrid::CellOf(double x, double y, int32_t &h, int32_t &v) const {
+  if (i_cellw <= 0 || i_cellh <= 0) return false;
+  const double fx = std::floor((x - i_left) / i_cellw), fy = std::floor((y - i_top) / i_cellh);
+  // Also false for NaN.
+  if (!(fx >= 0 && fx < i_hcells && fy >= 0 && fy < i_vcells)) return false;
+  h = static_cast<int32_t>(fx);
+  v = static_cast<int32_t>(fy);
+  return true;
+}
+
+bool CGrid::FindPath(CPath &path, double xstart, double ystart, double xgoal, double ygoal, bool allowdiag) {
+  int32_t sh, sv, gh, gv;
+  if (!CellOf(xstart, ystart, sh, sv) || !CellOf(xgoal, ygoal, gh, gv)) return false;
+  if (At(sh, sv) == kForbidden || At(gh, gv) == kForbidden) return false;
+
+  // Breadth first: every reached cell holds 1 + its number of steps from the
+  // start, so the way back follows values that fall by one.
+  std::vector<int32_t> queue;  // cell indices; a plain vector read from the front
+  queue.reserve(i_cells.size());
+  At(sh, sv) = 1;
+  queue.push_back(sv + sh * i_vcells);
+  bool found = false;
+  for (size_t head = 0; head < queue.size(); ++head) {
+    const int32_t h = queue[head] / i_vcells, v = queue[head] % i_vcells;
+    const int32_t c = At(h, v);
+    if (h == gh && v == gv) {
+      found = true;
+      break;
+    }
+    auto free = [&](int32_t ch, int32_t cv) { return Inside(ch, cv) && At(ch, cv) == kFree; };
+    // A diagonal step needs both cells beside it free as they were before
+    // this cell spread to them.
+    const bool left = free(h - 1, v), right = free(h + 1, v), up = free(h, v - 1), down = free(h, v + 1);
+    auto reach = [&](int32_t ch, int32_t cv) {
+      if (!free(ch, cv)) return;
+      At(ch, cv) = c + 1;
+      queue.push_back(cv + ch * i_vcells);
+    };
+    reach(h - 1, v);
+    reach(h + 1, v);
+    reach(h, v - 1);
+    reach(h, v + 1);
+    if (allowdiag) {
+      if (down && left) reach(h - 1, v + 1);
+      if (up && left) reach(h - 1, v - 1);
+      if (down && right) reach(h + 1, v + 1);
+      if (up && right) reach(h + 1, v - 1);
+    }
+  }
+
+  if (found) {
+    std::vector<RWayPoint> points;
+    points.push_back({xgoal, ygoal, 100});
+    int32_t h = gh, v = gv;
+    while (h != sh || v != sv) {
+      const int32_t want = At(h, v) - 1;
+      auto is = [&](int32_t ch, int32_t cv) { return Inside(ch, cv) && At(ch, cv) == want; };
+      // Straight steps first, then the diagonals, each in a fixed order.
+      if (is(h - 1, v)) --h;
+      else if (is(h + 1, v)) ++h;
+      else if (is(h, v - 1)) --v;
+      else if (is(h, v + 1)) ++v;
+      else if (allowdiag && is(h - 1, v + 1)) --h, ++v;
+      else if (allowdiag && is(h + 1, v + 1)) ++h, ++v;
+      else if (allowdiag && is(h - 1, v - 1)) --h, --v;
+      else if (allowdiag && is(h + 1, v - 1)) ++h, --v;
+      else break;  // cannot happen: every reached cell has a predecessor
+      if (h != sh || v != sv)
+        points.push_back({static_cast<double>(int64_t{i_left} + int64_t{h} * i_cellw + i_cellw / 2),
+                          static_cast<double>(int64_t{i_top} + int64_t{v} * i_cellh + i_cellh / 2), 100});
+    }
+    points.push_back({xstart, ystart, 100});
+    std::reverse(points.begin(), points.end());
+    path.i_kind = CPath::kStraight;
+    path.i_closed = false;
+    path.SetPoints(std::move(points));
+  }
+
+  for (int32_t &cell : i_cells)
+    if (cell > 0) cell = kFree;
+  return found;
+}
+
+// --- the list of grids ------------------------------------------------------------
+
+namespace {
+std::vector<std::unique_ptr<CGrid>> g_grids;
+}
+
+CGrid *GridGet(int64_t id) {
+  if (id < 0 || id >= static_cast<int64_t>(g_grids.size())) return nullptr;
+  return g_grids[static_cast<size_t>(id)].get();
+}
+
+int32_t GridAdd() {
+  size_t slot = 0;
+  while (slot < g_grids.size() && g_grids[slot]) ++slot;
+  if (slot == g_grids.size()) g_grids.emplace_back();
+  g_grids[slot] = std::make_unique<CGrid>();
+  return static_cast<int32_t>(slot);
+}
+
+void GridDestroy(int64_t id) {
+  if (GridGet(id)) g_grids[static_cast<size_t>(id)].reset();
+}
+
+void GridResetAll() { g_grids.clear(); }
+
+// --- the grid functions ---------------------------------------------------------------
+
+namespace {
+
+using fnarg::ArgBool;
+using fnarg::ArgIndex;
+using fnarg::ArgInt32;
+using fnarg::ArgReal;
+
+void F_GridCreate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  const int32_t hcells = ArgInt32(args[2]), vcells = ArgInt32(args[3]);
+  if (int64_t{std::max(hcells, 0)} * std::max(vcells, 0) > kMaxGridCells) {
+    ReportActionError("Motion planning grid is too large.", false);
+    result.SetReal(-1);
+    return;
+  }
+  const int32_t id = GridAdd();
+  GridGet(id)->Create(ArgInt32(args[0]), ArgInt32(args[1]), hcells, vcells, ArgInt32(args[4]), ArgInt32(args[5]));
+  result.SetReal(id);
+}
+
+void F_GridDestroy(CInstance *, CInstance *, int, RValue *args, RValue &) { GridDestroy(ArgIndex(args[0])); }
+
+void F_GridClearAll(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->ClearAll();
+}
+
+void F_GridClearCell(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->ClearCell(ArgInt32(args[1]), ArgInt32(args[2]));
+}
+
+void F_GridAddCell(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->AddCell(ArgInt32(args[1]), ArgInt32(args[2]));
+}
+
+void F_GridClearRectangle(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  if (CGrid *g = GridGet(ArgIndex(args[0])))
+    g->ClearRectangle(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]), ArgInt32(args[4]));
+}
+
+void F_GridAddRectangle(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  if (CGrid *g = GridGet(ArgIndex(args[0])))
+    g->AddRectangle(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]), ArgInt32(args[4]));
+}
+
+void F_GridPath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  CGrid *g = GridGet(ArgIndex(args[0]));
+  if (!g) return;
+  CPath *path = PathGet(ArgIndex(args[1]));
+  if (!path) {
+    ReportActionError("Trying to assign to a non-existing path.", false);
+    return;
+  }
+  const bool found = g->FindPath(*path, ArgReal(args[2]), ArgReal(args[3]), ArgReal(args[4]), ArgReal(args[5]),
+                                 ArgBool(args[6]));
+  result.SetReal(found ? 1 : 0);
+}
+
+}  // namespace
+
+void Motion_Grid_Init() {
+  FunctionAdd("mp_grid_create", F_GridCreate, 6);
+  FunctionAdd("mp_grid_destroy", F_GridDestroy, 1);
+  FunctionAdd("mp_grid_clear_all", F_GridClearAll, 1);
+  FunctionAdd("mp_grid_clear_cell", F_GridClearCell, 3);
+  FunctionAdd("mp_grid_add_cell", F_GridAddCell, 3);
+  FunctionAdd("mp_grid_clear_rectangle", F_GridClearRectangle, 5);
+  FunctionAdd("mp_grid_add_rectangle", F_GridAddRectangle, 5);
+  FunctionAdd("mp_grid_path", F_GridPath, 7);
+}

@@ -32,6 +32,7 @@ void Function_InitAll() {
   ConstantRegisterBuiltins();
   // Resource names are constants of the game's code.
   ConstantSetFinder(TConstantSource::Object, [](std::string_view n) -> int32_t { return ObjectFind(n); });
+  ConstantSetFinder(TConstantSource::Path, [](std::string_view n) -> int32_t { return PathFind(n); });
   ConstantSetFinder(TConstantSource::TimeLine, [](std::string_view n) -> int32_t { return TimeLineFind(n); });
   ConstantSetFinder(TConstantSource::Room, [](std::string_view n) -> int32_t { return RoomFind(n); });
   ConstantSetFinder(TConstantSource::Trigger, [](std::string_view n) -> int32_t { return TriggerFindConstant(n); });

@@ -196,6 +196,19 @@ std::vector<GameCase> Cases() {
                    "--steps 1",
                    {"base create for child", "child step", "base step"}});
 
+  // An instance follows its path in the motion phase and gets the end of
+  // path event when it arrives.
+  cases.push_back({"PathFollowing",
+                   R"({"game_id": 1,
+      "paths": [{"name": "pth", "closed": false, "points": [[0, 0], [10, 0]]}],
+      "objects": [{"name": "a", "events": [)" +
+                       Code("create", 0, R"(path_start(pth, 5, 0, true);)") + "," +
+                       Say("step", 2, R"(\"at \" + string(x))") + "," +
+                       Say("other", 8, R"(\"end of path at \" + string(x))") + R"(]}],
+      "rooms": [{"name": "r", "instances": [{"x": 0, "y": 0, "object": 0}]}]})",
+                   "--steps 3",
+                   {"at 5", "end of path at 10", "at 10", "at 10"}});
+
   return cases;
 }
 

@@ -14,7 +14,7 @@ int64_t s_now = 0;
 int s_sleeps = 0;
 int64_t s_stepCost = 0;  // microseconds every drawn step takes
 
-int64_t FakeNow() { return s_now += 10; }
+int64_t FakeNow() { return s_now += 500; }
 void FakeSleep(int32_t ms) {
   ++s_sleeps;
   s_now += static_cast<int64_t>(ms) * 1000;

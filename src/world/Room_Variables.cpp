@@ -65,6 +65,17 @@ bool SetRoomSpeed(CInstance *, int32_t, const RValue &v) {
   return true;
 }
 
+// A layer's or view's field from a value, by the field's kind.
+template <class T>
+void StoreField(T &field, const RValue &v) {
+  if constexpr (std::is_same_v<T, bool>)
+    field = AsBool(v);
+  else if constexpr (std::is_same_v<T, int32_t>)
+    field = AsInt(v);
+  else
+    field = v.val;
+}
+
 // --- background layers ----------------------------------------------------
 
 template <class T, T CBack::*F>
@@ -76,13 +87,7 @@ template <class T, T CBack::*F>
 bool SetBack(CInstance *, int32_t arr, const RValue &v) {
   CRoom *room = Room_Current();
   if (room == nullptr) return true;
-  T &field = room->r_background[Slot(arr)].*F;
-  if constexpr (std::is_same_v<T, bool>)
-    field = AsBool(v);
-  else if constexpr (std::is_same_v<T, int32_t>)
-    field = AsInt(v);
-  else
-    field = v.val;
+  StoreField(room->r_background[Slot(arr)].*F, v);
   return true;
 }
 
@@ -106,13 +111,7 @@ template <class T, T CView::*F>
 bool SetView(CInstance *, int32_t arr, const RValue &v) {
   CRoom *room = Room_Current();
   if (room == nullptr) return true;
-  T &field = room->r_view[Slot(arr)].*F;
-  if constexpr (std::is_same_v<T, bool>)
-    field = AsBool(v);
-  else if constexpr (std::is_same_v<T, int32_t>)
-    field = AsInt(v);
-  else
-    field = v.val;
+  StoreField(room->r_view[Slot(arr)].*F, v);
   return true;
 }
 

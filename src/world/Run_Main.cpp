@@ -71,59 +71,58 @@ void WaitMicros(int64_t start, int64_t wait) {
 
 // ---- dispatch ----------------------------------------------------------------
 
-// The event (t, n) for every unmarked instance of every object in its
-// event list, object by object, each object's direct list in order.
-void DispatchList(int32_t t, int32_t n) {
-  if (GameStatePending()) return;  // no event would start
+// Calls fn for every unmarked instance of every object in the event list
+// (t, n), object by object, each object's direct list in order. The counts
+// are read as the walk goes, so instances added meanwhile are reached only
+// while the count still covers them.
+template <class Fn>
+void ForListed(int32_t t, int32_t n, Fn fn) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
   const std::vector<int32_t> objects = EventList(t, n);  // a copy: events may rebuild the lists
   for (int32_t obj : objects) {
-    const int count = room->Obj_Number(obj);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < room->Obj_Number(obj); ++i) {
       CInstance *inst = room->Obj_Instance(obj, i);
-      if (inst == nullptr || inst->i_marked) continue;
-      PerformInstanceEvent(inst, inst, t, n);
+      if (inst != nullptr && !inst->i_marked) fn(inst);
     }
   }
+}
+
+// The event (t, n) for the listed instances that `test` accepts.
+template <class Test>
+void DispatchWhere(int32_t t, int32_t n, Test test) {
+  if (GameStatePending()) return;  // no event would start
+  ForListed(t, n, [&](CInstance *inst) {
+    if (test(inst)) PerformInstanceEvent(inst, inst, t, n);
+  });
+}
+
+void DispatchList(int32_t t, int32_t n) {
+  DispatchWhere(t, n, [](CInstance *) { return true; });
 }
 
 // The triggers of moment m: each trigger's condition for the instances of
 // the objects that have its event; the event runs where it holds.
 void DispatchTriggers(int32_t moment) {
-  CRoom *room = Room_Current();
-  if (room == nullptr) return;
   for (int32_t t = 0; t < TriggerCount(); ++t) {
     const CTrigger *trigger = TriggerGet(t);
     if (trigger == nullptr || trigger->i_moment != moment) continue;
-    const std::vector<int32_t> objects = EventList(kEventTrigger, t);
-    for (int32_t obj : objects) {
-      const int count = room->Obj_Number(obj);
-      for (int i = 0; i < count; ++i) {
-        CInstance *inst = room->Obj_Instance(obj, i);
-        if (inst == nullptr || inst->i_marked) continue;
-        if (Trigger_Condition(t, inst)) PerformInstanceEvent(inst, inst, kEventTrigger, t);
-      }
-    }
+    ForListed(kEventTrigger, t, [t](CInstance *inst) {
+      if (Trigger_Condition(t, inst)) PerformInstanceEvent(inst, inst, kEventTrigger, t);
+    });
   }
 }
 
+// Alarms count down for the instances of objects with that alarm event
+// (their own or inherited); the event runs when one reaches 0.
 void PhaseAlarms() {
-  CRoom *room = Room_Current();
-  if (room == nullptr) return;
   for (int a = 0; a < kAlarmCount; ++a) {
-    const std::vector<int32_t> objects = EventList(kEvAlarm, a);
-    for (int32_t obj : objects) {
-      const int count = room->Obj_Number(obj);
-      for (int i = 0; i < count; ++i) {
-        CInstance *inst = room->Obj_Instance(obj, i);
-        if (inst == nullptr || inst->i_marked) continue;
-        int32_t value = inst->GetAlarm(a);
-        if (value < 0) continue;
-        inst->SetAlarm(a, --value);
-        if (value == 0) PerformInstanceEvent(inst, inst, kEvAlarm, a);
-      }
-    }
+    ForListed(kEvAlarm, a, [a](CInstance *inst) {
+      int32_t value = inst->GetAlarm(a);
+      if (value < 0) return;
+      inst->SetAlarm(a, --value);
+      if (value == 0) PerformInstanceEvent(inst, inst, kEvAlarm, a);
+    });
   }
 }
 
@@ -175,24 +174,6 @@ double s_mouseX = 0, s_mouseY = 0, s_mousePrevX = 0, s_mousePrevY = 0;
 
 bool Over(CInstance *inst, double x, double y) {
   return s_hooks.pointInInstance != nullptr && s_hooks.pointInInstance(inst, x, y);
-}
-
-// The event for the unmarked instances of the listed objects that `test`
-// accepts.
-template <class Test>
-void DispatchWhere(int32_t t, int32_t n, Test test) {
-  if (GameStatePending()) return;
-  CRoom *room = Room_Current();
-  if (room == nullptr) return;
-  const std::vector<int32_t> objects = EventList(t, n);
-  for (int32_t obj : objects) {
-    const int count = room->Obj_Number(obj);
-    for (int i = 0; i < count; ++i) {
-      CInstance *inst = room->Obj_Instance(obj, i);
-      if (inst == nullptr || inst->i_marked || !test(inst)) continue;
-      PerformInstanceEvent(inst, inst, t, n);
-    }
-  }
 }
 
 void PhaseMouse() {

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "functions/Function_Init.h"
+#include "input/IO_Main.h"
+#include "runner/Option_Main.h"
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
 
@@ -88,6 +90,22 @@ TEST_F(MainLoop, RoomSpeedBelowOneCountsAsOne) {
   EXPECT_EQ(Room_Current(), nullptr);  // the game has ended
   EXPECT_GE(s_now, 2000000);
   EXPECT_LT(s_now, 2100000);
+}
+
+// Escape held at the start of a step ends the game when the setting allows
+// it (here it goes down while the first room is drawn at its start).
+TEST_F(MainLoop, EscapeEndsTheGameWhenAllowed) {
+  for (const bool allowed : {true, false}) {
+    g_Settings.opt_keyesc = allowed;
+    RRunHooks hooks;
+    hooks.drawRoom = [] { IO_KeyDown(27); };  // pressed while the room is drawn
+    Run_SetHooks(hooks);
+    Run_Reset();
+    Run(5);
+    EXPECT_EQ(g_Run.stepsRun, allowed ? 1 : 5) << allowed;
+  }
+  g_Settings.opt_keyesc = true;
+  IO_Clear();
 }
 
 }  // namespace

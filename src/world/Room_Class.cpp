@@ -284,10 +284,6 @@ void CRoom::AssignFromResource(const CRoom *resource) {
 
 // --- instances ----------------------------------------------------------------
 
-CInstance *CRoom::InstanceAt(int32_t index) const {
-  return index >= 0 && index < InstanceCount() ? r_instance[static_cast<size_t>(index)].get() : nullptr;
-}
-
 void CRoom::EnterInLists(CInstance *inst) {
   const int32_t objind = inst->i_objectindex;
   if (objind < 0 || !ObjectExists(objind)) return;

@@ -125,7 +125,10 @@ public:
 
   // --- instances ----------------------------------------------------------
   int32_t InstanceCount() const { return static_cast<int32_t>(r_instance.size()); }
-  CInstance *InstanceAt(int32_t index) const;  // null outside the list
+  // Null outside the list.
+  CInstance *InstanceAt(int32_t index) const {
+    return index >= 0 && index < InstanceCount() ? r_instance[static_cast<size_t>(index)].get() : nullptr;
+  }
   // A new instance of the object at (x, y) with the next instance id,
   // appended to the room and to its object's lists.
   CInstance *AddInstance(int32_t objectind, double x, double y);

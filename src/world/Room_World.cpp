@@ -1,14 +1,17 @@
 #include "world/Room_World.h"
 
+#include <unordered_map>
+
 #include "code/Code_World.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 
 namespace {
 
-// Lookups by id tend to repeat (a `with` over one id, an id kept in a
-// variable), so the position of the last hit is tried first.
-int s_lastFound = -1;
+// Where each id was last found. Lookups by id repeat (a `with` over one id,
+// an id kept in a variable), so a remembered position is tried first; it is
+// only a hint, checked before it is trusted.
+std::unordered_map<int32_t, int> s_foundAt;
 
 class CRoomWorld final : public CWorld {
 public:
@@ -47,19 +50,23 @@ CInstance *Room_FindInstance(int id) {
   const CRoom *room = Room_Current();
   if (room == nullptr) return nullptr;
   const int n = room->InstanceCount();
-  if (s_lastFound >= 0 && s_lastFound < n) {
-    CInstance *inst = room->InstanceAt(s_lastFound);
+  if (const auto hint = s_foundAt.find(id); hint != s_foundAt.end() && hint->second < n) {
+    CInstance *inst = room->InstanceAt(hint->second);
     if (inst->i_id == id && !inst->i_marked) return inst;
   }
-  CInstance *marked = nullptr;
-  for (int i = 0; i < n; ++i) {
+  // At most one unmarked instance has a given id. Searching from the end
+  // finds an instance made a moment ago (looked up right after its
+  // creation) at once.
+  int marked = -1;
+  for (int i = n - 1; i >= 0; --i) {
     CInstance *inst = room->InstanceAt(i);
     if (inst->i_id != id) continue;
     if (!inst->i_marked) {
-      s_lastFound = i;
+      if (s_foundAt.size() > 4 * static_cast<size_t>(n) + 1024) s_foundAt.clear();
+      s_foundAt[id] = i;
       return inst;
     }
-    if (marked == nullptr) marked = inst;
+    marked = i;  // the first marked one in room order, when no live one has the id
   }
-  return marked;
+  return marked >= 0 ? room->InstanceAt(marked) : nullptr;
 }

@@ -71,6 +71,24 @@ void WaitMicros(int64_t start, int64_t wait) {
 
 // ---- dispatch ----------------------------------------------------------------
 
+// The objects of an event list as a set, for phases that walk the whole
+// instance list and raise the event only where an object has it.
+class CObjectSet {
+public:
+  CObjectSet(int32_t t, int32_t n) {
+    for (int32_t obj : EventList(t, n)) {
+      if (obj < 0) continue;
+      if (static_cast<size_t>(obj) >= m_has.size()) m_has.resize(static_cast<size_t>(obj) + 1, 0);
+      m_has[static_cast<size_t>(obj)] = 1;
+    }
+  }
+  bool Empty() const { return m_has.empty(); }
+  bool Has(int32_t obj) const { return obj >= 0 && static_cast<size_t>(obj) < m_has.size() && m_has[static_cast<size_t>(obj)]; }
+
+private:
+  std::vector<char> m_has;
+};
+
 // Calls fn for every unmarked instance of every object in the event list
 // (t, n), object by object, each object's direct list in order. The counts
 // are read as the walk goes, so instances added meanwhile are reached only
@@ -272,10 +290,12 @@ void DrawRoomHeadless() {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
   room->SortInstances();
+  const CObjectSet drawing(kEvDraw, 0);
+  if (drawing.Empty()) return;
   const int count = room->InstanceCount();
   for (int i = 0; i < count; ++i) {
     CInstance *inst = room->InstanceAt(i);
-    if (inst == nullptr || inst->i_marked || !inst->i_visible) continue;
+    if (inst == nullptr || inst->i_marked || !inst->i_visible || !drawing.Has(inst->i_objectindex)) continue;
     if (GameStatePending()) break;
     PerformInstanceEvent(inst, inst, kEvDraw, 0);
   }
@@ -289,6 +309,7 @@ void DrawRoom() {
 void PhaseAnimation() {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
+  const CObjectSet ending(kEvOther, kOtherAnimationEnd);
   const int count = room->InstanceCount();
   for (int i = 0; i < count; ++i) {
     CInstance *inst = room->InstanceAt(i);
@@ -298,7 +319,7 @@ void PhaseAnimation() {
     const int32_t images = Instance_SpriteGeometry(inst->i_spriteindex, g) ? g.count : 0;
     if (std::floor(inst->i_imageindex) >= images) {
       inst->i_imageindex -= images;
-      PerformEvent(inst, inst, inst->i_objectindex, kEvOther, kOtherAnimationEnd);
+      if (ending.Has(inst->i_objectindex)) PerformEvent(inst, inst, inst->i_objectindex, kEvOther, kOtherAnimationEnd);
     }
   }
 }

@@ -232,15 +232,6 @@ void A_IfVariable(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   Answer(result, op == 1 ? c < 0 : op == 2 ? c > 0 : c == 0);
 }
 
-// How values appear on screen: whole numbers without decimals, others with
-// two.
-std::string ValueText(const RValue &v) {
-  if (v.IsString()) return std::string(v.str.view());
-  if (std::isfinite(v.val) && v.val == std::nearbyint(v.val) && std::fabs(v.val) < 9.2e18)
-    return std::to_string(static_cast<int64_t>(v.val));
-  return RealToStringFormat(v.val, 2);
-}
-
 void DrawText(CInstance *self, CInstance *other, const RValue &x, const RValue &y, const std::string &text) {
   static CBuiltin drawText("draw_text");
   drawText.Call(self, other, {Real(RelX(self, x)), Real(RelY(self, y)), Text(text)});
@@ -273,13 +264,11 @@ void A_IfHealth(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   Answer(result, CompareReals(g_Game.health, Num(args[0]), Int(args[1])));
 }
 
-std::string Caption(const RValue &v) { return v.IsString() ? std::string(v.str.view()) : ValueText(v); }
-
 void A_DrawScore(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  DrawText(self, other, args[0], args[1], Caption(args[2]) + std::to_string(g_Game.score));
+  DrawText(self, other, args[0], args[1], ValueText(args[2]) + std::to_string(g_Game.score));
 }
 void A_DrawLife(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  DrawText(self, other, args[0], args[1], Caption(args[2]) + std::to_string(g_Game.lives));
+  DrawText(self, other, args[0], args[1], ValueText(args[2]) + std::to_string(g_Game.lives));
 }
 
 void A_SetCaption(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -287,7 +276,7 @@ void A_SetCaption(CInstance *, CInstance *, int, RValue *args, RValue &) {
   static constexpr const char *kCaption[3] = {"caption_score", "caption_lives", "caption_health"};
   for (int i = 0; i < 3; ++i) {
     SetGameVariable(kShow[i], Real(Int(args[2 * i]) == 1 ? 1 : 0));
-    SetGameVariable(kCaption[i], Text(Caption(args[2 * i + 1])));
+    SetGameVariable(kCaption[i], Text(ValueText(args[2 * i + 1])));
   }
 }
 

@@ -1,5 +1,7 @@
 #include "functions/Function_Action_Support.h"
 
+#include <cmath>
+
 #include "code/Code_Function.h"
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Action.h"
@@ -74,6 +76,13 @@ RValue GetGameVariable(std::string_view name) {
   const RBuiltinVariable *e = BuiltinEntry(BuiltinFind(name));
   if (e != nullptr && e->getter != nullptr) e->getter(nullptr, 0, v);
   return v;
+}
+
+std::string ValueText(const RValue &v) {
+  if (v.IsString()) return std::string(v.str.view());
+  if (std::isfinite(v.val) && v.val == std::nearbyint(v.val) && std::fabs(v.val) < 9.2e18)
+    return std::to_string(static_cast<int64_t>(v.val));
+  return RealToStringFormat(v.val, 2);
 }
 
 void ShowMessage(CInstance *self, CInstance *other, const RValue &text) {

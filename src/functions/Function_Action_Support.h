@@ -62,6 +62,10 @@ inline RValue Text(std::string_view s) { return RValue::Str(RString(s)); }
 void SetGameVariable(std::string_view name, const RValue &value);
 RValue GetGameVariable(std::string_view name);
 
+// A value as the drawing actions show it: a string unchanged, a whole
+// number without decimals, any other real with two.
+std::string ValueText(const RValue &v);
+
 // Shows a message to the player: through show_message once that is
 // registered, else the way messages appear without dialogs (standard
 // error).

@@ -9,6 +9,7 @@
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Interaction.h"
 #include "input/IO_Main.h"
+#include "Function_Call.h"
 #include "support/Room_Test_Fixture.h"
 #include "world/Event_Main.h"
 #include "world/Object_Main.h"
@@ -456,6 +457,41 @@ TEST(ActionValues, HealthBarColours) {
   EXPECT_EQ(action::HealthBackColor(2), 8421504);
   EXPECT_EQ(action::HealthBackColor(16), 16776960);
   EXPECT_EQ(action::HealthBackColor(17), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Actions reach some functions by name, in the table as it stands when they
+// run: one registered later is found then, and a rebuilt table is followed.
+class ActionBuiltinByName : public FunctionTest {};
+
+RValue g_probeSeen;
+void Probe(CInstance *, CInstance *, int argc, RValue *args, RValue &result) {
+  g_probeSeen = args[1];
+  result.SetReal(argc);
+}
+
+TEST_F(ActionBuiltinByName, FindsFunctionsRegisteredLaterAndFollowsARebuiltTable) {
+  action::CBuiltin probe("zz_probe");
+  RValue result = R(-1);
+  EXPECT_FALSE(probe.Call(nullptr, nullptr, {R(1), R(2)}, result));
+  EXPECT_EQ(result.val, -1);  // untouched while missing
+
+  FunctionAdd("zz_probe", Probe, 2);
+  ASSERT_TRUE(probe.Call(nullptr, nullptr, {R(1), S("two")}, result));
+  EXPECT_EQ(result.val, 2);
+  EXPECT_EQ(g_probeSeen.str.view(), "two");
+
+  // The same name at another position after the table was rebuilt.
+  FunctionTableReset();
+  FunctionAdd("zz_other", Probe, 0);
+  EXPECT_FALSE(probe.Available());
+  FunctionAdd("zz_filler", Probe, 0);
+  FunctionAdd("zz_probe", Probe, 2);
+  ASSERT_TRUE(probe.Call(nullptr, nullptr, {R(5), R(6)}, result));
+  EXPECT_EQ(g_probeSeen.val, 6);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "code/Code_Function.h"
 #include "code/Extension_Main.h"
 #include "code/Variable_BuiltIn.h"
+#include "functions/Function_Action.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Interaction.h"
@@ -56,6 +57,7 @@ void Function_RegisterFamilies() {
   Path_Main_Init();
   Motion_Grid_Init();
   Motion_Potential_Init();
+  Function_Action_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

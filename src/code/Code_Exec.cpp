@@ -995,10 +995,32 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   return v.IsReal() ? v.val == label.val : v.str == label.str;
 }
 
+// One statement; assignments, the bulk of most code, skip a level of
+// dispatch.
+inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
+    return ExecAssign(ctx, n, res);
+  return Exec(ctx, n, res);
+}
+
 [[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &expr = n.Child(0);
   RValue v;
-  if (Eval(ctx, n.Child(0), v) != kCodeNormal) return kCodeError;
+  // A real at hand is matched against real constant labels without a value.
+  double d;
+  const bool real = EvalReal(ctx, expr, d);
+  if (real) v.val = d;
+  else if (Eval(ctx, expr, v) != kCodeNormal) return kCodeError;
   int start = -1;
+  if (real && n.real >= 0) {
+    // Real constant labels: their table answers at once.
+    const RSwitchEntry *first = ctx.code->i_switches.data() + n.real;
+    const RSwitchEntry *last = first + n.slot;
+    const RSwitchEntry *it =
+        std::lower_bound(first, last, d, [](const RSwitchEntry &e, double value) { return e.value < value; });
+    start = it != last && it->value == d ? it->start : last->start;
+    if (start < 0) return kCodeNormal;
+  }
   for (int i = 1; i < n.itemnumb && start < 0; ++i) {
     const RToken &c = n.Child(i);
     if (c.kind == NODE_DEFAULT) {
@@ -1006,7 +1028,8 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
     } else if (c.kind == NODE_CASE) {
       const RToken &label = c.Child(0);
       if (label.kind == NODE_CONSTANT) {
-        if (LabelMatches(v, label.value)) start = i + 1;
+        if (real ? label.value.kind == RValue::kReal && label.value.val == d : LabelMatches(v, label.value))
+          start = i + 1;
       } else {
         RValue lv;
         if (Eval(ctx, label, lv) != kCodeNormal) return kCodeError;
@@ -1018,19 +1041,11 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   for (int i = start; i < n.itemnumb; ++i) {
     const RToken &c = n.Child(i);
     if (c.kind == NODE_CASE || c.kind == NODE_DEFAULT) continue;
-    const int r = Exec(ctx, c, res);
+    const int r = ExecStatement(ctx, c, res);
     if (r == kCodeNormal) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
   return kCodeNormal;
-}
-
-// One statement; assignments, the bulk of most code, skip a level of
-// dispatch.
-inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
-  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
-    return ExecAssign(ctx, n, res);
-  return Exec(ctx, n, res);
 }
 
 // Loops live outside Exec so that its frame stays small for the

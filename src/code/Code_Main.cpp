@@ -36,12 +36,14 @@ void CCode::Create(std::string_view text, bool isexp) {
   i_ArgArray = false;
   i_locals.clear();
   i_reals.clear();
+  i_switches.clear();
 }
 
 void CCode::Destroy() {
   i_token.Clear();
   i_locals.clear();
   i_reals.clear();
+  i_switches.clear();
   i_compiled = false;
 }
 
@@ -58,6 +60,7 @@ bool CCode::Compile() {
   i_ArgArray = false;
   i_locals.clear();
   i_reals.clear();
+  i_switches.clear();
 
   RToken root;
   {

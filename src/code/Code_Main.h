@@ -157,7 +157,9 @@ struct RToken {
   int32_t flags = 0;
   static constexpr int32_t kPureNode = 1;
   // The offset of the subtree's all-real program in CCode::i_reals, or -1
-  // (see Code_RealProgram.h).
+  // (see Code_RealProgram.h). A switch whose labels are all real constants:
+  // the offset of its label table in CCode::i_switches (`slot` entries and
+  // one for the default), or -1.
   int32_t real = -1;
   RValue value;           // kind 5: the constant
   std::unique_ptr<RToken[]> items;  // the children; null when itemnumb is 0
@@ -195,6 +197,8 @@ public:
   std::vector<int32_t> i_locals;
   // The all-real programs of the pure subtrees (Code_RealProgram.h).
   std::vector<RRealOp> i_reals;
+  // The label tables of switches (Code_RealProgram.h).
+  std::vector<RSwitchEntry> i_switches;
 
   CCode() = default;
   CCode(std::string_view text, bool isexp) { Create(text, isexp); }

@@ -1,5 +1,8 @@
 #include "code/Code_RealProgram.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "code/Variable_BuiltIn.h"
@@ -9,7 +12,7 @@ namespace {
 
 class CBuilder {
 public:
-  CBuilder(CCode &code, int32_t argument0) : m_ops(code.i_reals), m_argument0(argument0) {}
+  CBuilder(CCode &code, int32_t argument0) : m_code(code), m_ops(code.i_reals), m_argument0(argument0) {}
 
   // Visits the tree; `inside` when n is a piece of a program already made.
   void Visit(RToken &n, bool inside) {
@@ -27,6 +30,7 @@ public:
         m_ops.resize(start);
       }
     }
+    if (n.kind == NODE_SWITCH) SwitchTable(n);
     if (n.kind == NODE_ASSIGN && n.itemnumb == 2) {
       // The target is written, not read: its selector and indices stand on
       // their own.
@@ -40,6 +44,34 @@ public:
   }
 
 private:
+  // The labels are tried in order until one matches or a default comes:
+  // only the labels before the first default count, and of equal values
+  // only the first.
+  void SwitchTable(RToken &n) {
+    std::vector<RSwitchEntry> entries;
+    int32_t fallback = -1;
+    for (int32_t i = 1; i < n.itemnumb; ++i) {
+      const RToken &c = n.items[i];
+      if (c.kind == NODE_DEFAULT) {
+        fallback = i + 1;
+        break;
+      }
+      if (c.kind != NODE_CASE) continue;
+      const RToken &label = c.items[0];
+      if (label.kind != NODE_CONSTANT || !label.value.IsReal()) return;
+      if (std::isnan(label.value.val)) continue;  // equals nothing
+      entries.push_back(RSwitchEntry{label.value.val, i + 1});
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const RSwitchEntry &a, const RSwitchEntry &b) { return a.value < b.value; });
+    std::vector<RSwitchEntry> &table = m_code.i_switches;
+    n.real = static_cast<int32_t>(table.size());
+    for (const RSwitchEntry &e : entries)
+      if (table.size() == static_cast<size_t>(n.real) || table.back().value != e.value) table.push_back(e);
+    n.slot = static_cast<int32_t>(table.size()) - n.real;
+    table.push_back(RSwitchEntry{0.0, fallback});
+  }
+
   struct ROperand {
     int8_t kind = kOperandStack;
     int32_t index = 0;
@@ -183,6 +215,7 @@ private:
     return true;
   }
 
+  CCode &m_code;
   std::vector<RRealOp> &m_ops;
   const int32_t m_argument0;
 };
@@ -191,6 +224,7 @@ private:
 
 void BuildRealPrograms(CCode &code, RToken &root, int32_t argument0) {
   code.i_reals.clear();
+  code.i_switches.clear();
   CBuilder builder(code, argument0);
   builder.Visit(root, false);
 }

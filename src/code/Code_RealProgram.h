@@ -62,6 +62,16 @@ struct RRealOp {
   double rd = 0.0;
 };
 
+// A switch whose labels, up to its first default, are all real constants
+// gets a table: one entry per label value (the first label of that value,
+// since the first match wins), sorted by value, then one entry whose start
+// is that of the default (-1 when none). `start` is the child at which
+// execution begins.
+struct RSwitchEntry {
+  double value = 0.0;
+  int32_t start = -1;
+};
+
 // No program needs more stack than this; deeper expressions get none.
 constexpr int kRealStackDepth = 32;
 
@@ -69,5 +79,6 @@ constexpr int kRealStackDepth = 32;
 // statement, call, condition or index, not a piece of a larger pure
 // subtree) its program in code.i_reals, at the offset kept in its node's
 // `real`. Variables and constants alone get none: they are read directly.
+// Switches with real constant labels get their tables in code.i_switches.
 // `argument0` is the index of the argument0 variable (or -1).
 void BuildRealPrograms(CCode &code, RToken &root, int32_t argument0);

@@ -151,6 +151,40 @@ TEST(CodeRealProgram, ArgumentsInScripts) {
   EXPECT_TRUE(EndsWith(out.error, "Wrong type of arguments to *.")) << out.error;
 }
 
+TEST(CodeRealProgram, SwitchOnRealConstantLabels) {
+  CCodeHost host;
+  const RRealCase cases[] = {
+      // of two equal labels the first wins, wherever the sorted order puts them
+      {"switch (3) { case 9: return 1; case 3: return 2; case 1: return 3; case 3: return 4 } return 0", 2},
+      // -0 and 0 are the same label
+      {"var z; z = -1; z *= 0; switch (z) { case 0: return 1; case 5: return 2 } return 0", 1},
+      // a default before the matching case ends the search there
+      {"switch (7) { case 1: return 1; default: return 2; case 7: return 3 } return 0", 2},
+      {"switch (1) { case 1: return 1; default: return 2; case 7: return 3 } return 0", 1},
+      // no match and no default: nothing runs
+      {"var a; a = 0; switch (4) { case 1: a = 1; case 2: a = 2 } return a + 10", 10},
+      // labels in no order, every value of a loop
+      {"var i, s; s = 0; for (i = 0; i < 10; i += 1) switch (i mod 5) { case 4: s += 1000; break; "
+       "case 0: s += 1; break; case 2: s += 100; case 1: s += 10; break; default: s += 5 } return s",
+       2 * (1 + 10 + 110 + 5 + 1000)},
+      // a text value meets real labels: only the default matches
+      {"switch ('3') { case 3: return 1; default: return 2 } return 0", 2},
+      // fractional values match exactly
+      {"var h; h = 0.5; switch (h) { case 0: return 1; case 0.5: return 2; case 1: return 3 } return 0", 2},
+  };
+  for (const RRealCase &c : cases) {
+    const ROutcome out = host.Run(c.program);
+    EXPECT_TRUE(out.ok) << c.program << "\n" << out.error;
+    EXPECT_DOUBLE_EQ(out.Real(), c.expected) << c.program;
+  }
+  CCode code("switch (x) { case 2: a = 1; case 1: a = 2; case 2: a = 3; default: a = 4; case 7: a = 5 }", false);
+  ASSERT_TRUE(code.Compile());
+  // 1 and the first 2, then the default's entry; 7 comes after the default.
+  ASSERT_EQ(code.i_switches.size(), 3u);
+  EXPECT_EQ(code.i_switches[0].value, 1);
+  EXPECT_EQ(code.i_switches[1].value, 2);
+}
+
 TEST(CodeRealProgram, CompilerNumbersLocalsAndBuildsPrograms) {
   CCode code("var a, b; a = 1; b = a * 2 + x; c = local.d; return b", false);
   ASSERT_TRUE(code.Compile());

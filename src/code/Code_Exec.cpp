@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -188,7 +189,17 @@ public:
   CCallArguments(const CCallArguments &) = delete;
   CCallArguments &operator=(const CCallArguments &) = delete;
   ~CCallArguments() {
-    for (int i = 0; i < m_built; ++i) Slot(i).~RValue();
+    // Most calls leave no text in any slot: one look at all the text
+    // pointers settles that.
+    const int built = m_built;
+    uintptr_t texts = 0;
+    for (int i = 0; i < built; ++i) {
+      uintptr_t text;
+      std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
+      texts |= text;
+    }
+    if (texts != 0)
+      for (int i = 0; i < built; ++i) Slot(i).~RValue();
   }
   // The next slot, a fresh real 0.
   RValue &Add() {
@@ -201,7 +212,12 @@ public:
   }
   RValue &Slot(int i) { return *std::launder(reinterpret_cast<RValue *>(m_raw + i * sizeof(RValue))); }
   RValue *All() {
-    Build(kMaxArguments);
+    // A fresh value is all zero bytes (kind real, +0, no text; see
+    // IsZero), so the remaining slots are made at one stroke.
+    const int built = m_built;
+    if (built < kMaxArguments)
+      std::memset(static_cast<void *>(m_raw + built * sizeof(RValue)), 0, (kMaxArguments - built) * sizeof(RValue));
+    m_built = kMaxArguments;
     return &Slot(0);
   }
 

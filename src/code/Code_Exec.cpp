@@ -829,34 +829,40 @@ int32_t CompoundOperator(int32_t assign) {
   }
 }
 
-int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+// Reals into and onto a local, the bulk of loops: no value copied, no list
+// searched. The source only reads, so looking at the local first changes
+// nothing. False leaves the assignment to the general way.
+inline bool QuickAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  if (target.kind != NODE_VARIABLE_SIMPLE || target.ind2 != SEL_LOCAL) return false;
+  const RToken &source = n.Child(1);
+  RLocalSlot &place = ctx.slots[target.slot];
+  RValue &cell = place.var.simplevalue;
+  double b;
+  if (n.ind == SYM_ASSIGN) {
+    if (!EvalReal(ctx, source, b)) return false;
+    place.exists = true;
+    SetRealValue(cell, b);
+    SetRealValue(res, b);
+    return true;
+  }
+  if ((n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN) || !place.exists ||
+      cell.kind != RValue::kReal || !EvalReal(ctx, source, b))
+    return false;
+  const double a = cell.val;
+  const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
+                              : n.ind == SYM_SUB_ASSIGN ? a - b
+                                                        : a * b,
+                              a, b);
+  cell.val = r;
+  SetRealValue(res, r);
+  return true;
+}
+
+// Every assignment QuickAssign leaves.
+int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
-  if (target.kind == NODE_VARIABLE_SIMPLE && target.ind2 == SEL_LOCAL) {
-    // Reals into and onto a local: no value copied, no list searched. The
-    // source only reads, so looking at the local first changes nothing.
-    RLocalSlot &place = ctx.slots[target.slot];
-    RValue &cell = place.var.simplevalue;
-    double b;
-    if (n.ind == SYM_ASSIGN) {
-      if (EvalReal(ctx, source, b)) {
-        place.exists = true;
-        SetRealValue(cell, b);
-        SetRealValue(res, b);
-        return kCodeNormal;
-      }
-    } else if ((n.ind == SYM_ADD_ASSIGN || n.ind == SYM_SUB_ASSIGN || n.ind == SYM_MUL_ASSIGN) && place.exists &&
-               cell.kind == RValue::kReal && EvalReal(ctx, source, b)) {
-      const double a = cell.val;
-      const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
-                                  : n.ind == SYM_SUB_ASSIGN ? a - b
-                                                            : a * b,
-                                  a, b);
-      cell.val = r;
-      SetRealValue(res, r);
-      return kCodeNormal;
-    }
-  }
   RTarget t{target.ind2, 0};
   if (target.kind != NODE_VARIABLE_SIMPLE && ResolveTarget(ctx, target, t) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
@@ -908,8 +914,26 @@ int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
+int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (QuickAssign(ctx, n, res)) return kCodeNormal;
+  return ExecAssignGeneral(ctx, n, res);
+}
+
 // A condition: a real, true at 0.5 or above.
-inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+[[gnu::noinline]] int EvalConditionProgram(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+  double d;
+  if (EvalReal(ctx, n, d)) {
+    truth = RealIsTrue(d);
+    return kCodeNormal;
+  }
+  RValue c;
+  if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
+  if (!c.IsReal()) return Fail(ctx, n.position, message);
+  truth = RealIsTrue(c.val);
+  return kCodeNormal;
+}
+
+[[gnu::always_inline]] inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
   // A comparison of two values at hand needs not even a program.
   if (n.kind == NODE_BINARY && n.ind >= op::kLess && n.ind <= op::kGreater) {
     const RValue *l = Peek(ctx, n.Child(0));
@@ -928,16 +952,7 @@ inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message
       }
     }
   }
-  double d;
-  if (EvalReal(ctx, n, d)) {
-    truth = RealIsTrue(d);
-    return kCodeNormal;
-  }
-  RValue c;
-  if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
-  if (!c.IsReal()) return Fail(ctx, n.position, message);
-  truth = RealIsTrue(c.val);
-  return kCodeNormal;
+  return EvalConditionProgram(ctx, n, message, truth);
 }
 
 // The body of a `with` for one instance: self becomes it, other the previous self.
@@ -1014,8 +1029,10 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 // One statement; assignments, the bulk of most code, skip a level of
 // dispatch.
 inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
-  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
-    return ExecAssign(ctx, n, res);
+  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
+    if (QuickAssign(ctx, n, res)) return kCodeNormal;
+    return ExecAssignGeneral(ctx, n, res);
+  }
   return Exec(ctx, n, res);
 }
 

@@ -756,7 +756,26 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   return kCodeNormal;
 }
 
-int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
+// Variables, arrays and operators: kept out of Eval so that its frame stays
+// small for the constants, calls and operands it mostly handles.
+[[gnu::noinline]] int EvalVariable(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (n.kind == NODE_VARIABLE_SIMPLE) {
+    if (const RValue *cell = Peek(ctx, n)) {
+      out = *cell;
+      return kCodeNormal;
+    }
+    return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position, n.slot);
+  }
+  RTarget t;
+  if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
+  if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr, n.slot)) {
+    out = *cell;
+    return kCodeNormal;
+  }
+  return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position, n.slot);
+}
+
+[[gnu::noinline]] int EvalOperator(RExecContext &ctx, const RToken &n, RValue &out) {
   if (n.real >= 0) {
     double d;
     if (EvalReal(ctx, n, d)) {
@@ -764,52 +783,43 @@ int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
       return kCodeNormal;
     }
   }
+  if (n.kind == NODE_VARIABLE) return EvalVariable(ctx, n, out);
+  if (n.kind == NODE_UNARY) {
+    const RToken &operand = n.Child(0);
+    if (Eval(ctx, operand, out) != kCodeNormal) return kCodeError;
+    if (const char *message = UnaryOperation(n.ind, out)) return Fail(ctx, operand.position, message);
+    return kCodeNormal;
+  }
+  const RToken &left = n.Child(0);
+  const RToken &right = n.Child(1);
+  if (const RValue *l = Peek(ctx, left)) {
+    out = *l;
+  } else if (Eval(ctx, left, out) != kCodeNormal) {
+    return kCodeError;
+  }
+  const char *message;
+  if (const RValue *at = Peek(ctx, right)) {
+    if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, *at);
+  } else {
+    RValue r;
+    if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+    if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, r);
+  }
+  if (message != nullptr) [[unlikely]]
+    return Fail(ctx, right.position, message);
+  return kCodeNormal;
+}
+
+int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
   switch (n.kind) {
     case NODE_CONSTANT: out = n.value; return kCodeNormal;
-    case NODE_VARIABLE_SIMPLE:
-      if (const RValue *cell = Peek(ctx, n)) {
-        out = *cell;
-        return kCodeNormal;
-      }
-      return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position, n.slot);
-    case NODE_VARIABLE: {
-      RTarget t;
-      if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
-      if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr, n.slot)) {
-        out = *cell;
-        return kCodeNormal;
-      }
-      return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position, n.slot);
-    }
-    case NODE_BINARY: {
-      const RToken &left = n.Child(0);
-      const RToken &right = n.Child(1);
-      if (const RValue *l = Peek(ctx, left)) {
-        out = *l;
-      } else if (Eval(ctx, left, out) != kCodeNormal) {
-        return kCodeError;
-      }
-      const char *message;
-      if (const RValue *at = Peek(ctx, right)) {
-        if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
-        message = BinaryOperation(n.ind, out, *at);
-      } else {
-        RValue r;
-        if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
-        if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
-        message = BinaryOperation(n.ind, out, r);
-      }
-      if (message != nullptr) [[unlikely]]
-        return Fail(ctx, right.position, message);
-      return kCodeNormal;
-    }
-    case NODE_UNARY: {
-      const RToken &operand = n.Child(0);
-      if (Eval(ctx, operand, out) != kCodeNormal) return kCodeError;
-      if (const char *message = UnaryOperation(n.ind, out)) return Fail(ctx, operand.position, message);
-      return kCodeNormal;
-    }
+    case NODE_VARIABLE_SIMPLE: return EvalVariable(ctx, n, out);
     case NODE_CALL: return EvalCall(ctx, n, out);
+    case NODE_VARIABLE:
+    case NODE_BINARY:
+    case NODE_UNARY: return EvalOperator(ctx, n, out);
     default: return Fail(ctx, n.position, "(Sub-)expression expected.");
   }
 }
@@ -1124,6 +1134,13 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   return r;
 }
 
+[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
+  bool truth = false;
+  if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
+  if (truth) return ExecStatement(ctx, n.Child(1), res);
+  return n.itemnumb > 2 ? ExecStatement(ctx, n.Child(2), res) : kCodeNormal;
+}
+
 [[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &count = n.Child(0);
   RValue c;
@@ -1151,12 +1168,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
       return kCodeNormal;
     case NODE_ASSIGN: return ExecAssign(ctx, n, res);
     case NODE_CALL: return EvalCall(ctx, n, res);
-    case NODE_IF: {
-      bool truth = false;
-      if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
-      if (truth) return Exec(ctx, n.Child(1), res);
-      return n.itemnumb > 2 ? Exec(ctx, n.Child(2), res) : kCodeNormal;
-    }
+    case NODE_IF: return ExecIf(ctx, n, res);
     case NODE_WHILE: return ExecWhile(ctx, n, res);
     case NODE_DO: return ExecDo(ctx, n, res);
     case NODE_FOR: return ExecFor(ctx, n, res);

@@ -186,6 +186,7 @@ TEST(CodeRealProgram, SwitchOnRealConstantLabels) {
 }
 
 TEST(CodeRealProgram, CompilerNumbersLocalsAndBuildsPrograms) {
+  CCodeHost host;  // the name tables
   CCode code("var a, b; a = 1; b = a * 2 + x; c = local.d; return b", false);
   ASSERT_TRUE(code.Compile());
   // a, b and d (named through the constant local selector) get places;

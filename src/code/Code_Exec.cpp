@@ -733,8 +733,11 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   }
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
-  for (int i = 0; i < argc; ++i)
-    if (Eval(ctx, n.Child(i), args.Add()) != kCodeNormal) return kCodeError;
+  for (int i = 0; i < argc; ++i) {
+    const RToken &arg = n.Child(i);
+    if (const RValue *v = Peek(ctx, arg)) args.Add() = *v;  // a constant or variable at hand
+    else if (Eval(ctx, arg, args.Add()) != kCodeNormal) return kCodeError;
+  }
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
     if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);

@@ -232,7 +232,7 @@ private:
 }
 
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
-bool EvalReal(RExecContext &ctx, const RToken &n, double &out);
+inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
 bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
                      RValue &result, bool check, CCallArguments &slots, int count);
@@ -712,17 +712,20 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
   return true;
 }
 
+// A program's value; one operation takes nothing from the stack and needs
+// none.
+[[gnu::noinline]] bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
+  const RRealOp *p = ctx.code->i_reals.data() + at;
+  if (p[1].op != kRealEnd) return RunReal(ctx, p, out);
+  double *sp = &out;
+  return StepReal(ctx, p, sp);
+}
+
 // The value of a pure subtree as a real: its program, or the constant or
 // variable it is; false when that is not a real at hand.
-bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
-  if (n.real >= 0) {
-    const RRealOp *p = ctx.code->i_reals.data() + n.real;
-    // One operation takes nothing from the stack: no stack needed.
-    if (p[1].op != kRealEnd) return RunReal(ctx, p, out);
-    double *sp = &out;
-    return StepReal(ctx, p, sp);
-  }
+inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
   if (n.kind == NODE_CONSTANT) return ReadReal(&n.value, out);
+  if (n.real >= 0) return EvalRealProgram(ctx, n.real, out);
   if (n.kind == NODE_VARIABLE_SIMPLE) return ReadReal(Peek(ctx, n), out);
   return false;
 }

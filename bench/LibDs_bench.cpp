@@ -2,8 +2,8 @@
 //
 //   LibDs_bench [google benchmark options]
 //       the ds_* routines called directly, as compiled code calls them;
-//   LibDs_bench --compare WORKLOADS.gml LUA_TWIN.lua
-//       runs every workload of the .gml file through the interpreter (best
+//   LibDs_bench --compare WORKLOADS.qs LUA_TWIN.lua
+//       runs every workload of the .qs file through the interpreter (best
 //       of five), runs the Lua twins with lua5.4, and prints each time and
 //       the ratio ours / Lua (below 1 is faster than Lua).
 #include <benchmark/benchmark.h>
@@ -153,7 +153,7 @@ std::string ReadFile(const std::string &path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The workloads of a .gml file: "//== name" lines start each one.
+// The workloads of a .qs file: "//== name" lines start each one.
 std::vector<std::pair<std::string, std::string>> Workloads(const std::string &text) {
   std::vector<std::pair<std::string, std::string>> out;
   std::istringstream in(text);
@@ -168,7 +168,7 @@ std::vector<std::pair<std::string, std::string>> Workloads(const std::string &te
   return out;
 }
 
-int Compare(const std::string &gmlPath, const std::string &luaPath) {
+int Compare(const std::string &scriptPath, const std::string &luaPath) {
   std::map<std::string, std::pair<double, std::string>> lua;
   const std::string command = "lua5.4 '" + luaPath + "'";
   if (FILE *p = popen(command.c_str(), "r")) {
@@ -179,7 +179,7 @@ int Compare(const std::string &gmlPath, const std::string &luaPath) {
   }
   std::printf("%-12s %12s %12s %8s   %s\n", "workload", "ours (ms)", "lua (ms)", "ratio", "results (ours / lua)");
   int failures = 0;
-  for (const auto &[name, text] : Workloads(ReadFile(gmlPath))) {
+  for (const auto &[name, text] : Workloads(ReadFile(scriptPath))) {
     CCode code(text, false);
     if (!code.Compile()) {
       std::fprintf(stderr, "%s: %s\n", name.c_str(), CodeErrorText().c_str());

@@ -1,4 +1,4 @@
--- The Lua twins of the workloads in ds.gml: the same operations on Lua
+-- The Lua twins of the workloads in ds.qs: the same operations on Lua
 -- tables written as a Lua programmer would (arrays for lists, a hash table
 -- for maps, a flat array for grids). Prints one line per workload: its
 -- name and the best of several runs in seconds.

@@ -1,8 +1,9 @@
 // The tree-walking interpreter. Statements answer a completion code,
 // expressions fill an RValue. Names were resolved to indices by the
 // compiler, so nothing here looks a name up; the common paths do not
-// allocate (argument slots live on the C++ stack, locals are created on the
-// first write only, script names reuse a per-depth buffer).
+// allocate (argument slots live on the C++ stack, locals live in the places
+// the compiler numbered, one array per execution that has any, script names
+// reuse a per-depth buffer). Pure subtrees are tried on plain reals first.
 //
 // Arithmetic traps (EMathTrap from the operators or the rounding helpers)
 // are not caught here: they abandon the running code up to the main loop or
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -146,10 +148,20 @@ std::vector<std::string> s_namePool;
 // The list entry whose text g_ScriptCall.scriptName holds, if any.
 const std::string *s_runningName = nullptr;
 
+// One local variable of an execution, at the place the compiler numbered
+// for it; it exists from its first write on.
+struct RLocalSlot {
+  bool exists = false;
+  RVariable var;
+};
+
 struct RExecContext {
   CInstance *self;
   CInstance *other;
   const CCode *code;
+  // The numbered locals (code->i_locals), and a list for the rare local a
+  // selector computed at run time names that the code never names itself.
+  RLocalSlot *slots;
   std::unique_ptr<CVariableList> locals;
   // The variable lists of self and other, asked of the world once; an
   // instance keeps its list for as long as it exists.
@@ -177,7 +189,17 @@ public:
   CCallArguments(const CCallArguments &) = delete;
   CCallArguments &operator=(const CCallArguments &) = delete;
   ~CCallArguments() {
-    for (int i = 0; i < m_built; ++i) Slot(i).~RValue();
+    // Most calls leave no text in any slot: one look at all the text
+    // pointers settles that.
+    const int built = m_built;
+    uintptr_t texts = 0;
+    for (int i = 0; i < built; ++i) {
+      uintptr_t text;
+      std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
+      texts |= text;
+    }
+    if (texts != 0)
+      for (int i = 0; i < built; ++i) Slot(i).~RValue();
   }
   // The next slot, a fresh real 0.
   RValue &Add() {
@@ -190,7 +212,12 @@ public:
   }
   RValue &Slot(int i) { return *std::launder(reinterpret_cast<RValue *>(m_raw + i * sizeof(RValue))); }
   RValue *All() {
-    Build(kMaxArguments);
+    // A fresh value is all zero bytes (kind real, +0, no text; see
+    // IsZero), so the remaining slots are made at one stroke.
+    const int built = m_built;
+    if (built < kMaxArguments)
+      std::memset(static_cast<void *>(m_raw + built * sizeof(RValue)), 0, (kMaxArguments - built) * sizeof(RValue));
+    m_built = kMaxArguments;
     return &Slot(0);
   }
 
@@ -205,6 +232,7 @@ private:
 }
 
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
+inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
 bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
                      RValue &result, bool check, CCallArguments &slots, int count);
@@ -283,10 +311,46 @@ CInstance *LiveInstance(int32_t id) {
   return Fail(ctx, position, message);
 }
 
-int ReadVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, RValue &out, int32_t position) {
+// The place of a local: the node's numbered slot, else (a selector computed
+// at run time) the slot the code numbered for the index; null when none.
+inline RLocalSlot *LocalPlace(RExecContext &ctx, int32_t slot, int32_t ind) {
+  if (slot >= 0) return &ctx.slots[slot];
+  const std::vector<int32_t> &locals = ctx.code->i_locals;
+  for (size_t i = 0; i < locals.size(); ++i)
+    if (locals[i] == ind) return &ctx.slots[i];
+  return nullptr;
+}
+
+// An existing cell of a local, or null.
+inline const RValue *LocalCell(RExecContext &ctx, int32_t slot, int32_t ind, int32_t arr) {
+  if (const RLocalSlot *place = LocalPlace(ctx, slot, ind)) return place->exists ? VariableCell(place->var, arr) : nullptr;
+  return ctx.locals != nullptr ? ctx.locals->Cell(ind, arr) : nullptr;
+}
+
+// Stores a copy of the value in a local's cell, creating the local (simple
+// value real 0), its rows and cells as needed.
+void LocalSet(RExecContext &ctx, int32_t slot, int32_t ind, int32_t arr, const RValue &v) {
+  if (RLocalSlot *place = LocalPlace(ctx, slot, ind)) {
+    // Copy first: the value may be a cell of this very local.
+    RValue copy = v;
+    place->exists = true;
+    VariableCellRef(place->var, arr) = std::move(copy);
+    return;
+  }
+  if (ctx.locals == nullptr) ctx.locals = std::make_unique<CVariableList>();
+  ctx.locals->SetVar(ind, arr, v);
+}
+
+int ReadVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, RValue &out, int32_t position,
+                 int32_t slot) {
   bool found = false;
   switch (sel) {
-    case SEL_LOCAL: found = ctx.locals != nullptr && ctx.locals->GetVar(ind, arr, out); break;
+    case SEL_LOCAL:
+      if (const RValue *cell = LocalCell(ctx, slot, ind, arr)) {
+        out = *cell;
+        found = true;
+      }
+      break;
     case SEL_UNSPECIFIED:
       found = IsGlobalDeclared(ind) ? GlobalGet(ind, arr, out) : ReadInstance(ctx.self, ind, arr, out);
       break;
@@ -339,12 +403,9 @@ bool WriteGroup(int32_t sel, int32_t ind, int32_t arr, const RValue &v) {
   return ok;
 }
 
-bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, const RValue &v) {
+bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, const RValue &v, int32_t slot) {
   switch (sel) {
-    case SEL_LOCAL:
-      if (ctx.locals == nullptr) ctx.locals = std::make_unique<CVariableList>();
-      ctx.locals->SetVar(ind, arr, v);
-      return true;
+    case SEL_LOCAL: LocalSet(ctx, slot, ind, arr, v); return true;
     case SEL_UNSPECIFIED:
       if (IsGlobalDeclared(ind)) {
         GlobalSet(ind, arr, v);
@@ -367,14 +428,11 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
 }
 
 // The variable list that holds a user variable for the selectors that name
-// exactly one list; null for built-ins and the other selectors (and for
-// locals before the first one exists, unless `create`).
-inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool create) {
+// exactly one instance's or the global list; null for built-ins, locals and
+// the other selectors.
+inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind) {
   if (ind < kUserVariableBase) return nullptr;
   switch (sel) {
-    case SEL_LOCAL:
-      if (ctx.locals == nullptr && create) ctx.locals = std::make_unique<CVariableList>();
-      return ctx.locals.get();
     case SEL_UNSPECIFIED:
       return IsGlobalDeclared(ind) ? &GlobalVariables() : &ctx.SelfVars();
     case SEL_SELF: return &ctx.SelfVars();
@@ -384,23 +442,11 @@ inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind, bool 
   }
 }
 
-// The simple value of a variable of a short list (the locals of one
-// execution), searched here so that the loop stays inline.
-inline RValue *SimpleCell(CVariableList &list, int32_t ind) {
-  RVariable *vars = list.v_vars.data();
-  for (size_t i = list.v_vars.size(); i-- > 0;)
-    if (vars[i].ind == ind) return &vars[i].simplevalue;
-  return nullptr;
-}
-
-// An existing cell of a user variable in a single list, or null.
-inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr) {
-  if (sel == SEL_LOCAL) {
-    if (ctx.locals == nullptr) return nullptr;
-    if (arr == 0) return SimpleCell(*ctx.locals, ind);
-    return const_cast<RValue *>(ctx.locals->Cell(ind, arr));
-  }
-  CVariableList *list = ListFor(ctx, sel, ind, false);
+// An existing cell of a local or of a user variable in a single list, or
+// null.
+inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, int32_t slot) {
+  if (sel == SEL_LOCAL) return const_cast<RValue *>(LocalCell(ctx, slot, ind, arr));
+  CVariableList *list = ListFor(ctx, sel, ind);
   return list != nullptr ? const_cast<RValue *>(list->Cell(ind, arr)) : nullptr;
 }
 
@@ -411,21 +457,28 @@ inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
   if (n.kind == NODE_CONSTANT) return &n.value;
   if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
   const int32_t sel = n.ind2;
-  if (sel == SEL_LOCAL) return ctx.locals != nullptr ? SimpleCell(*ctx.locals, n.ind) : nullptr;
+  if (sel == SEL_LOCAL) {
+    const RLocalSlot &place = ctx.slots[n.slot];
+    return place.exists ? &place.var.simplevalue : nullptr;
+  }
   if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_GLOBAL) return nullptr;
   if (sel != SEL_GLOBAL) {
     const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
     if (slot < kMaxArguments) return &g_ScriptCall.argument[slot];
   }
-  return ExistingCell(ctx, sel, n.ind, 0);
+  return ExistingCell(ctx, sel, n.ind, 0, -1);
 }
 
 // One array index: a real, rounded, 0 .. 31999.
 int EvalIndex(RExecContext &ctx, const RToken &n, int32_t &index) {
-  RValue v;
-  if (Eval(ctx, n, v) != kCodeNormal) return kCodeError;
-  if (!v.IsReal()) return Fail(ctx, n.position, "Wrong type of array index");
-  const int64_t i = RoundToInt64(v.val);
+  double x;
+  if (!EvalReal(ctx, n, x)) {
+    RValue v;
+    if (Eval(ctx, n, v) != kCodeNormal) return kCodeError;
+    if (!v.IsReal()) return Fail(ctx, n.position, "Wrong type of array index");
+    x = v.val;
+  }
+  const int64_t i = RoundToInt64(x);
   if (i < 0) return Fail(ctx, n.position, "Negative array index");
   if (i >= kArrayDim) return Fail(ctx, n.position, "Array index >= 32000");
   index = static_cast<int32_t>(i);
@@ -485,6 +538,18 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
 // (script calls and code runs), with room to spare for that bounded nesting.
 inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
+// div and mod of whole numbers of the 32-bit range: the truncated quotient
+// and the remainder are exact in integer arithmetic (and give +0, not -0);
+// false leaves everything else to the operators.
+inline bool WholeOperation(int32_t oper, double &a, double b) {
+  if (oper != op::kMod && oper != op::kDiv) return false;
+  if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
+  const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
+  if (ib == 0 || static_cast<double>(ia) != a || static_cast<double>(ib) != b) return false;
+  a = static_cast<double>(oper == op::kMod ? ia % ib : ia / ib);
+  return true;
+}
+
 // The comparisons, div and mod of two reals that loops and conditions are
 // made of, without a call; false leaves everything else to the operators.
 inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
@@ -498,18 +563,171 @@ inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
     case op::kLessEqual: left.val = d <= kCompareEpsilon ? 1.0 : 0.0; return true;
     case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
     case op::kMod:
-    case op::kDiv: {
-      // Whole numbers of the 32-bit range: the truncated quotient and the
-      // remainder are exact in integer arithmetic (and give +0, not -0).
-      const double a = left.val, b = right.val;
-      if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
-      const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
-      if (ib == 0 || static_cast<double>(ia) != a || static_cast<double>(ib) != b) return false;
-      left.val = static_cast<double>(oper == op::kMod ? ia % ib : ia / ib);
-      return true;
-    }
+    case op::kDiv: return WholeOperation(oper, left.val, right.val);
     default: return false;
   }
+}
+
+// ---- all-real evaluation -----------------------------------------------------
+//
+// Pure subtrees run their all-real program first (Code_RealProgram.h); when
+// it gives up, the general evaluation runs and reports whatever stopped it.
+
+inline bool ReadReal(const RValue *v, double &out) {
+  if (v == nullptr || v->kind != RValue::kReal) return false;
+  out = v->val;
+  return true;
+}
+
+// A real result in place of whatever the value held, its text included.
+inline void SetRealValue(RValue &v, double d) {
+  v.kind = RValue::kReal;
+  v.val = d;
+  if (!v.str.empty()) v.str = RString();
+}
+
+inline bool RealIndex(double x, int32_t &index) {
+  const int64_t i = RoundToInt64(x);
+  if (i < 0 || i >= kArrayDim) return false;
+  index = static_cast<int32_t>(i);
+  return true;
+}
+
+inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
+
+// The operators without a shortcut, exactly as the general evaluation
+// applies them; false when the operation fails.
+[[gnu::noinline]] bool RealOperation(int32_t oper, double &a, double b) {
+  RValue l = RValue::Real(a);
+  const RValue r = RValue::Real(b);
+  if (!RealFastOperation(oper, l, r) && BinaryOperation(oper, l, r) != nullptr) return false;
+  a = l.val;
+  return true;
+}
+
+[[gnu::noinline]] bool RealUnary(int32_t oper, double &a) {
+  RValue v = RValue::Real(a);
+  if (UnaryOperation(oper, v) != nullptr) return false;
+  a = v.val;
+  return true;
+}
+
+// One operand of an operation; false when it is not a real at hand.
+inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant, double *&sp,
+                    double &out) {
+  switch (kind) {
+    case kOperandStack: out = *--sp; return true;
+    case kOperandConst: out = constant; return true;
+    case kOperandLocal: {
+      const RLocalSlot &place = ctx.slots[index];
+      if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+      out = place.var.simplevalue.val;
+      return true;
+    }
+    case kOperandArgument: {
+      const RValue &v = g_ScriptCall.argument[index];
+      if (v.kind != RValue::kReal) return false;
+      out = v.val;
+      return true;
+    }
+    default: return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+  }
+}
+
+// One operation of a program: takes its operands, pushes its result.
+[[gnu::always_inline]] inline bool StepReal(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  double a = 0.0, b = 0.0;
+#define QUILLON_LEFT(p) Operand(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
+#define QUILLON_RIGHT(p) Operand(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
+  switch (p->op) {
+    case kRealPush:
+      if (!QUILLON_LEFT(p)) return false;
+      *sp++ = a;
+      return true;
+    case kRealArray: {
+      int32_t arr = 0;
+      if (p->count > 0) {
+        if (p->count > 1) {
+          if (!QUILLON_RIGHT(p)) return false;
+        }
+        if (!QUILLON_LEFT(p) || !RealIndex(a, arr)) return false;
+        if (p->count > 1) {
+          int32_t j;
+          if (!RealIndex(b, j)) return false;
+          arr = arr * kArrayDim + j;
+        }
+      }
+      int32_t sel = p->lsel;
+      if (sel == kRealDynamicSelector) sel = RoundToInt32(*--sp);
+      if (!ReadReal(ExistingCell(ctx, sel, p->a, arr, p->rsel), *sp)) return false;
+      ++sp;
+      return true;
+    }
+    case kRealUnary:
+      if (!QUILLON_LEFT(p) || !RealUnary(p->a, a)) return false;
+      *sp++ = a;
+      return true;
+    case kRealBinary:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) return false;
+      *sp++ = a;
+      return true;
+#define QUILLON_REAL_ARITH(name, expr)                 \
+  case name:                                           \
+    if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false; \
+    *sp++ = CheckArith(expr, a, b);                    \
+    return true;
+      QUILLON_REAL_ARITH(kRealAdd, a + b)
+      QUILLON_REAL_ARITH(kRealSub, a - b)
+      QUILLON_REAL_ARITH(kRealMul, a * b)
+#undef QUILLON_REAL_ARITH
+      // NaN differences give up: the general way decides whether they trap.
+#define QUILLON_REAL_COMPARE(name, test)               \
+  case name: {                                         \
+    if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false; \
+    const double d = a - b;                            \
+    if (d != d) return false;                          \
+    *sp++ = Comparison(test);                          \
+    return true;                                       \
+  }
+        QUILLON_REAL_COMPARE(kRealLess, d < -kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealLessEqual, d <= kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealGreater, d > kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealGreaterEqual, d >= -kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealEqual, d > -kCompareEpsilon && d < kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealNotEqual, d < -kCompareEpsilon || d > kCompareEpsilon)
+#undef QUILLON_REAL_COMPARE
+      default: return false;
+  }
+#undef QUILLON_LEFT
+#undef QUILLON_RIGHT
+}
+
+[[gnu::noinline]] bool RunReal(RExecContext &ctx, const RRealOp *p, double &result) {
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p)
+    if (!StepReal(ctx, p, sp)) return false;
+  result = sp[-1];
+  return true;
+}
+
+// A program's value; one operation takes nothing from the stack and needs
+// none.
+[[gnu::noinline]] bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
+  const RRealOp *p = ctx.code->i_reals.data() + at;
+  if (p[1].op != kRealEnd) return RunReal(ctx, p, out);
+  double *sp = &out;
+  return StepReal(ctx, p, sp);
+}
+
+// The value of a pure subtree as a real: its program, or the constant or
+// variable it is; false when that is not a real at hand.
+inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
+  if (n.kind == NODE_CONSTANT) return ReadReal(&n.value, out);
+  if (n.real >= 0) return EvalRealProgram(ctx, n.real, out);
+  if (n.kind == NODE_VARIABLE_SIMPLE) return ReadReal(Peek(ctx, n), out);
+  return false;
 }
 
 int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
@@ -518,8 +736,11 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   }
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
-  for (int i = 0; i < argc; ++i)
-    if (Eval(ctx, n.Child(i), args.Add()) != kCodeNormal) return kCodeError;
+  for (int i = 0; i < argc; ++i) {
+    const RToken &arg = n.Child(i);
+    if (const RValue *v = Peek(ctx, arg)) args.Add() = *v;  // a constant or variable at hand
+    else if (Eval(ctx, arg, args.Add()) != kCodeNormal) return kCodeError;
+  }
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
     if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);
@@ -541,53 +762,70 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   return kCodeNormal;
 }
 
+// Variables, arrays and operators: kept out of Eval so that its frame stays
+// small for the constants, calls and operands it mostly handles.
+[[gnu::noinline]] int EvalVariable(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (n.kind == NODE_VARIABLE_SIMPLE) {
+    if (const RValue *cell = Peek(ctx, n)) {
+      out = *cell;
+      return kCodeNormal;
+    }
+    return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position, n.slot);
+  }
+  RTarget t;
+  if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
+  if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr, n.slot)) {
+    out = *cell;
+    return kCodeNormal;
+  }
+  return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position, n.slot);
+}
+
+[[gnu::noinline]] int EvalOperator(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (n.real >= 0) {
+    double d;
+    if (EvalReal(ctx, n, d)) {
+      SetRealValue(out, d);
+      return kCodeNormal;
+    }
+  }
+  if (n.kind == NODE_VARIABLE) return EvalVariable(ctx, n, out);
+  if (n.kind == NODE_UNARY) {
+    const RToken &operand = n.Child(0);
+    if (Eval(ctx, operand, out) != kCodeNormal) return kCodeError;
+    if (const char *message = UnaryOperation(n.ind, out)) return Fail(ctx, operand.position, message);
+    return kCodeNormal;
+  }
+  const RToken &left = n.Child(0);
+  const RToken &right = n.Child(1);
+  if (const RValue *l = Peek(ctx, left)) {
+    out = *l;
+  } else if (Eval(ctx, left, out) != kCodeNormal) {
+    return kCodeError;
+  }
+  const char *message;
+  if (const RValue *at = Peek(ctx, right)) {
+    if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, *at);
+  } else {
+    RValue r;
+    if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+    if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, r);
+  }
+  if (message != nullptr) [[unlikely]]
+    return Fail(ctx, right.position, message);
+  return kCodeNormal;
+}
+
 int Eval(RExecContext &ctx, const RToken &n, RValue &out) {
   switch (n.kind) {
     case NODE_CONSTANT: out = n.value; return kCodeNormal;
-    case NODE_VARIABLE_SIMPLE:
-      if (const RValue *cell = Peek(ctx, n)) {
-        out = *cell;
-        return kCodeNormal;
-      }
-      return ReadVariable(ctx, n.ind2, n.ind, 0, out, n.position);
-    case NODE_VARIABLE: {
-      RTarget t;
-      if (ResolveTarget(ctx, n, t) != kCodeNormal) return kCodeError;
-      if (const RValue *cell = ExistingCell(ctx, t.sel, n.ind, t.arr)) {
-        out = *cell;
-        return kCodeNormal;
-      }
-      return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position);
-    }
-    case NODE_BINARY: {
-      const RToken &left = n.Child(0);
-      const RToken &right = n.Child(1);
-      if (const RValue *l = Peek(ctx, left)) {
-        out = *l;
-      } else if (Eval(ctx, left, out) != kCodeNormal) {
-        return kCodeError;
-      }
-      const char *message;
-      if (const RValue *at = Peek(ctx, right)) {
-        if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
-        message = BinaryOperation(n.ind, out, *at);
-      } else {
-        RValue r;
-        if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
-        if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
-        message = BinaryOperation(n.ind, out, r);
-      }
-      if (message != nullptr) [[unlikely]]
-        return Fail(ctx, right.position, message);
-      return kCodeNormal;
-    }
-    case NODE_UNARY: {
-      const RToken &operand = n.Child(0);
-      if (Eval(ctx, operand, out) != kCodeNormal) return kCodeError;
-      if (const char *message = UnaryOperation(n.ind, out)) return Fail(ctx, operand.position, message);
-      return kCodeNormal;
-    }
+    case NODE_VARIABLE_SIMPLE: return EvalVariable(ctx, n, out);
     case NODE_CALL: return EvalCall(ctx, n, out);
+    case NODE_VARIABLE:
+    case NODE_BINARY:
+    case NODE_UNARY: return EvalOperator(ctx, n, out);
     default: return Fail(ctx, n.position, "(Sub-)expression expected.");
   }
 }
@@ -607,7 +845,38 @@ int32_t CompoundOperator(int32_t assign) {
   }
 }
 
-int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+// Reals into and onto a local, the bulk of loops: no value copied, no list
+// searched. The source only reads, so looking at the local first changes
+// nothing. False leaves the assignment to the general way.
+inline bool QuickAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  if (target.kind != NODE_VARIABLE_SIMPLE || target.ind2 != SEL_LOCAL) return false;
+  const RToken &source = n.Child(1);
+  RLocalSlot &place = ctx.slots[target.slot];
+  RValue &cell = place.var.simplevalue;
+  double b;
+  if (n.ind == SYM_ASSIGN) {
+    if (!EvalReal(ctx, source, b)) return false;
+    place.exists = true;
+    SetRealValue(cell, b);
+    SetRealValue(res, b);
+    return true;
+  }
+  if ((n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN) || !place.exists ||
+      cell.kind != RValue::kReal || !EvalReal(ctx, source, b))
+    return false;
+  const double a = cell.val;
+  const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
+                              : n.ind == SYM_SUB_ASSIGN ? a - b
+                                                        : a * b,
+                              a, b);
+  cell.val = r;
+  SetRealValue(res, r);
+  return true;
+}
+
+// Every assignment QuickAssign leaves.
+int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   const RToken &source = n.Child(1);
   RTarget t{target.ind2, 0};
@@ -615,12 +884,17 @@ int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   if (n.ind == SYM_ASSIGN) {
     if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
     // The list is looked up after the value: evaluating it may declare
-    // globals or create locals.
-    if (CVariableList *list = ListFor(ctx, t.sel, target.ind, true)) {
+    // globals.
+    if (t.sel == SEL_LOCAL) {
+      LocalSet(ctx, target.slot, target.ind, t.arr, res);
+      return kCodeNormal;
+    }
+    if (CVariableList *list = ListFor(ctx, t.sel, target.ind)) {
       list->SetVar(target.ind, t.arr, res);
       return kCodeNormal;
     }
-    if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
+    if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res, target.slot))
+      return Fail(ctx, n.position, "Cannot assign to the variable");
     return kCodeNormal;
   }
   const int32_t oper = CompoundOperator(n.ind);
@@ -631,7 +905,7 @@ int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
     if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
     value = &v;
   }
-  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr)) {
+  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr, target.slot)) {
     // Read, operate and write back in place (nothing runs in between that
     // could move the cell); real +, - and * need no call at all.
     if (cell->kind == RValue::kReal && value->kind == RValue::kReal &&
@@ -648,15 +922,35 @@ int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
     *cell = res;
     return kCodeNormal;
   }
-  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position) != kCodeNormal) return kCodeError;
+  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position, target.slot) != kCodeNormal)
+    return kCodeError;
   if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
-  if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res)) return Fail(ctx, n.position, "Cannot assign to the variable");
+  if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res, target.slot))
+    return Fail(ctx, n.position, "Cannot assign to the variable");
   return kCodeNormal;
 }
 
+int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (QuickAssign(ctx, n, res)) return kCodeNormal;
+  return ExecAssignGeneral(ctx, n, res);
+}
+
 // A condition: a real, true at 0.5 or above.
-inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
-  // A comparison of two values at hand needs no temporary.
+[[gnu::noinline]] int EvalConditionProgram(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+  double d;
+  if (EvalReal(ctx, n, d)) {
+    truth = RealIsTrue(d);
+    return kCodeNormal;
+  }
+  RValue c;
+  if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
+  if (!c.IsReal()) return Fail(ctx, n.position, message);
+  truth = RealIsTrue(c.val);
+  return kCodeNormal;
+}
+
+[[gnu::always_inline]] inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
+  // A comparison of two values at hand needs not even a program.
   if (n.kind == NODE_BINARY && n.ind >= op::kLess && n.ind <= op::kGreater) {
     const RValue *l = Peek(ctx, n.Child(0));
     const RValue *r = l != nullptr ? Peek(ctx, n.Child(1)) : nullptr;
@@ -674,11 +968,7 @@ inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message
       }
     }
   }
-  RValue c;
-  if (Eval(ctx, n, c) != kCodeNormal) return kCodeError;
-  if (!c.IsReal()) return Fail(ctx, n.position, message);
-  truth = RealIsTrue(c.val);
-  return kCodeNormal;
+  return EvalConditionProgram(ctx, n, message, truth);
 }
 
 // The body of a `with` for one instance: self becomes it, other the previous self.
@@ -752,10 +1042,34 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   return v.IsReal() ? v.val == label.val : v.str == label.str;
 }
 
+// One statement; assignments, the bulk of most code, skip a level of
+// dispatch.
+inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
+    if (QuickAssign(ctx, n, res)) return kCodeNormal;
+    return ExecAssignGeneral(ctx, n, res);
+  }
+  return Exec(ctx, n, res);
+}
+
 [[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &expr = n.Child(0);
   RValue v;
-  if (Eval(ctx, n.Child(0), v) != kCodeNormal) return kCodeError;
+  // A real at hand is matched against real constant labels without a value.
+  double d;
+  const bool real = EvalReal(ctx, expr, d);
+  if (real) v.val = d;
+  else if (Eval(ctx, expr, v) != kCodeNormal) return kCodeError;
   int start = -1;
+  if (real && n.real >= 0) {
+    // Real constant labels: their table answers at once.
+    const RSwitchEntry *first = ctx.code->i_switches.data() + n.real;
+    const RSwitchEntry *last = first + n.slot;
+    const RSwitchEntry *it =
+        std::lower_bound(first, last, d, [](const RSwitchEntry &e, double value) { return e.value < value; });
+    start = it != last && it->value == d ? it->start : last->start;
+    if (start < 0) return kCodeNormal;
+  }
   for (int i = 1; i < n.itemnumb && start < 0; ++i) {
     const RToken &c = n.Child(i);
     if (c.kind == NODE_DEFAULT) {
@@ -763,7 +1077,8 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
     } else if (c.kind == NODE_CASE) {
       const RToken &label = c.Child(0);
       if (label.kind == NODE_CONSTANT) {
-        if (LabelMatches(v, label.value)) start = i + 1;
+        if (real ? label.value.kind == RValue::kReal && label.value.val == d : LabelMatches(v, label.value))
+          start = i + 1;
       } else {
         RValue lv;
         if (Eval(ctx, label, lv) != kCodeNormal) return kCodeError;
@@ -775,19 +1090,11 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
   for (int i = start; i < n.itemnumb; ++i) {
     const RToken &c = n.Child(i);
     if (c.kind == NODE_CASE || c.kind == NODE_DEFAULT) continue;
-    const int r = Exec(ctx, c, res);
+    const int r = ExecStatement(ctx, c, res);
     if (r == kCodeNormal) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
   return kCodeNormal;
-}
-
-// One statement; assignments, the bulk of most code, skip a level of
-// dispatch.
-inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
-  if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]]
-    return ExecAssign(ctx, n, res);
-  return Exec(ctx, n, res);
 }
 
 // Loops live outside Exec so that its frame stays small for the
@@ -833,6 +1140,13 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   return r;
 }
 
+[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
+  bool truth = false;
+  if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
+  if (truth) return ExecStatement(ctx, n.Child(1), res);
+  return n.itemnumb > 2 ? ExecStatement(ctx, n.Child(2), res) : kCodeNormal;
+}
+
 [[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &count = n.Child(0);
   RValue c;
@@ -860,12 +1174,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
       return kCodeNormal;
     case NODE_ASSIGN: return ExecAssign(ctx, n, res);
     case NODE_CALL: return EvalCall(ctx, n, res);
-    case NODE_IF: {
-      bool truth = false;
-      if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
-      if (truth) return Exec(ctx, n.Child(1), res);
-      return n.itemnumb > 2 ? Exec(ctx, n.Child(2), res) : kCodeNormal;
-    }
+    case NODE_IF: return ExecIf(ctx, n, res);
     case NODE_WHILE: return ExecWhile(ctx, n, res);
     case NODE_DO: return ExecDo(ctx, n, res);
     case NODE_FOR: return ExecFor(ctx, n, res);
@@ -931,7 +1240,9 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
     RecordAt(code, 0, kRecursionMessage);
     return false;
   }
-  RExecContext ctx{self, other, &code, nullptr};
+  std::unique_ptr<RLocalSlot[]> slots;
+  if (!code.i_locals.empty()) slots = std::make_unique<RLocalSlot[]>(code.i_locals.size());
+  RExecContext ctx{self, other, &code, slots.get(), nullptr};
   const RToken &root = code.Token();
   if (code.Kind() == CCode::kExpression) return Eval(ctx, root, result) == kCodeNormal;
   if (root.kind == NODE_EMPTY_PROGRAM) return true;

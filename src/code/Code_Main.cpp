@@ -5,6 +5,7 @@
 #include "code/Code_Phase2.h"
 #include "code/Code_Phase3.h"
 #include "code/Code_Phase4.h"
+#include "code/Variable_BuiltIn.h"
 
 RToken::~RToken() = default;
 
@@ -15,6 +16,9 @@ void RToken::Clear() {
   position = 0;
   itemnumb = 0;
   aux = 0;
+  slot = -1;
+  flags = 0;
+  real = -1;
   value = RValue();
   items.reset();
 }
@@ -30,10 +34,16 @@ void CCode::Create(std::string_view text, bool isexp) {
   i_value = RValue();
   i_Args = 0;
   i_ArgArray = false;
+  i_locals.clear();
+  i_reals.clear();
+  i_switches.clear();
 }
 
 void CCode::Destroy() {
   i_token.Clear();
+  i_locals.clear();
+  i_reals.clear();
+  i_switches.clear();
   i_compiled = false;
 }
 
@@ -48,6 +58,9 @@ bool CCode::Compile() {
   i_value = RValue();
   i_Args = 0;
   i_ArgArray = false;
+  i_locals.clear();
+  i_reals.clear();
+  i_switches.clear();
 
   RToken root;
   {
@@ -63,6 +76,7 @@ bool CCode::Compile() {
     if (!ParseTokens(*this, resolved, root)) return false;
   }
   if (!FinalWalk(*this, root)) return false;
+  BuildRealPrograms(*this, root, builtin::Argument0());
 
   if (i_kind == kExpression && root.kind == NODE_CONSTANT) {
     i_kind = kConstantExpression;

@@ -5,8 +5,9 @@
 //
 // Compiling runs four phases: tokenising (Code_Phase1), resolving names to
 // functions, constants and variables (Code_Phase2), parsing (Code_Phase3) and
-// a final walk that marks locals, precomputes constant instance selectors and
-// folds constant operations (Code_Phase4). The tree holds indices only, so
+// a final walk that marks locals and numbers their places, precomputes
+// constant instance selectors, folds constant operations and marks the
+// subtrees that only read values (Code_Phase4). The tree holds indices only, so
 // execution never looks a name up.
 #pragma once
 
@@ -14,7 +15,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "code/Code_RealProgram.h"
 #include "code/Variable_Class.h"
 
 // --- symbols --------------------------------------------------------------
@@ -133,7 +136,7 @@ constexpr int32_t SEL_GLOBAL = -5;
 constexpr int32_t SEL_UNSPECIFIED = -6;  // a plain name: global when declared with globalvar, else self
 constexpr int32_t SEL_LOCAL = -7;        // a name declared with var earlier in the same code
 
-// One node of a compiled tree. 56 bytes; the children live in one contiguous
+// One node of a compiled tree. 72 bytes; the children live in one contiguous
 // array owned by the node. Nodes are moved, never copied.
 struct RToken {
   int32_t kind = NODE_EMPTY;
@@ -146,6 +149,18 @@ struct RToken {
   //   every other kind: 0.
   // (While parsing it holds the height of the subtree; see Code_Phase3.)
   int32_t aux = 0;
+  // Kinds 7 and 8 whose selector is the constant local: the variable's
+  // numbered place among the code's locals (CCode::i_locals); else -1.
+  int32_t slot = -1;
+  // kPureNode: the subtree only reads values (constants, user and argument
+  // variables, operators), so evaluating it twice is the same as once.
+  int32_t flags = 0;
+  static constexpr int32_t kPureNode = 1;
+  // The offset of the subtree's all-real program in CCode::i_reals, or -1
+  // (see Code_RealProgram.h). A switch whose labels are all real constants:
+  // the offset of its label table in CCode::i_switches (`slot` entries and
+  // one for the default), or -1.
+  int32_t real = -1;
   RValue value;           // kind 5: the constant
   std::unique_ptr<RToken[]> items;  // the children; null when itemnumb is 0
 
@@ -177,6 +192,13 @@ public:
   RValue i_value;              // the constant when i_kind is 3
   int32_t i_Args = 0;          // 1 + the highest N of argumentN (N = 0..15) in the text; 0 when none
   bool i_ArgArray = false;     // the text uses argument[...]
+  // The variable indices the code addresses as locals, by slot number: an
+  // execution keeps its locals in that many numbered places.
+  std::vector<int32_t> i_locals;
+  // The all-real programs of the pure subtrees (Code_RealProgram.h).
+  std::vector<RRealOp> i_reals;
+  // The label tables of switches (Code_RealProgram.h).
+  std::vector<RSwitchEntry> i_switches;
 
   CCode() = default;
   CCode(std::string_view text, bool isexp) { Create(text, isexp); }

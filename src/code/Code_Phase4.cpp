@@ -6,26 +6,37 @@
 
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
+#include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 
 namespace {
 
 class Walker {
 public:
-  explicit Walker(const CCode &code) : m_code(code) {}
+  explicit Walker(CCode &code) : m_code(code), m_argument0(builtin::Argument0()) {}
 
   bool Walk(RToken &n) {
     for (int32_t i = 0; i < n.itemnumb; ++i)
       if (!Walk(n.items[i])) return false;
     n.aux = 0;
+    n.slot = -1;
+    n.flags = 0;
     switch (n.kind) {
       case NODE_VAR:
         for (const RToken &name : n) Declare(name.ind);
         return true;
-      case NODE_VARIABLE: return Variable(n);
+      case NODE_VARIABLE: {
+        if (!Variable(n)) return false;
+        MarkVariable(n);
+        return true;
+      }
+      case NODE_CONSTANT: n.flags = RToken::kPureNode; return true;
       case NODE_UNARY: {
         RToken &operand = n.items[0];
-        if (operand.kind != NODE_CONSTANT) return true;
+        if (operand.kind != NODE_CONSTANT) {
+          n.flags = operand.flags & RToken::kPureNode;
+          return true;
+        }
         RValue v = operand.value;
         if (const char *msg = UnaryOperation(n.ind, v)) return Fail(operand.position, msg);
         MakeConstant(n, std::move(v));
@@ -34,7 +45,10 @@ public:
       case NODE_BINARY: {
         RToken &left = n.items[0];
         RToken &right = n.items[1];
-        if (left.kind != NODE_CONSTANT || right.kind != NODE_CONSTANT) return true;
+        if (left.kind != NODE_CONSTANT || right.kind != NODE_CONSTANT) {
+          n.flags = left.flags & right.flags & RToken::kPureNode;
+          return true;
+        }
         RValue v = left.value;
         if (const char *msg = BinaryOperation(n.ind, v, right.value)) return Fail(right.position, msg);
         MakeConstant(n, std::move(v));
@@ -59,6 +73,31 @@ private:
     n.value = std::move(v);
     n.itemnumb = 0;
     n.items.reset();
+    n.flags = RToken::kPureNode;
+  }
+
+  // A variable node (kind 7 or 8, selector fixed): its local place, and
+  // whether reading it only reads. Built-in variables other than the
+  // argument slots may run code of the world when read, so they are not.
+  void MarkVariable(RToken &n) {
+    const bool local = n.kind == NODE_VARIABLE_SIMPLE
+                           ? n.ind2 == SEL_LOCAL
+                           : n.items[0].kind == NODE_CONSTANT && n.items[0].value.IsReal() &&
+                                 RoundToInt32(n.items[0].value.val) == SEL_LOCAL;
+    if (local) n.slot = LocalSlot(n.ind);
+    const bool argument = m_argument0 >= 0 && n.ind >= m_argument0 && n.ind < m_argument0 + kMaxArguments;
+    if (n.ind < kUserVariableBase && !argument) return;
+    for (const RToken &c : n)
+      if ((c.flags & RToken::kPureNode) == 0) return;
+    n.flags = RToken::kPureNode;
+  }
+
+  int32_t LocalSlot(int32_t ind) {
+    std::vector<int32_t> &locals = m_code.i_locals;
+    for (size_t i = 0; i < locals.size(); ++i)
+      if (locals[i] == ind) return static_cast<int32_t>(i);
+    locals.push_back(ind);
+    return static_cast<int32_t>(locals.size() - 1);
   }
 
   bool Variable(RToken &n) {
@@ -92,13 +131,14 @@ private:
     return slot < m_declared.size() && m_declared[slot] != 0;
   }
 
-  const CCode &m_code;
+  CCode &m_code;
+  const int32_t m_argument0;  // index of argument0, or -1 before the table is filled
   std::vector<uint8_t> m_declared;
 };
 
 }  // namespace
 
-bool FinalWalk(const CCode &code, RToken &root) {
+bool FinalWalk(CCode &code, RToken &root) {
   Walker walker(code);
   return walker.Walk(root);
 }

@@ -3,7 +3,10 @@
 // the declaration only), turns variables with a constant instance and no
 // index into kind-8 nodes with the selector precomputed, and folds unary and
 // binary operations on constants with the same operator routines the
-// interpreter uses, so results and messages are identical.
+// interpreter uses, so results and messages are identical. Every variable
+// addressed through the constant local selector gets a numbered place
+// (code.i_locals), and subtrees that only read values are marked pure so
+// that the interpreter may try a quick all-real evaluation first.
 #pragma once
 
 class CCode;
@@ -12,5 +15,5 @@ struct RToken;
 // Answers false with the first error recorded for `code`. A folded result
 // beyond the double range or a selector outside the 64-bit range throws
 // EMathTrap (Code_Operator.h), exactly as the same operation at run time.
-// Leaves `aux` as Code_Main.h documents it.
-bool FinalWalk(const CCode &code, RToken &root);
+// Leaves `aux`, `slot` and `flags` as Code_Main.h documents them.
+bool FinalWalk(CCode &code, RToken &root);

@@ -28,33 +28,24 @@ RVariable &CVariableList::Add(int32_t var_ind) {
   return v;
 }
 
-const RValue *CVariableList::Cell(int32_t var_ind, int32_t arr_ind) const {
-  const RVariable *v = Find(var_ind);
-  if (!v) return nullptr;
-  if (arr_ind == 0) return &v->simplevalue;
-  if (arr_ind < 0) return nullptr;
+RValue &VariableCellRef(RVariable &var, int32_t arr_ind) {
+  // Negative combined indices never come from the interpreter (it checks
+  // each component); they land on cell 0 rather than outside the array.
+  if (arr_ind <= 0) return var.simplevalue;
   const size_t row = static_cast<size_t>(arr_ind / kArrayDim);
   const size_t col = static_cast<size_t>(arr_ind % kArrayDim);
-  if (row >= v->value.size()) return nullptr;
-  const std::vector<RValue> &r = v->value[row];
-  if (col >= r.size()) return nullptr;
-  return &r[col];
+  if (var.value.size() <= row) var.value.resize(row + 1);
+  std::vector<RValue> &r = var.value[row];
+  // Arrays are mostly filled in order: growing by one is the common case.
+  if (r.size() == col) return r.emplace_back();
+  if (r.size() < col) r.resize(col + 1);
+  return r[col];
 }
 
 RValue &CVariableList::CellRef(int32_t var_ind, int32_t arr_ind) {
   RVariable *v = Find(var_ind);
   if (!v) v = &Add(var_ind);
-  // Negative combined indices never come from the interpreter (it checks
-  // each component); they land on cell 0 rather than outside the array.
-  if (arr_ind <= 0) return v->simplevalue;
-  const size_t row = static_cast<size_t>(arr_ind / kArrayDim);
-  const size_t col = static_cast<size_t>(arr_ind % kArrayDim);
-  if (v->value.size() <= row) v->value.resize(row + 1);
-  std::vector<RValue> &r = v->value[row];
-  // Arrays are mostly filled in order: growing by one is the common case.
-  if (r.size() == col) return r.emplace_back();
-  if (r.size() < col) r.resize(col + 1);
-  return r[col];
+  return VariableCellRef(*v, arr_ind);
 }
 
 void CVariableList::SetVar(int32_t var_ind, int32_t arr_ind, const RValue &value) {

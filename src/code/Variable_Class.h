@@ -45,6 +45,20 @@ struct RVariable {
   std::vector<std::vector<RValue>> value;
 };
 
+// The existing cell of a variable, or null. Never allocates.
+inline const RValue *VariableCell(const RVariable &var, int32_t arr_ind) {
+  if (arr_ind == 0) return &var.simplevalue;
+  if (arr_ind < 0) return nullptr;
+  const size_t row = static_cast<size_t>(arr_ind / kArrayDim);
+  const size_t col = static_cast<size_t>(arr_ind % kArrayDim);
+  if (row >= var.value.size()) return nullptr;
+  const std::vector<RValue> &r = var.value[row];
+  if (col >= r.size()) return nullptr;
+  return &r[col];
+}
+// The cell, created (with any missing rows and cells) when missing.
+RValue &VariableCellRef(RVariable &var, int32_t arr_ind);
+
 // The variables of one owner (an instance, the global store, one code
 // execution's locals), addressed by variable index. At most one variable per
 // index. Lookups go from the newest variable back, with a one-entry cache of
@@ -82,7 +96,10 @@ public:
     return const_cast<RVariable *>(static_cast<const CVariableList *>(this)->Find(var_ind));
   }
   // The existing cell, or null. Never allocates.
-  const RValue *Cell(int32_t var_ind, int32_t arr_ind) const;
+  const RValue *Cell(int32_t var_ind, int32_t arr_ind) const {
+    const RVariable *v = Find(var_ind);
+    return v != nullptr ? VariableCell(*v, arr_ind) : nullptr;
+  }
   // The cell, created (with its variable, rows and cells) when missing; the
   // reference stays valid until the next change of this list.
   RValue &CellRef(int32_t var_ind, int32_t arr_ind);

@@ -405,6 +405,58 @@ void CDS_Map::Assign(const CDS_Map &source) {
   m_exact = source.m_exact;
 }
 
+namespace {
+
+// The partition point of `below` (true for a leading run of the keys, false
+// for the rest) among keys in exact order, for a real key near the value
+// `near`. Real keys come first; their values usually spread evenly (counts,
+// ids, coordinates), so the place is first guessed from the value by
+// interpolation, then bracketed by doubling steps and settled by halving.
+// Any search order finds the same point of a partitioned sequence; the
+// guess only saves probes.
+template <class Below>
+size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below below) {
+  const size_t n = keys.size();
+  // The real keys: all of them unless the last one is a string.
+  size_t reals = n;
+  if (n > 0 && keys.back().kind != RValue::kReal)
+    reals = static_cast<size_t>(std::partition_point(keys.begin(), keys.end(),
+                                                     [](const RValue &k) { return k.kind == RValue::kReal; }) -
+                                keys.begin());
+  if (reals < 8) return static_cast<size_t>(std::partition_point(keys.begin(), keys.end(), below) - keys.begin());
+  const double lo = keys.front().val, hi = keys[reals - 1].val;
+  const double f = (near - lo) / (hi - lo) * static_cast<double>(reals - 1);
+  size_t guess;
+  if (!(f >= 0)) guess = 0;  // NaN (equal ends, infinities) included
+  else if (f >= static_cast<double>(reals - 1)) guess = reals - 1;
+  else guess = static_cast<size_t>(f);
+  // Bracket the point in [first, last]: below(keys[first - 1]) and not below(keys[last]).
+  size_t first, last;
+  if (below(keys[guess])) {
+    first = guess + 1;
+    size_t step = 1;
+    while (first + step - 1 < n && below(keys[first + step - 1])) {
+      first += step;
+      step *= 2;
+    }
+    last = std::min(first + step - 1, n);
+  } else {
+    last = guess;
+    size_t step = 1;
+    while (last >= step && !below(keys[last - step])) {
+      last -= step;
+      step *= 2;
+    }
+    first = last >= step ? last - step + 1 : 0;
+  }
+  return static_cast<size_t>(
+      std::partition_point(keys.begin() + static_cast<std::ptrdiff_t>(first),
+                           keys.begin() + static_cast<std::ptrdiff_t>(last), below) -
+      keys.begin());
+}
+
+}  // namespace
+
 // With a precision and a real key, "below" and "above" reduce to one
 // subtraction: a real e is below k when k - e exceeds the precision (as
 // |e - k| does when e < k), above when e - k does; strings are never below
@@ -414,13 +466,12 @@ void CDS_Map::Assign(const CDS_Map &source) {
 int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
   if (m_exact) {
     const double eps = DsPrecision();
-    auto it = key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)
-                  ? std::partition_point(i_key.begin(), i_key.end(),
-                                         [k = key.val, eps](const RValue &e) {
-                                           return e.kind == RValue::kReal && k - e.val > eps;
-                                         })
-                  : std::partition_point(i_key.begin(), i_key.end(),
-                                         [&](const RValue &k) { return DsCompare(k, key) < 0; });
+    if (key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)) {
+      const double k = key.val;
+      return static_cast<int32_t>(
+          GuessedPartition(i_key, k - eps, [k, eps](const RValue &e) { return e.kind == RValue::kReal && k - e.val > eps; }));
+    }
+    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return DsCompare(k, key) < 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
   for (size_t i = 0; i < i_key.size(); ++i)
@@ -431,13 +482,12 @@ int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
 int32_t CDS_Map::FirstAbove(const RValue &key) const {
   if (m_exact) {
     const double eps = DsPrecision();
-    auto it = key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)
-                  ? std::partition_point(i_key.begin(), i_key.end(),
-                                         [k = key.val, eps](const RValue &e) {
-                                           return e.kind == RValue::kReal && !(e.val - k > eps);
-                                         })
-                  : std::partition_point(i_key.begin(), i_key.end(),
-                                         [&](const RValue &k) { return DsCompare(k, key) <= 0; });
+    if (key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)) {
+      const double k = key.val;
+      return static_cast<int32_t>(GuessedPartition(
+          i_key, k + eps, [k, eps](const RValue &e) { return e.kind == RValue::kReal && !(e.val - k > eps); }));
+    }
+    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return DsCompare(k, key) <= 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
   for (size_t i = 0; i < i_key.size(); ++i)

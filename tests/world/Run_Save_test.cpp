@@ -539,7 +539,8 @@ TEST_F(SaveGameTest, GameLoadWaitsForTheEndOfTheStep) {
   ASSERT_TRUE(fs::is_regular_file("slot.sav"));
   const std::vector<uint8_t> saved = Snapshot();
 
-  ASSERT_TRUE(Run("score = 1; game_load('slot.sav');", self).ok);
+  g_Game.score = 1;
+  ASSERT_TRUE(Run("game_load('slot.sav');", self).ok);
   EXPECT_EQ(g_PendingCode, kPendingLoad);
   EXPECT_EQ(g_PendingFile, "slot.sav");
   EXPECT_EQ(g_Game.score, 1);

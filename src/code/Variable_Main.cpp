@@ -109,19 +109,28 @@ void Global_SaveToStream(CStream &stream) {
   for (uint8_t f : s.declared) stream.WriteBoolean(f != 0);
 }
 
-bool Global_LoadFromStream(CStream &stream) {
+bool Global_ReadFromStream(CStream &stream, RGlobalStore &out) {
   if (stream.ReadInteger() != kGlobalStoreVersion) return false;
-  // Read everything aside first, so a damaged record leaves the store as it
-  // was.
-  CVariableList vars;
-  if (!vars.LoadFromStream(stream)) return false;
+  if (!out.vars.LoadFromStream(stream)) return false;
   const int32_t n = stream.ReadInteger();
   if (n < 0 || n > (stream.Size() - stream.Position()) / 4)
     throw EStreamError("Bad flag count in the global variables.");
-  std::vector<uint8_t> declared(static_cast<size_t>(n), 0);
-  for (int32_t i = 0; i < n; ++i) declared[static_cast<size_t>(i)] = stream.ReadBoolean() ? 1 : 0;
+  out.declared.assign(static_cast<size_t>(n), 0);
+  for (int32_t i = 0; i < n; ++i) out.declared[static_cast<size_t>(i)] = stream.ReadBoolean() ? 1 : 0;
+  return true;
+}
+
+void Global_Replace(RGlobalStore &&store) {
   GlobalStore &s = Store();
-  s.vars = std::move(vars);
-  s.declared = std::move(declared);
+  s.vars = std::move(store.vars);
+  s.declared = std::move(store.declared);
+}
+
+bool Global_LoadFromStream(CStream &stream) {
+  // Read everything aside first, so a damaged record leaves the store as it
+  // was.
+  RGlobalStore read;
+  if (!Global_ReadFromStream(stream, read)) return false;
+  Global_Replace(std::move(read));
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/Variable_Class.h"
 
@@ -43,3 +44,16 @@ int32_t GlobalDeclaredFlagCount();
 // false); otherwise it replaces the list and the flags.
 void Global_SaveToStream(CStream &stream);
 bool Global_LoadFromStream(CStream &stream);
+
+// The global store held aside: a saved game reads its whole file before it
+// replaces anything, so the store it read waits here until then.
+struct RGlobalStore {
+  CVariableList vars;
+  std::vector<uint8_t> declared;
+};
+// Reads the record into out without touching the store; false (nothing more
+// read) when the first integer is not 700. A damaged record raises
+// EStreamError.
+bool Global_ReadFromStream(CStream &stream, RGlobalStore &out);
+// Makes the held store the global store.
+void Global_Replace(RGlobalStore &&store);

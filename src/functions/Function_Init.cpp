@@ -20,6 +20,7 @@
 #include "world/Room_Main.h"
 #include "world/Room_Variables.h"
 #include "world/Run_Main.h"
+#include "world/Run_Save.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
 
@@ -50,6 +51,7 @@ void Function_RegisterFamilies() {
   Function_File_Init();
   Function_Data_Structures_Init();
   Function_Game_Init();
+  Function_Save_Init();
   Function_Interaction_Init();
   Room_Functions_Register();
   Object_Main_Init();

@@ -12,6 +12,7 @@
 #include "code/Variable_Class.h"
 
 class CObject;
+class CStream;
 
 struct RRect {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -87,6 +88,14 @@ public:
   void Create(double x, double y, int32_t id, int32_t objectind);
   // Copies every field of inst (id, variables and flags included).
   void Assign(const CInstance &inst);
+
+  // The saved-game record of the instance: every field as it is (the box in
+  // the order Left, Right, Top, Bottom), then the variables.
+  void SaveToStream(CStream &stream) const;
+  // Restores every field exactly as stored, without the setters; the object
+  // is looked up again by its index. False when the variables' record has
+  // another version; a record cut short raises EStreamError.
+  bool LoadFromStream(CStream &stream);
 
   // --- properties whose writes keep derived values consistent ------------
   // Stores both and updates the box when either coordinate differs.

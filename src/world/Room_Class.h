@@ -122,6 +122,13 @@ public:
   // Writes the fields r_version has (a version it does not know gets the
   // newest layout under its own number).
   void SaveToStream(CStream &stream) const;
+  // The room as a saved game holds it while it runs: settings, layers,
+  // views, code, active and deactivated instances and tiles (not the placed
+  // records). Loading replaces the whole room and rebuilds the per-object
+  // lists; false for another record version or a damaged record (a record
+  // cut short raises EStreamError).
+  void SaveGameToStream(CStream &stream) const;
+  bool LoadGameFromStream(CStream &stream);
 
   // --- instances ----------------------------------------------------------
   int32_t InstanceCount() const { return static_cast<int32_t>(r_instance.size()); }

@@ -16,6 +16,7 @@
 #include "world/Object_Lists.h"
 #include "world/Path_Main.h"
 #include "world/Room_Main.h"
+#include "world/Run_Save.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Class.h"
 #include "world/Trigger_Main.h"
@@ -407,8 +408,11 @@ void FunctionKeys() {
     IO_Clear();
   } else if (key == 27 && g_Settings.opt_keyesc) {
     g_PendingCode = kPendingEnd;
-  } else if ((key == 115 && g_Settings.opt_keyf4) || ((key == 116 || key == 117) && g_Settings.opt_keyf5) ||
-             (key == 120 && g_Settings.opt_keyf9)) {
+  } else if (key == 116 && g_Settings.opt_keyf5) {
+    SaveGame(SaveGame_KeyFile());
+  } else if (key == 117 && g_Settings.opt_keyf5) {
+    LoadGame(SaveGame_KeyFile());
+  } else if ((key == 115 && g_Settings.opt_keyf4) || (key == 120 && g_Settings.opt_keyf9)) {
     if (s_hooks.functionKey) s_hooks.functionKey(key);
   } else {
     handled = false;
@@ -428,7 +432,7 @@ void HandlePendingCode() {
   } else if (code == kPendingLoad) {
     g_PendingCode = kPendingNone;
     IO_Clear();
-    if (s_hooks.loadGame) s_hooks.loadGame(g_PendingFile);
+    LoadGame(g_PendingFile);
   } else if (code == kPendingRestart) {
     GameEnd();
     GameStart();

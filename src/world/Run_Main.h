@@ -65,8 +65,7 @@ struct RRunHooks {
   void (*mousePosition)(double &x, double &y) = nullptr;  // in room coordinates
   bool (*pointInInstance)(CInstance *inst, double x, double y) = nullptr;  // precise mask test
   bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
-  void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F5, F6, F9
-  void (*loadGame)(const std::string &file) = nullptr;
+  void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F9
 };
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();

@@ -8,6 +8,7 @@
 #include "functions/Function_File.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
+#include "functions/Function_Resource.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -26,6 +27,7 @@ void Function_RegisterFamilies() {
   Function_Misc_Register();
   Function_File_Init();
   Function_Data_Structures_Init();
+  Function_Resource_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

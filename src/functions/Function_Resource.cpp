@@ -232,7 +232,8 @@ void F_BackgroundAssign(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }  // namespace
 
 void Function_Resource_Init() {
-  Sprite_InstallGeometry();
+  Sprite_InstallLookups();
+  Background_InstallLookups();
 
   FunctionAdd("sprite_exists", F_SpriteExists, 1);
   FunctionAdd("sprite_name", F_SpriteGetName, 1);

@@ -5,6 +5,7 @@
 // pictures and their textures belong to the graphics functions.
 #pragma once
 
-// Registers the family in the built-in function table and lets instances
-// find their sprites' geometry in the sprite list.
+// Registers the family in the built-in function table, lets instances find
+// their sprites' geometry in the sprite list and lets game code name sprites
+// and backgrounds.
 void Function_Resource_Init();

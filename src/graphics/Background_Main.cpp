@@ -1,5 +1,6 @@
 #include "graphics/Background_Main.h"
 
+#include "code/Code_Constant.h"
 #include "runner/Support_Stream.h"
 
 RBackgroundList g_Backgrounds;
@@ -34,6 +35,11 @@ void Background_SaveSection(CStream &stream, const RBackgroundList &list) {
 bool Background_Exists(int64_t index) { return g_Backgrounds.Exists(Slot(index)); }
 CBackground *Background_Get(int64_t index) { return g_Backgrounds.Get(Slot(index)); }
 const std::string &Background_Name(int64_t index) { return g_Backgrounds.Name(Slot(index)); }
+
+void Background_InstallLookups() {
+  ConstantSetFinder(TConstantSource::Background,
+                    [](std::string_view name) -> int32_t { return g_Backgrounds.Find(name); });
+}
 
 void Background_InitTextures() {
   for (auto &b : g_Backgrounds.items)

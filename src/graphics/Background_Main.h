@@ -22,6 +22,9 @@ const std::string &Background_Name(int64_t index);
 
 void Background_InitTextures();
 
+// Makes game code find backgrounds by name.
+void Background_InstallLookups();
+
 // A new empty background named "__newbackground" + its index.
 int32_t Background_AddEmpty();
 // From a picture file; -1 (nothing added) on failure.

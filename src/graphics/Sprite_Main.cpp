@@ -1,5 +1,6 @@
 #include "graphics/Sprite_Main.h"
 
+#include "code/Code_Constant.h"
 #include "runner/Support_Stream.h"
 
 RSpriteList g_Sprites;
@@ -89,4 +90,7 @@ bool Sprite_Geometry(int32_t sprite, RSpriteGeometry &out) {
   return true;
 }
 
-void Sprite_InstallGeometry() { Instance_SetSpriteGeometry(Sprite_Geometry); }
+void Sprite_InstallLookups() {
+  Instance_SetSpriteGeometry(Sprite_Geometry);
+  ConstantSetFinder(TConstantSource::Sprite, [](std::string_view name) -> int32_t { return g_Sprites.Find(name); });
+}

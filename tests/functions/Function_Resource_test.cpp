@@ -19,6 +19,9 @@ class ResourceFunctions : public ::testing::Test {
 protected:
   void SetUp() override {
     if (FunctionFind("sprite_exists") < 0) Function_Resource_Init();
+    // Other tests may have taken the lookups away again.
+    Sprite_InstallLookups();
+    Background_InstallLookups();
     g_Sprites.Clear();
     g_Backgrounds.Clear();
     // Sprite 0: two 4 by 2 frames, origin (1, 2); sprite 1: an empty slot;
@@ -75,6 +78,9 @@ TEST_F(ResourceFunctions, QueriesOfValidAndInvalidIndices) {
   };
   for (const RCase &c : cases) EXPECT_EQ(Num(c.expr), c.value) << c.expr;
   EXPECT_EQ(Text("sprite_get_name(0)"), "spr_ship");
+  // Resource names stand for their indices in game code.
+  EXPECT_EQ(Num("spr_none * 10 + bg_sky"), 20);
+  EXPECT_EQ(Num("sprite_get_width(spr_ship)"), 4);
   EXPECT_EQ(Text("sprite_name(1)"), "<undefined>");
   EXPECT_EQ(Text("background_get_name(0)"), "bg_sky");
   EXPECT_EQ(Text("background_name(-4)"), "<undefined>");

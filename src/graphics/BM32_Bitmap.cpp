@@ -295,8 +295,13 @@ bool TBitmap32::LoadFromStream(CStream &stream) {
     }
     if (!SizeAllowed(w, h)) return false;
     const int64_t bytes = int64_t{w} * h * 4;
-    // The block is inflated no further than the pixels need, and only as far
-    // as its own data goes, so a hostile size costs nothing until it is met.
+    // zlib packs at most 1032 bytes into one, so a block shorter than that
+    // share of the pixels cannot hold them: refused before anything is
+    // allocated. Otherwise it is inflated no further than the pixels need.
+    const int64_t start = stream.Position();
+    const int32_t packed = stream.ReadInteger();
+    stream.Seek(start);
+    if (bytes > int64_t{packed} * 1032 + 64) return false;
     std::unique_ptr<CStream> block = stream.ReadStreamC(bytes);
     if (block->Size() != bytes) return false;
     std::vector<TColor32> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));

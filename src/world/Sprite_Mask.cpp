@@ -98,8 +98,8 @@ void TMask::Merge(const TBitmap32 &bm, int32_t bbmode, int32_t tolerance, int32_
     case kMaskEllipse:
     case kMaskDiamond: Fill(bm, tolerance, kind, i_bbox); break;
     default: {
-      const int32_t h = std::min(i_h, other.i_h);
       const int32_t words = std::min(m_stride, other.m_stride);
+      const int32_t h = words > 0 ? std::min(i_h, other.i_h) : 0;
       const int32_t w = std::min(i_w, other.i_w);
       for (int32_t y = 0; y < h; ++y) {
         uint64_t *dst = m_bits.data() + static_cast<size_t>(y) * m_stride;
@@ -129,9 +129,11 @@ bool TMask::LoadFromStream(CStream &stream) {
   box.top = stream.ReadInteger();
   if (w < 0 || h < 0) return false;
   // Checked before anything is allocated: a size the record cannot hold.
-  if (int64_t{w} * h * 4 > stream.Size() - stream.Position()) return false;
+  if (int64_t{w} * h > (stream.Size() - stream.Position()) / 4) return false;
   Resize(w, h);
   i_bbox = box;
+  // A grid without columns or rows has no pixels, however long its other side.
+  if (w == 0 || h == 0) return true;
   std::vector<uint8_t> row(static_cast<size_t>(w) * 4);
   for (int32_t y = 0; y < h; ++y) {
     if (w > 0) stream.Read(row.data(), static_cast<int64_t>(row.size()));
@@ -154,6 +156,7 @@ void TMask::SaveToStream(CStream &stream) const {
   stream.WriteInteger(i_bbox.right);
   stream.WriteInteger(i_bbox.bottom);
   stream.WriteInteger(i_bbox.top);
+  if (i_w == 0) return;
   for (int32_t y = 0; y < i_h; ++y)
     for (int32_t x = 0; x < i_w; ++x) stream.WriteBoolean(Get(x, y));
 }
@@ -190,6 +193,7 @@ bool MaskCollisionUnscaled(const RMaskPlacement &a, const RMaskPlacement &b) {
   const RRect ra = Reach(a), rb = Reach(b);
   const int64_t left = std::max(ra.left, rb.left), right = std::min(ra.right, rb.right);
   const int64_t top = std::max(ra.top, rb.top), bottom = std::min(ra.bottom, rb.bottom);
+  if (left > right) return false;
   for (int64_t py = top; py <= bottom; ++py)
     for (int64_t px = left; px <= right; px += 64) {
       const int n = static_cast<int>(std::min<int64_t>(64, right - px + 1));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 #include "graphics/Picture_Text.h"
@@ -137,7 +138,9 @@ TEST(MaskRecord, OtherVersionGivesEmptyMaskAndReadsNothingMore) {
 }
 
 TEST(MaskRecord, SizesTheRecordCannotHoldAreRefused) {
-  for (const auto &[w, h] : std::vector<std::pair<int32_t, int32_t>>{{-1, 2}, {2, -1}, {30000, 30000}, {3, 1}}) {
+  const std::vector<std::pair<int32_t, int32_t>> sizes = {
+      {-1, 2}, {2, -1}, {30000, 30000}, {INT32_MAX, INT32_MAX}, {3, 1}};
+  for (const auto &[w, h] : sizes) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     CStream s;
     for (int32_t v : {800, w, h, 0, 0, 0, 0}) s.WriteInteger(v);

@@ -91,7 +91,9 @@ void CSprite::SaveToStream(CStream &stream) const {
 void CSprite::LoadStripFromBitmap(const TBitmap32 &picture, int32_t imgnumb, bool removeback, bool smooth,
                                   int32_t xorig, int32_t yorig) {
   Clear();
-  const int32_t n = std::max(imgnumb, 1);
+  // Frames narrower than a pixel would be empty; a wild count from a script
+  // must not make millions of them.
+  const int32_t n = std::clamp(imgnumb, 1, std::max(picture.Width(), 1));
   const int32_t fw = picture.Width() / n;
   i_bitmap.reserve(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {

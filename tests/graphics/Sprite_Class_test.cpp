@@ -243,10 +243,13 @@ TEST(SpriteStrip, FramesAreWholeWidthsAndTheRestIsDropped) {
   }
   EXPECT_EQ(s.i_bitmap[2].Pixel(32, 0) & 0xFF, 98u);
 
-  // Zero or fewer images mean one.
+  // Zero or fewer images mean one; more images than columns, one per column.
   s.LoadStripFromBitmap(strip, 0, false, false, 0, 0);
   EXPECT_EQ(s.i_numb, 1);
   EXPECT_EQ(s.GetWidth(), 100);
+  s.LoadStripFromBitmap(strip, 1000000000, false, false, 0, 0);
+  EXPECT_EQ(s.i_numb, 100);
+  EXPECT_EQ(s.GetWidth(), 1);
 }
 
 TEST(SpriteStrip, RemovedBackgroundIsTheExactBottomLeftColour) {

@@ -51,9 +51,10 @@ public:
   void SaveToStream(CStream &stream) const;
 
   // A picture file cut into imgnumb frames side by side (values below 1
-  // mean 1, values above the width mean one frame per column), each made ready as loading does (background removal, edge
-  // smoothing, bleeding), with the origin given and default masks. False,
-  // and the sprite unchanged, when the file is missing or cannot be decoded.
+  // mean 1, values above the width one frame per column), each made ready
+  // as loading does (background removal, edge smoothing, bleeding), with
+  // the origin given and default masks. False, and the sprite unchanged,
+  // when the file is missing or cannot be decoded.
   bool LoadFromFile(const std::string &path, int32_t imgnumb, bool removeback, bool smooth, int32_t xorig,
                     int32_t yorig);
   // The frames from one picture, as LoadFromFile does after reading it.

@@ -326,7 +326,7 @@ TEST(RunnerLoad, EveryFailureGivesItsMessages) {
        TLoadStatus::CheckFailed, {}},
       {"a changed last byte", nullptr, [](RGameFileImage &img) { img.bytes.back() ^= 0x80; },
        TLoadStatus::CheckFailed, {}},
-      {"the file cut short", nullptr, [](RGameFileImage &img) { img.bytes.resize(img.bytes.size() - 9); },
+      {"the file cut short", nullptr, [](RGameFileImage &img) { img.bytes.erase(img.bytes.end() - 9, img.bytes.end()); },
        TLoadStatus::CheckFailed, {}},
       {"marker with no header behind it", nullptr,
        [](RGameFileImage &img) { img.bytes.resize(static_cast<size_t>(img.dataOffset + 10)); }, TLoadStatus::Failed,

@@ -45,7 +45,8 @@ std::vector<TBitmap32> ReadFrames(JsonObject &o, const ProjectFiles &files) {
   std::vector<TBitmap32> frames;
   if (image && images) images->Fail("give either \"image\" or \"images\", not both");
   if (images) {
-    if (o.Has("frames")) o.Require("frames").Fail("\"frames\" cuts a strip given as \"image\"; \"images\" has one file per frame");
+    if (o.Has("frames"))
+      o.Require("frames").Fail("\"frames\" cuts a strip given as \"image\"; \"images\" has one file per frame");
     if (images->Size() == 0) images->Fail("a sprite needs at least one image");
     for (size_t i = 0; i < images->Size(); ++i) {
       const JsonValue file = images->At(i);
@@ -86,7 +87,9 @@ void ReadBox(JsonObject &o, const TBitmap32 &frame, RMaskSettings &m) {
     const std::string s = v->AsString();
     if (s == "automatic") m.bbmode = kBoxAutomatic;
     else if (s == "full") m.bbmode = kBoxFullImage;
-    else v->Fail("expected \"automatic\", \"full\" or a box {\"left\", \"top\", \"right\", \"bottom\"}, found \"" + s + "\"");
+    else
+      v->Fail("expected \"automatic\", \"full\" or a box {\"left\", \"top\", \"right\", \"bottom\"}, found \"" + s +
+              "\"");
     return;
   }
   JsonObject box(*v);

@@ -35,7 +35,7 @@ std::vector<uint8_t> ItemBytes(uint32_t seed) {
 
 struct RBenchGame {
   std::string path;
-  std::vector<CStream> compressedItems;  // the sprite items as the file holds them
+  std::vector<CStream> compressedItems;  // the sound items as the file holds them
   int64_t fileSize = 0;
 };
 
@@ -49,14 +49,14 @@ const RBenchGame &Game() {
     for (int i = 0; i < kItems; ++i) {
       auto r = std::make_unique<CRawRecord>();
       r->bytes = ItemBytes(static_cast<uint32_t>(i));
-      m.sprites.names.push_back("spr" + std::to_string(i));
-      m.sprites.items.push_back(std::move(r));
+      m.sounds.names.push_back("spr" + std::to_string(i));
+      m.sounds.items.push_back(std::move(r));
     }
     for (int i = 0; i < kItems; ++i) {
       CStream item, framed;
       item.WriteBoolean(true);
-      item.WriteString(m.sprites.names[static_cast<size_t>(i)]);
-      m.sprites.items[static_cast<size_t>(i)]->SaveToStream(item);
+      item.WriteString(m.sounds.names[static_cast<size_t>(i)]);
+      m.sounds.items[static_cast<size_t>(i)]->SaveToStream(item);
       framed.WriteStreamC(item);
       framed.Seek(0);
       g.compressedItems.push_back(std::move(framed));

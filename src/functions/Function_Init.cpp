@@ -10,6 +10,7 @@
 #include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
+#include "functions/Function_Resource.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Variables.h"
 #include "world/Motion_Grid.h"
@@ -60,6 +61,7 @@ void Function_RegisterFamilies() {
   Motion_Grid_Init();
   Motion_Potential_Init();
   Function_Action_Init();
+  Function_Resource_Init();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "graphics/BM32_PNG.h"
+#include "runner/Support_Stream.h"
 
 namespace {
 
@@ -264,4 +269,151 @@ std::vector<uint8_t> TBitmap32::SaveToBMP() const {
     for (uint32_t x = 0; x < w; ++x) Put32(out, src[x]);
   }
   return out;
+}
+
+namespace {
+constexpr int32_t kRecordVersion = 800;
+}
+
+bool TBitmap32::LoadFromFileBytes(const uint8_t *data, size_t size) {
+  if (IsPng(data, size)) {
+    std::string why;
+    return DecodePng(data, size, *this, why);
+  }
+  return LoadFromBMP(data, size);
+}
+
+bool TBitmap32::LoadFromStream(CStream &stream) {
+  try {
+    if (stream.ReadInteger() != kRecordVersion) return false;
+    const int32_t w = stream.ReadInteger();
+    const int32_t h = stream.ReadInteger();
+    if (w < 0 || h < 0) return false;
+    if (w == 0 || h == 0) {
+      SetSize(0, 0);
+      return true;
+    }
+    if (!SizeAllowed(w, h)) return false;
+    const int64_t bytes = int64_t{w} * h * 4;
+    // zlib packs at most 1032 bytes into one, so a block shorter than that
+    // share of the pixels cannot hold them: refused before anything is
+    // allocated. Otherwise it is inflated no further than the pixels need.
+    const int64_t start = stream.Position();
+    const int32_t packed = stream.ReadInteger();
+    stream.Seek(start);
+    if (bytes > int64_t{packed} * 1032 + 64) return false;
+    std::unique_ptr<CStream> block = stream.ReadStreamC(bytes);
+    if (block->Size() != bytes) return false;
+    std::vector<TColor32> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    const uint8_t *p = block->Memory();
+    for (TColor32 &c : pixels) {
+      c = U32(p);
+      p += 4;
+    }
+    m_width = w;
+    m_height = h;
+    m_pixels = std::move(pixels);
+    return true;
+  } catch (const EStreamError &) {
+    return false;
+  }
+}
+
+void TBitmap32::SaveToStream(CStream &stream) const {
+  stream.WriteInteger(kRecordVersion);
+  stream.WriteInteger(m_width);
+  stream.WriteInteger(m_height);
+  if (Empty()) return;
+  std::vector<uint8_t> bytes;
+  bytes.reserve(m_pixels.size() * 4);
+  for (TColor32 c : m_pixels) Put32(bytes, c);
+  CStream block(std::move(bytes));
+  stream.WriteStreamC(block);
+}
+
+void TBitmap32::RemoveBackground() {
+  if (Empty()) return;
+  const TColor32 key = Rgb32(Pixel(0, m_height - 1));
+  for (TColor32 &c : m_pixels)
+    if (Rgb32(c) == key) c = Rgb32(c);
+}
+
+void TBitmap32::SmoothEdges() {
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x) {
+      if (Alpha32(Pixel(x, y)) != 0) continue;
+      for (int v = std::max(y - 1, 0); v <= std::min(y + 1, m_height - 1); ++v)
+        for (int u = std::max(x - 1, 0); u <= std::min(x + 1, m_width - 1); ++u) {
+          const TColor32 c = Pixel(u, v);
+          const uint32_t a = Alpha32(c);
+          if (a >= 32) SetPixel(u, v, ((a - 32) << 24) | Rgb32(c));
+        }
+    }
+}
+
+void TBitmap32::BleedColors() {
+  static constexpr int kDx[4] = {-1, 1, 0, 0};
+  static constexpr int kDy[4] = {0, 0, -1, 1};
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x) {
+      if (Alpha32(Pixel(x, y)) != 0) continue;
+      for (int k = 0; k < 4; ++k) {
+        const int u = x + kDx[k], v = y + kDy[k];
+        if (u < 0 || v < 0 || u >= m_width || v >= m_height) continue;
+        const TColor32 n = Pixel(u, v);
+        if (Alpha32(n) == 0) continue;
+        SetPixel(x, y, Rgb32(n));
+        break;
+      }
+    }
+}
+
+TBitmap32 TBitmap32::Stretched(int width, int height) const {
+  TBitmap32 out(width, height);
+  if (out.Empty() || Empty()) return out;
+  for (int y = 0; y < out.m_height; ++y) {
+    const int sy = static_cast<int>(int64_t{y} * m_height / out.m_height);
+    for (int x = 0; x < out.m_width; ++x)
+      out.SetPixel(x, y, Pixel(static_cast<int>(int64_t{x} * m_width / out.m_width), sy));
+  }
+  return out;
+}
+
+TBitmap32 TBitmap32::Region(int x, int y, int width, int height) const {
+  TBitmap32 out(width, height);
+  for (int v = 0; v < out.m_height; ++v)
+    for (int u = 0; u < out.m_width; ++u) {
+      const int64_t sx = int64_t{x} + u, sy = int64_t{y} + v;
+      if (sx >= 0 && sy >= 0 && sx < m_width && sy < m_height)
+        out.SetPixel(u, v, Pixel(static_cast<int>(sx), static_cast<int>(sy)));
+    }
+  return out;
+}
+
+bool BM32_ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+void TBitmap32::PrepareLoaded(bool removeback, bool smooth) {
+  if (removeback) RemoveBackground();
+  if (smooth) SmoothEdges();
+  if (removeback) BleedColors();
+}
+
+void TBitmap32::SetAlphaFrom(const TBitmap32 &other) {
+  const int w = std::min(m_width, other.m_width), h = std::min(m_height, other.m_height);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const TColor32 s = other.Pixel(x, y);
+      const uint32_t a = (((s >> 16) & 0xFF) + ((s >> 8) & 0xFF) + (s & 0xFF)) / 3;
+      SetPixel(x, y, (a << 24) | Rgb32(Pixel(x, y)));
+    }
+}
+
+bool TBitmap32::SizeAllowed(int64_t width, int64_t height) {
+  return width >= 0 && height >= 0 && width <= kMaxSide && height <= kMaxSide &&
+         static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxPixels;
 }

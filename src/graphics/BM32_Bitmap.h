@@ -9,6 +9,11 @@
 
 using TColor32 = uint32_t;
 
+class CStream;
+
+inline constexpr uint32_t Alpha32(TColor32 c) { return c >> 24; }
+inline constexpr TColor32 Rgb32(TColor32 c) { return c & 0x00FFFFFFu; }
+
 class TBitmap32 {
 public:
   TBitmap32() = default;
@@ -30,6 +35,42 @@ public:
   bool LoadFromBMP(const uint8_t *data, size_t size);
   // The BMP file form: 32 bits per pixel with alpha, bottom-up.
   std::vector<uint8_t> SaveToBMP() const;
+  // A BMP or PNG file (told apart by their first bytes, not by the name).
+  bool LoadFromFileBytes(const uint8_t *data, size_t size);
+
+  // The form inside sprite and background records: version 800, width,
+  // height and, when the picture is not empty, one compressed block of the
+  // pixels (blue, green, red, alpha each). Another version, a size that does
+  // not fit the block, or data cut short answer false and leave the bitmap
+  // as it was.
+  bool LoadFromStream(CStream &stream);
+  void SaveToStream(CStream &stream) const;
+
+  // --- what loading and creating pictures does to them ---------------------
+  // Every pixel whose colour equals that of the bottom-left pixel becomes
+  // fully transparent (its colour is kept).
+  void RemoveBackground();
+  // Each fully transparent pixel, in row order, takes 32 off the alpha of
+  // every pixel around it (itself included) whose alpha is at least 32.
+  void SmoothEdges();
+  // Each fully transparent pixel takes the colour of its first visible
+  // neighbour (left, right, above, below) and stays transparent, so that
+  // filtered textures get no dark fringe.
+  void BleedColors();
+  // In order: background removal, edge smoothing, and bleeding after a
+  // removal; what every picture loaded from a file goes through.
+  void PrepareLoaded(bool removeback, bool smooth);
+  // Alpha := the mean of red, green and blue of the other picture, over the
+  // area both cover; the colours stay.
+  void SetAlphaFrom(const TBitmap32 &other);
+  // Whether a picture of this size may be made at all: pictures beyond
+  // 32768 a side or 2^28 pixels are refused rather than allocated.
+  static bool SizeAllowed(int64_t width, int64_t height);
+  // A copy of the given size where each pixel is the source pixel at the
+  // proportional position (rounded down).
+  TBitmap32 Stretched(int width, int height) const;
+  // A copy of the rectangle; parts outside the picture are transparent black.
+  TBitmap32 Region(int x, int y, int width, int height) const;
 
   bool operator==(const TBitmap32 &o) const {
     return m_width == o.m_width && m_height == o.m_height && m_pixels == o.m_pixels;
@@ -40,3 +81,6 @@ private:
   int m_height = 0;
   std::vector<TColor32> m_pixels;
 };
+
+// The whole content of a file; false when it cannot be read.
+bool BM32_ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes);

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
+
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
 #include "world/Path_Main.h"
@@ -26,8 +29,8 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
     case 1: Trigger_SaveSection(out, game.triggers); break;
     case 2: Constant_SaveSection(out, game.constants); break;
     case 3: RawSection_Save(out, game.sounds); break;
-    case 4: RawSection_Save(out, game.sprites); break;
-    case 5: RawSection_Save(out, game.backgrounds); break;
+    case 4: Sprite_SaveSection(out, game.sprites); break;
+    case 5: Background_SaveSection(out, game.backgrounds); break;
     case 6: Path_SaveSection(out, game.paths); break;
     case 7:
       out.WriteInteger(kScriptSectionVersion);

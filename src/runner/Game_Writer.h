@@ -19,6 +19,8 @@
 #include "code/Extension_Main.h"
 #include "code/Script_Class.h"
 #include "dialogs/Help_Main.h"
+#include "graphics/Background_Class.h"
+#include "graphics/Sprite_Class.h"
 #include "runner/DataNew_Main.h"
 #include "runner/Game_Format.h"
 #include "runner/Option_Main.h"
@@ -51,8 +53,8 @@ struct RGameModel {
   RResourceList<CTrigger> triggers;  // names unused
   RConstantList constants;
   RRawList sounds;
-  RRawList sprites;
-  RRawList backgrounds;
+  RResourceList<CSprite> sprites;
+  RResourceList<CBackground> backgrounds;
   RResourceList<CPath> paths;
   RResourceList<CScript> scripts;
   RRawList fonts;

@@ -3,8 +3,6 @@
 #include <cstring>
 
 RRawList g_RawSounds;
-RRawList g_RawSprites;
-RRawList g_RawBackgrounds;
 RRawList g_RawFonts;
 
 namespace {

@@ -1,5 +1,5 @@
 // Records of the resource kinds whose readers are not written yet (sounds,
-// sprites, backgrounds, fonts). Each is
+// fonts). Each is
 // kept as the bytes its item stream holds after the name, so that a game
 // loads completely, its lists have the right slots and names, and the packer
 // can write any record it builds itself. A kind's own reader replaces its
@@ -26,8 +26,6 @@ public:
 using RRawList = RResourceList<CRawRecord>;
 
 extern RRawList g_RawSounds;
-extern RRawList g_RawSprites;
-extern RRawList g_RawBackgrounds;
 extern RRawList g_RawFonts;
 
 // Named-item sections (version 800, count, item streams) into a raw list.

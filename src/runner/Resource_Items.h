@@ -23,6 +23,25 @@ struct RResourceList {
     static const std::string undefined = "<undefined>";
     return Exists(index) ? names[static_cast<size_t>(index)] : undefined;
   }
+  // Appends an entry; answers its index.
+  int Append(std::unique_ptr<T> item, std::string name) {
+    items.push_back(std::move(item));
+    names.push_back(std::move(name));
+    return Count() - 1;
+  }
+  // Frees the resource; the entry stays, empty and without a name, so the
+  // indices after it do not move.
+  void Delete(int index) {
+    if (!Exists(index)) return;
+    items[static_cast<size_t>(index)].reset();
+    names[static_cast<size_t>(index)].clear();
+  }
+  // Takes back the last entry (an addition that failed).
+  void DropLast() {
+    if (items.empty()) return;
+    items.pop_back();
+    names.pop_back();
+  }
   // The first existing resource with exactly this name, or -1.
   int Find(std::string_view name) const {
     for (int i = 0; i < Count(); ++i)

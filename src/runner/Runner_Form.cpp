@@ -15,6 +15,8 @@
 #include "dialogs/Help_Main.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Init.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/DataNew_Main.h"
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
@@ -190,8 +192,8 @@ std::string Runner_Summary() {
   o << "  constants: " << g_Constants.Count() << "\n";
   for (int k = 0; k < g_Constants.Count(); ++k) o << "    " << k << " " << g_Constants.names[static_cast<size_t>(k)] << "\n";
   ListSection(o, "sounds", g_RawSounds);
-  ListSection(o, "sprites", g_RawSprites);
-  ListSection(o, "backgrounds", g_RawBackgrounds);
+  ListSection(o, "sprites", g_Sprites);
+  ListSection(o, "backgrounds", g_Backgrounds);
   ListSection(o, "paths", g_Paths);
   ListSection(o, "scripts", g_Scripts);
   ListSection(o, "fonts", g_RawFonts);

@@ -14,6 +14,8 @@
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
 #include "dialogs/Help_Main.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/DataNew_Main.h"
 #include "runner/Option_Main.h"
 #include "runner/Raw_Record.h"
@@ -101,8 +103,8 @@ TSectionOutcome LoadSection(int index, CStream &s) {
     case 1: ok = Trigger_Load(s); break;
     case 2: ok = Constant_Load(s); break;
     case 3: ok = RawSection_Load(s, g_RawSounds); break;
-    case 4: ok = RawSection_Load(s, g_RawSprites); break;
-    case 5: ok = RawSection_Load(s, g_RawBackgrounds); break;
+    case 4: ok = Sprite_Load(s); break;
+    case 5: ok = Background_Load(s); break;
     case 6: ok = Path_Load(s); break;
     case 7: ok = Script_Load(s); break;
     case 8: ok = RawSection_Load(s, g_RawFonts); break;

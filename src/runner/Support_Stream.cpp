@@ -130,22 +130,24 @@ std::string SanitizeUtf8(std::string s) {
 // ---------------------------------------------------------------------------
 // zlib
 
-std::vector<uint8_t> Inflate(const uint8_t *src, size_t size) {
+std::vector<uint8_t> Inflate(const uint8_t *src, size_t size, uint64_t limit = kMaxInflatedSize) {
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) throw EStreamError("Cannot start decompression");
   std::vector<uint8_t> out;
-  out.resize(std::min<uint64_t>(std::max<uint64_t>(uint64_t{size} * 4, 4096), kMaxInflatedSize));
+  // One byte past the limit, so that content longer than allowed is noticed.
+  const uint64_t cap = std::min<uint64_t>(limit, kMaxInflatedSize - 1) + 1;
+  out.resize(std::min<uint64_t>(std::max<uint64_t>(uint64_t{size} * 4, 4096), cap));
   size_t done = 0;
   zs.next_in = const_cast<Bytef *>(src);
   zs.avail_in = static_cast<uInt>(size);
   int rc = Z_OK;
   for (;;) {
     if (done == out.size()) {
-      if (out.size() >= kMaxInflatedSize) {
+      if (out.size() >= cap) {
         inflateEnd(&zs);
         throw EStreamError("Compressed data too large");
       }
-      out.resize(static_cast<size_t>(std::min<uint64_t>(uint64_t{out.size()} * 2, kMaxInflatedSize)));
+      out.resize(static_cast<size_t>(std::min<uint64_t>(uint64_t{out.size()} * 2, cap)));
     }
     const size_t room = std::min<size_t>(out.size() - done, std::numeric_limits<uInt>::max());
     zs.next_out = out.data() + done;
@@ -160,6 +162,7 @@ std::vector<uint8_t> Inflate(const uint8_t *src, size_t size) {
     throw EStreamError(rc == Z_BUF_ERROR ? "Compressed data is truncated" : "Compressed data is corrupt");
   }
   inflateEnd(&zs);
+  if (done > limit) throw EStreamError("Compressed data too large");
   out.resize(done);
   out.shrink_to_fit();
   return out;
@@ -358,15 +361,18 @@ std::unique_ptr<CStream> CStream::ReadStream() {
   return out;
 }
 
-std::unique_ptr<CStream> CStream::ReadStreamC() {
+std::unique_ptr<CStream> CStream::ReadStreamC() { return ReadStreamC(static_cast<int64_t>(kMaxInflatedSize) - 1); }
+
+std::unique_ptr<CStream> CStream::ReadStreamC(int64_t maxSize) {
   const int64_t start = m_pos;
   const int32_t n = ReadInteger();
-  if (n < 0 || n > Size() - m_pos) {
+  if (n < 0 || n > Size() - m_pos || maxSize < 0) {
     m_pos = start;
     throw EStreamError(kReadError);
   }
   try {
-    auto out = std::make_unique<CStream>(Inflate(m_data.data() + m_pos, static_cast<size_t>(n)));
+    auto out = std::make_unique<CStream>(
+        Inflate(m_data.data() + m_pos, static_cast<size_t>(n), static_cast<uint64_t>(maxSize)));
     m_pos += n;
     return out;
   } catch (...) {

@@ -70,6 +70,9 @@ public:
   // and for content that would inflate beyond 1 GiB.
   std::unique_ptr<CStream> ReadStream();
   std::unique_ptr<CStream> ReadStreamC();
+  // The same with content of at most maxSize bytes: a reader that knows how
+  // much it expects refuses more before allocating it.
+  std::unique_ptr<CStream> ReadStreamC(int64_t maxSize);
   std::unique_ptr<CStream> ReadStreamE();
   // None when the presence flag is false or the content is no readable BMP
   // (corrupt zlib data included); the compressed sub-stream is always

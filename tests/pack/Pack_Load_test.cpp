@@ -11,6 +11,8 @@
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
 #include "dialogs/Help_Main.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
 #include "pack/Pack_TempDir.h"
 #include "runner/DataNew_Main.h"
 #include "runner/Raw_Record.h"
@@ -111,10 +113,12 @@ void ExpectLoadedEquals(const RGameModel &game) {
   ExpectSameRecords(g_TimeLines, game.timelines, "time line");
   ExpectSameRecords(g_Triggers, game.triggers, "trigger");
   ExpectSameRecords(g_Paths, game.paths, "path");
+  ExpectSameRecords(g_Sprites, game.sprites, "sprite");
+  ExpectSameRecords(g_Backgrounds, game.backgrounds, "background");
 
   // Kinds the manifest has no place for yet are written as empty sections.
   EXPECT_EQ(g_Extensions.size(), 0u);
-  for (const RRawList *list : {&g_RawSounds, &g_RawSprites, &g_RawBackgrounds, &g_RawFonts})
+  for (const RRawList *list : {&g_RawSounds, &g_RawFonts})
     EXPECT_EQ(list->Count(), 0);
 }
 

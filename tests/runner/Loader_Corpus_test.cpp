@@ -8,6 +8,8 @@
 #include <fstream>
 #include <functional>
 
+#include "graphics/Background_Class.h"
+#include "graphics/Sprite_Class.h"
 #include "runner/Game_Fixture.h"
 
 using namespace fixture;
@@ -48,8 +50,13 @@ RGameModel RichGame() {
   g.settingsVersion = 810;
   g.settings.opt_showprogress = false;
   g.constants.Add("lives_start", "3");
-  Add(g.sprites, "spr", Raw(800, {1, 2, 3, 4}));
+  auto sprite = std::make_unique<CSprite>();
+  sprite->LoadStripFromBitmap(TBitmap32(4, 2, 0xFF102030u), 2, false, false, 1, 1);
+  Add(g.sprites, "spr", std::move(sprite));
   AddEmpty(g.sprites);
+  auto back = std::make_unique<CBackground>();
+  back->CreateColor(3, 1, 0x0000FF);
+  Add(g.backgrounds, "back", std::move(back));
   auto script = std::make_unique<CScript>();
   script->s_text = "return 1;";
   Add(g.scripts, "scr", std::move(script));
@@ -122,6 +129,21 @@ const std::vector<RSeed> &Seeds() {
          return img;
        },
        TLoadStatus::Failed, {kMsgNotValid}},
+      {"sprite_frame_broken",
+       [] {
+         return WithHook(4, [](CStream &s) {
+           // One sprite whose only frame claims more pixels than its block holds.
+           s.WriteInteger(800), s.WriteInteger(1);
+           CStream item, pixels;
+           item.WriteBoolean(true), item.WriteString("spr"), item.WriteInteger(800);
+           item.WriteInteger(0), item.WriteInteger(0), item.WriteInteger(1);
+           item.WriteInteger(800), item.WriteInteger(100), item.WriteInteger(100);
+           pixels.WriteInteger(0);
+           item.WriteStreamC(pixels);
+           s.WriteStreamC(item);
+         });
+       },
+       TLoadStatus::Failed, {kMsgResourceData}},
       {"plain_minimal", [] { return Plain(MinimalGame()); }, TLoadStatus::Loaded, {}},
       {"plain_rich", [] { return Plain(RichGame()); }, TLoadStatus::Loaded, {}},
       {"plain_settings_799",

@@ -17,6 +17,8 @@
 #include "runner/DataNew_Main.h"
 #include "runner/Game_Fixture.h"
 #include "runner/Option_Main.h"
+#include "graphics/Background_Main.h"
+#include "graphics/Sprite_Main.h"
 #include "runner/Raw_Record.h"
 #include "runner/Support_File.h"
 #include "world/Action_Lib.h"
@@ -76,8 +78,10 @@ RGameModel FullGame() {
   g.constants.Add("speed", "4 * 2");
   AddEmpty(g.sounds);
   Add(g.sounds, "snd_jump", Raw(800, {9, 9}));
-  Add(g.sprites, "spr_player", Raw(800, {7}));
-  Add(g.backgrounds, "bg", Raw(800));
+  auto sprite = std::make_unique<CSprite>();
+  sprite->i_xorig = 7;
+  Add(g.sprites, "spr_player", std::move(sprite));
+  Add(g.backgrounds, "bg", std::make_unique<CBackground>());
   auto path = std::make_unique<CPath>();
   path->AddPoint(10, 20, 100);
   path->AddPoint(40, 20, 50);
@@ -139,8 +143,9 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   EXPECT_FALSE(g_RawSounds.Exists(0));
   EXPECT_EQ(g_RawSounds.names[1], "snd_jump");
   EXPECT_EQ(g_RawSounds.Get(1)->bytes, g.sounds.Get(1)->bytes);
-  EXPECT_EQ(g_RawSprites.Find("spr_player"), 0);
-  EXPECT_EQ(g_RawBackgrounds.Count(), 1);
+  EXPECT_EQ(g_Sprites.Find("spr_player"), 0);
+  EXPECT_EQ(g_Sprites.Get(0)->i_xorig, 7);
+  EXPECT_EQ(g_Backgrounds.Count(), 1);
   ASSERT_TRUE(g_Paths.Exists(0));
   EXPECT_EQ(g_Paths.Name(0), "path0");
   EXPECT_EQ(g_Paths.Get(0)->Count(), 2);
@@ -328,7 +333,7 @@ TEST(RunnerLoad, EveryFailureGivesItsMessages) {
        TLoadStatus::CheckFailed, {}},
       {"a changed last byte", nullptr, [](RGameFileImage &img) { img.bytes.back() ^= 0x80; },
        TLoadStatus::CheckFailed, {}},
-      {"the file cut short", nullptr, [](RGameFileImage &img) { img.bytes.resize(img.bytes.size() - 9); },
+      {"the file cut short", nullptr, [](RGameFileImage &img) { img.bytes.erase(img.bytes.end() - 9, img.bytes.end()); },
        TLoadStatus::CheckFailed, {}},
       {"marker with no header behind it", nullptr,
        [](RGameFileImage &img) { img.bytes.resize(static_cast<size_t>(img.dataOffset + 10)); }, TLoadStatus::Failed,
@@ -486,11 +491,11 @@ TEST(RunnerLoad, SectionOfEmptyItemsGivesEmptySlots) {
   for (int i = 0; i < 3; ++i) AddEmpty(g.sprites);
   AddEmpty(g.scripts);
   ASSERT_TRUE(LoadImage(GameWriter_Build(g, SmallFile())).Loaded());
-  ASSERT_EQ(g_RawSprites.Count(), 3);
+  ASSERT_EQ(g_Sprites.Count(), 3);
   for (int i = 0; i < 3; ++i) {
-    EXPECT_FALSE(g_RawSprites.Exists(i));
-    EXPECT_EQ(g_RawSprites.names[static_cast<size_t>(i)], "");
-    EXPECT_EQ(g_RawSprites.Name(i), "<undefined>");
+    EXPECT_FALSE(g_Sprites.Exists(i));
+    EXPECT_EQ(g_Sprites.names[static_cast<size_t>(i)], "");
+    EXPECT_EQ(g_Sprites.Name(i), "<undefined>");
   }
   ASSERT_EQ(g_Scripts.Count(), 1);
   EXPECT_EQ(g_Scripts.Get(0), nullptr);

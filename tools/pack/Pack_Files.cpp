@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Pack_Output.h"
-#include "Pack_Png.h"
+#include "graphics/BM32_PNG.h"
 #include "graphics/BM32_Bitmap.h"
 
 namespace fs = std::filesystem;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 
+#include "Pack_Graphics.h"
 #include "Pack_Settings.h"
 #include "Pack_Text.h"
 #include "Pack_World.h"
@@ -216,11 +217,12 @@ double ReadAlpha(JsonObject &obj) {
   return a;
 }
 
-void ReadBackgroundLayer(const JsonValue &value, CBack &b) {
+void ReadBackgroundLayer(const JsonValue &value, const RGameModel &game, CBack &b) {
   JsonObject o(value);
   b.visible = o.Bool("visible", b.visible);
   b.foreground = o.Bool("foreground", b.foreground);
-  b.index = o.IntIn("background", b.index, -1, INT32_MAX);
+  if (std::optional<JsonValue> v = o.Get("background"))
+    b.index = ReadPictureReference(*v, game.backgrounds.names, "background");
   b.x = o.Int("x", 0);
   b.y = o.Int("y", 0);
   b.htiled = o.Bool("htiled", b.htiled);
@@ -303,11 +305,13 @@ void ReadInstance(const JsonValue &value, const ProjectFiles &files, IdPlan &ids
   o.Done();
 }
 
-void ReadTile(const JsonValue &value, IdPlan &ids, RTile &t) {
+void ReadTile(const JsonValue &value, const RGameModel &game, IdPlan &ids, RTile &t) {
   JsonObject o(value);
   t.x = o.Require("x").AsInt();
   t.y = o.Require("y").AsInt();
-  t.index = o.Require("background").AsIntIn(0, INT32_MAX);
+  const JsonValue back = o.Require("background");
+  t.index = ReadPictureReference(back, game.backgrounds.names, "background");
+  if (t.index < 0) back.AsIntIn(0, INT32_MAX);  // a tile always shows some background
   t.xo = o.Int("left", 0);
   t.yo = o.Int("top", 0);
   t.w = o.IntIn("width", 16, 0, INT32_MAX);
@@ -322,7 +326,8 @@ void ReadTile(const JsonValue &value, IdPlan &ids, RTile &t) {
   o.Done();
 }
 
-void ReadRoom(const JsonValue &value, const ProjectFiles &files, IdPlan &instanceIds, IdPlan &tileIds, CRoom &r) {
+void ReadRoom(const JsonValue &value, const ProjectFiles &files, const RGameModel &game, IdPlan &instanceIds,
+              IdPlan &tileIds, CRoom &r) {
   JsonObject o(value);
   o.Accept("name");  // read by the caller
   r.r_caption = o.String("caption", r.r_caption);
@@ -335,7 +340,8 @@ void ReadRoom(const JsonValue &value, const ProjectFiles &files, IdPlan &instanc
   r.r_clearViewBackground = o.Bool("clear_view_background", r.r_clearViewBackground);
   r.r_code = files.ReadCode(o);
   r.r_enableviews = o.Bool("enable_views", r.r_enableviews);
-  ReadEight(o, "backgrounds", r.r_background, ReadBackgroundLayer);
+  ReadEight(o, "backgrounds", r.r_background,
+            [&game](const JsonValue &v, CBack &b) { ReadBackgroundLayer(v, game, b); });
   ReadEight(o, "views", r.r_view, ReadView);
   if (const std::optional<JsonValue> list = o.Get("instances")) {
     r.r_instances.resize(list->Size());
@@ -343,7 +349,7 @@ void ReadRoom(const JsonValue &value, const ProjectFiles &files, IdPlan &instanc
   }
   if (const std::optional<JsonValue> list = o.Get("tiles")) {
     r.r_tile.resize(list->Size());
-    for (size_t i = 0; i < list->Size(); ++i) ReadTile(list->At(i), tileIds, r.r_tile[i]);
+    for (size_t i = 0; i < list->Size(); ++i) ReadTile(list->At(i), game, tileIds, r.r_tile[i]);
   }
   o.Done();
 }
@@ -364,7 +370,7 @@ void ReadRooms(const JsonValue &value, const ProjectFiles &files, RGameModel &ga
     JsonObject named(entry);
     std::string name = ReadResourceName(named, seen, i, "rooms");
     auto room = std::make_unique<CRoom>();
-    ReadRoom(entry, files, instanceIds, tileIds, *room);
+    ReadRoom(entry, files, game, instanceIds, tileIds, *room);
     rooms.items.push_back(std::move(room));
     rooms.names.push_back(std::move(name));
   }
@@ -445,6 +451,11 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("constants")) ReadConstants(*v, game.constants);
   game.scripts.Clear();
   if (const std::optional<JsonValue> v = top.Get("scripts")) ReadScripts(*v, files, game.scripts);
+  // Before rooms and objects, which may name them.
+  game.sprites.Clear();
+  if (const std::optional<JsonValue> v = top.Get("sprites")) ReadSprites(*v, files, game.sprites);
+  game.backgrounds.Clear();
+  if (const std::optional<JsonValue> v = top.Get("backgrounds")) ReadBackgrounds(*v, files, game.backgrounds);
   ReadRooms(top.Require("rooms"), files, game);
   ReadRoomOrder(top.Get("room_order"), game);
   game.includedFiles.clear();
@@ -463,7 +474,7 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("paths")) ReadPaths(*v, game.paths);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
-  for (const char *kind : {"sounds", "sprites", "backgrounds", "fonts", "extension_packages"}) {
+  for (const char *kind : {"sounds", "fonts", "extension_packages"}) {
     if (const std::optional<JsonValue> v = top.Get(kind))
       v->Fail(std::string("the packer cannot pack ") + kind + " yet; leave the field out");
   }

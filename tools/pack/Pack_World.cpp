@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "Pack_Graphics.h"
 #include "Pack_Text.h"
 
 namespace {
@@ -168,8 +169,9 @@ int32_t ReadEventNumber(JsonObject &e, int32_t etype, const RWorldNames &names) 
 void ReadObject(const JsonValue &value, const ProjectFiles &files, const RWorldNames &names, CObject &obj) {
   JsonObject o(value);
   o.Accept("name");
-  obj.o_spriteindex = o.IntIn("sprite", obj.o_spriteindex, -1, INT32_MAX);
-  obj.o_mask = o.IntIn("mask", obj.o_mask, -1, INT32_MAX);
+  if (std::optional<JsonValue> v = o.Get("sprite"))
+    obj.o_spriteindex = ReadPictureReference(*v, names.game.sprites.names, "sprite");
+  if (std::optional<JsonValue> v = o.Get("mask")) obj.o_mask = ReadPictureReference(*v, names.game.sprites.names, "sprite");
   obj.o_solid = o.Bool("solid", obj.o_solid);
   obj.o_visible = o.Bool("visible", obj.o_visible);
   obj.o_depth = o.Int("depth", obj.o_depth);

@@ -1,4 +1,4 @@
-// PNG pictures for the project's images (the loading bar pictures), decoded
+// PNG pictures (sprites, backgrounds and loading-bar images), decoded
 // with zlib alone: every colour type and bit depth, palettes with
 // transparency, colour-key transparency and interlaced pictures.
 #pragma once

@@ -1,4 +1,4 @@
-#include "Pack_Png.h"
+#include "graphics/BM32_PNG.h"
 
 #include <algorithm>
 #include <array>

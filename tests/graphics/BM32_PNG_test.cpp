@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "Pack_Png.h"
+#include "graphics/BM32_PNG.h"
 #include "graphics/BM32_Bitmap.h"
 
 namespace {
@@ -102,7 +102,7 @@ Bytes RgbaRow(int y, int width) {
   return row;
 }
 
-TEST(PackPng, EveryRowFilterIsUndone) {
+TEST(PngDecode, EveryRowFilterIsUndone) {
   const int w = 4, h = 5;
   std::vector<Bytes> rows;
   for (int y = 0; y < h; ++y) rows.push_back(RgbaRow(y, w));
@@ -118,7 +118,7 @@ TEST(PackPng, EveryRowFilterIsUndone) {
   }
 }
 
-TEST(PackPng, ColourTypesAndTransparency) {
+TEST(PngDecode, ColourTypesAndTransparency) {
   struct Case {
     const char *what;
     Bytes file;
@@ -156,7 +156,7 @@ TEST(PackPng, ColourTypesAndTransparency) {
   }
 }
 
-TEST(PackPng, InterlacedPicturesGetEveryPixelInPlace) {
+TEST(PngDecode, InterlacedPicturesGetEveryPixelInPlace) {
   const int w = 5, h = 6;
   // The seven passes of the interlace, each filtered on its own.
   const int x0[7] = {0, 4, 0, 2, 0, 1, 0}, y0[7] = {0, 0, 4, 0, 2, 0, 1};
@@ -181,7 +181,7 @@ TEST(PackPng, InterlacedPicturesGetEveryPixelInPlace) {
     for (int x = 0; x < w; ++x) EXPECT_EQ(bmp.Pixel(x, y), TestPixel(x, y)) << x << "," << y;
 }
 
-TEST(PackPng, BrokenFilesAreRefusedWithAReason) {
+TEST(PngDecode, BrokenFilesAreRefusedWithAReason) {
   const Bytes good = Png(Header(1, 1, 8, 2), Deflate({0, 1, 2, 3}));
   Bytes badCrc = good;
   badCrc[29] ^= 1;  // inside the IHDR checksum

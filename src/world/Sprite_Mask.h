@@ -1,0 +1,104 @@
+// TMask: the collision mask of one sprite image (or of all images of a
+// sprite that shares one mask): a grid of set pixels of the image's size and
+// the bounding box around what counts for collisions.
+//
+// Each row is kept as 64-bit words, pixel x of a row in bit x % 64 of word
+// x / 64, so that two masks can be compared a word at a time; bits past the
+// width of a row are always clear.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "world/Instance_Class.h"  // RRect
+
+class CStream;
+class TBitmap32;
+
+// How pixels are chosen when a mask is built from an image.
+enum TMaskKind : int32_t {
+  kMaskPrecise = 0,    // pixels whose alpha is above the tolerance
+  kMaskRectangle = 1,  // the whole box
+  kMaskEllipse = 2,    // the ellipse inside the box
+  kMaskDiamond = 3,    // the diamond inside the box
+};
+
+// Which box a mask built from an image gets.
+enum TMaskBoxMode : int32_t {
+  kBoxAutomatic = 0,  // around the pixels whose alpha is above the tolerance
+  kBoxFullImage = 1,
+  kBoxManual = 2,     // the given box, clipped to the image
+};
+
+class TMask {
+public:
+  // The empty mask: size 0, box (0, 0, 0, 0).
+  TMask() = default;
+  // Built from an image; an empty image gives the empty mask. Kinds and box
+  // modes outside the known values count as precise and automatic.
+  TMask(const TBitmap32 &bm, int32_t tolerance, int32_t kind, const RRect &bbox, int32_t bbmode);
+
+  // Adds one more image to a shared mask: the box becomes the union of both
+  // boxes; precise masks take every pixel set in either (over the size both
+  // share), the shaped kinds are redrawn over the whole union box.
+  void Merge(const TBitmap32 &bm, int32_t bbmode, int32_t tolerance, int32_t kind, const RRect &bbox);
+
+  // The record inside a sprite record: version, width, height, the box as
+  // left, right, bottom, top, then one boolean per pixel, row by row. A
+  // version other than 800 leaves the mask empty and reads nothing more
+  // (that is not a failure); a negative size or pixels beyond the end of the
+  // stream answer false.
+  bool LoadFromStream(CStream &stream);
+  void SaveToStream(CStream &stream) const;
+
+  int32_t Width() const { return i_w; }
+  int32_t Height() const { return i_h; }
+  const RRect &BoundingBox() const { return i_bbox; }
+  void SetBoundingBox(const RRect &box) { i_bbox = box; }
+
+  // Pixel (x, y); false outside the grid.
+  bool Get(int64_t x, int64_t y) const {
+    if (x < 0 || y < 0 || x >= i_w || y >= i_h) return false;
+    return (Row(y)[x >> 6] >> (x & 63)) & 1u;
+  }
+  void Set(int32_t x, int32_t y, bool on);
+
+  // The words of row y (WordsPerRow() of them).
+  const uint64_t *Row(int64_t y) const { return m_bits.data() + static_cast<size_t>(y) * m_stride; }
+  int32_t WordsPerRow() const { return m_stride; }
+  // Up to 64 pixels of row y starting at column x (x may be negative or
+  // reach past the width: those pixels are clear), pixel x in bit 0.
+  uint64_t Bits(int64_t y, int64_t x, int count) const;
+
+  bool operator==(const TMask &o) const {
+    return i_w == o.i_w && i_h == o.i_h && i_bbox.left == o.i_bbox.left && i_bbox.top == o.i_bbox.top &&
+           i_bbox.right == o.i_bbox.right && i_bbox.bottom == o.i_bbox.bottom && m_bits == o.m_bits;
+  }
+
+private:
+  void Resize(int32_t w, int32_t h);
+  // Draws the kind over box (clipped to the grid); precise takes its pixels
+  // from bm, the other kinds set or clear by their shape.
+  void Fill(const TBitmap32 &bm, int32_t tolerance, int32_t kind, const RRect &box);
+
+  int32_t i_w = 0;
+  int32_t i_h = 0;
+  RRect i_bbox{0, 0, 0, 0};
+  int32_t m_stride = 0;
+  std::vector<uint64_t> m_bits;
+};
+
+// Where a mask lies in the room for an unrotated, unscaled placement: room
+// pixel (px, py) is mask pixel (px - x, py - y), so (x, y) is the instance's
+// rounded position minus the sprite origin. box is the instance's bounding
+// box in room pixels (inclusive).
+struct RMaskPlacement {
+  const TMask *mask = nullptr;
+  int32_t x = 0, y = 0;
+  RRect box;
+};
+
+// True when some room pixel inside both boxes is set in both masks.
+bool MaskCollisionUnscaled(const RMaskPlacement &a, const RMaskPlacement &b);
+// True when the room pixel lies inside the box and is set in the mask.
+bool MaskPointUnscaled(const RMaskPlacement &a, int32_t px, int32_t py);

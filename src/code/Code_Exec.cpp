@@ -630,6 +630,16 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
       out = v.val;
       return true;
     }
+    case kOperandBuiltin: {
+      // A name declared global is a global variable instead.
+      if (sel == SEL_UNSPECIFIED && IsGlobalDeclared(index)) return false;
+      const RBuiltinVariable *e = BuiltinEntry(index);
+      if (e == nullptr || e->getter == nullptr) return false;
+      RValue v;
+      if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
+      out = v.val;
+      return true;
+    }
     default: return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
   }
 }

@@ -77,8 +77,11 @@ private:
   }
 
   // A variable node (kind 7 or 8, selector fixed): its local place, and
-  // whether reading it only reads. Built-in variables other than the
-  // argument slots may run code of the world when read, so they are not.
+  // whether reading it only reads. A built-in variable read without an
+  // index from self or other only asks its getter, which changes nothing;
+  // the argument array's getter reports a missing argument, so it is not
+  // pure, and neither are built-ins read with an index or through an
+  // object, an id or all.
   void MarkVariable(RToken &n) {
     const bool local = n.kind == NODE_VARIABLE_SIMPLE
                            ? n.ind2 == SEL_LOCAL
@@ -86,7 +89,10 @@ private:
                                  RoundToInt32(n.items[0].value.val) == SEL_LOCAL;
     if (local) n.slot = LocalSlot(n.ind);
     const bool argument = m_argument0 >= 0 && n.ind >= m_argument0 && n.ind < m_argument0 + kMaxArguments;
-    if (n.ind < kUserVariableBase && !argument) return;
+    const bool plainBuiltin = n.kind == NODE_VARIABLE_SIMPLE && n.ind >= 0 && n.ind < kUserVariableBase &&
+                              n.ind != builtin::Argument() &&
+                              (n.ind2 == SEL_UNSPECIFIED || n.ind2 == SEL_SELF || n.ind2 == SEL_OTHER);
+    if (n.ind < kUserVariableBase && !argument && !plainBuiltin) return;
     for (const RToken &c : n)
       if ((c.flags & RToken::kPureNode) == 0) return;
     n.flags = RToken::kPureNode;

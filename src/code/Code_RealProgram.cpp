@@ -151,6 +151,12 @@ private:
           x.kind = kOperandVariable;
           x.index = n.ind;
           x.sel = sel;
+        } else if (sel != SEL_GLOBAL && n.ind != builtin::Argument()) {
+          // The argument array's getter reports a missing argument itself,
+          // so it is read only by the full evaluation.
+          x.kind = kOperandBuiltin;
+          x.index = n.ind;
+          x.sel = sel;
         } else {
           return false;
         }
@@ -176,7 +182,7 @@ private:
         for (int32_t i = 0; i < o.count; ++i) {
           if (!Emit(n.Child(i + 1), index[i], depth, highest)) return false;
           // Variables as indices are read by an operation of their own.
-          if (index[i].kind == kOperandVariable) OnStack(index[i], depth, highest);
+          if (index[i].kind == kOperandVariable || index[i].kind == kOperandBuiltin) OnStack(index[i], depth, highest);
           if (index[i].kind == kOperandStack) ++popped;
         }
         // Indices are never variables, so the selector fields are free for

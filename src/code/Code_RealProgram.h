@@ -23,6 +23,7 @@ enum ERealOperand : int8_t {
   kOperandLocal,     // the simple value of the local in slot `index`
   kOperandArgument,  // argument slot `index`
   kOperandVariable,  // the simple value of user variable `index` through the constant selector
+  kOperandBuiltin,   // built-in variable `index` of self or other (selector `sel`), through its getter
 };
 
 enum ERealOp : int16_t {

@@ -124,3 +124,23 @@ TEST_F(WorldVariables, WithoutACurrentRoomTheRoomVariablesReadDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+// Built-in variables inside plain arithmetic are read straight from their
+// getters; a value that is not a real (a caption) sends the expression to
+// the full evaluation, with the same result as always.
+TEST_F(WorldVariables, BuiltinsInArithmeticReadTheirInstance) {
+  struct Case {
+    const char *code;
+    double expect;
+  } cases[] = {
+      {"return x * 2 + y;", 40},
+      {"hspeed = 3; return (x + hspeed) * (x > 5);", 13},
+      {"room_caption = \"abc\"; return (room_caption + \"de\" == \"abcde\") + x;", 11},
+      {"var o; o = instance_create(7, 8, object_index); with (o) return other.x + x;", 17},
+  };
+  for (const Case &c : cases) EXPECT_EQ(Real(c.code, self), c.expect) << c.code;
+}
+
+}  // namespace

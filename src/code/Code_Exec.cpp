@@ -598,6 +598,13 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
 // The operators without a shortcut, exactly as the general evaluation
 // applies them; false when the operation fails.
 [[gnu::noinline]] bool RealOperation(int32_t oper, double &a, double b) {
+  // Logic on two reals cannot fail; conditions joined with || and && are
+  // common enough to spare them the general operator.
+  if (oper == op::kAnd || oper == op::kOr || oper == op::kXor) {
+    const bool x = RealIsTrue(a), y = RealIsTrue(b);
+    a = (oper == op::kAnd ? x && y : oper == op::kOr ? x || y : x != y) ? 1.0 : 0.0;
+    return true;
+  }
   RValue l = RValue::Real(a);
   const RValue r = RValue::Real(b);
   if (!RealFastOperation(oper, l, r) && BinaryOperation(oper, l, r) != nullptr) return false;

@@ -94,8 +94,7 @@ std::string CCodeHost::CompileScripts() {
 
 int CCodeHost::ScriptIndex(std::string_view name) const { return ScriptFind(name); }
 
-namespace {
-ROutcome RunUnit(std::string_view text, bool isExpression, CInstance *self, CInstance *other) {
+ROutcome RunCodeText(std::string_view text, bool isExpression, CInstance *self, CInstance *other) {
   ROutcome out;
   CCode code(text, isExpression);
   if (!code.Compile()) {
@@ -108,14 +107,13 @@ ROutcome RunUnit(std::string_view text, bool isExpression, CInstance *self, CIns
   CodeErrorClear();
   return out;
 }
-}  // namespace
 
 ROutcome CCodeHost::Run(std::string_view program, CInstance *runSelf, CInstance *runOther) {
   CInstance *s = runSelf ? runSelf : self;
-  return RunUnit(program, false, s, runOther ? runOther : s);
+  return RunCodeText(program, false, s, runOther ? runOther : s);
 }
 
-ROutcome CCodeHost::Eval(std::string_view expression) { return RunUnit(expression, true, self, self); }
+ROutcome CCodeHost::Eval(std::string_view expression) { return RunCodeText(expression, true, self, self); }
 
 RValue CCodeHost::Var(std::string_view name, CInstance *inst, bool *found) {
   RValue v;

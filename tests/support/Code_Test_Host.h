@@ -20,6 +20,11 @@ struct ROutcome {
   std::string Text() const { return result.str.str(); }
 };
 
+// Compiles text (a program, or an expression) and evaluates it for self and
+// other in whatever world is installed; the code error, if any, is taken
+// and cleared.
+ROutcome RunCodeText(std::string_view text, bool isExpression, CInstance *self, CInstance *other);
+
 class CCodeHost {
 public:
   CCodeHost();

@@ -6,6 +6,8 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -73,3 +75,26 @@ private:
   }
   PackTempDir m_dir;
 };
+
+// A game, how to run it and the lines it must print: one row of the tables
+// of packed games.
+struct RGameCase {
+  const char *name;
+  std::string manifest;
+  const char *args;
+  std::vector<std::string> expected;
+};
+
+// Packs and runs the case's game; it must end cleanly, print nothing on
+// standard error and print exactly the expected lines.
+inline void ExpectGamePrints(const RGameCase &c) {
+  CGameProject project(c.manifest);
+  const RGameRun run = project.Run(c.args);
+  ASSERT_TRUE(run.packed) << run.packMessages;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.Lines(), c.expected);
+}
+
+// The test name of a case row.
+inline std::string GameCaseName(const ::testing::TestParamInfo<RGameCase> &p) { return p.param.name; }

@@ -6,6 +6,8 @@
 // run it.
 #pragma once
 
+#include "support/Code_Test_Host.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -57,11 +59,7 @@ inline RSpriteGeometry SpriteGeometry(int32_t w, int32_t h, int32_t xo, int32_t 
   return g;
 }
 
-struct RRunResult {
-  bool ok = false;
-  RValue result;
-  std::string error;  // compile or run error text; "" on success
-};
+using RRunResult = ROutcome;  // compile or run error text in error; "" on success
 
 class RoomFixture : public ::testing::Test {
 protected:
@@ -147,18 +145,8 @@ protected:
   // Compiles and runs a program with self = other = self (the first
   // instance of the room when not given).
   RRunResult Run(std::string_view program, CInstance *self = nullptr) {
-    RRunResult out;
     if (self == nullptr) self = room->InstanceAt(0);
-    CCode code(program, false);
-    if (!code.Compile()) {
-      out.error = CodeErrorText();
-      CodeErrorClear();
-      return out;
-    }
-    out.ok = EvaluateCode(self, self, code, out.result);
-    if (!out.ok) out.error = CodeErrorText();
-    CodeErrorClear();
-    return out;
+    return RunCodeText(program, false, self, self);
   }
   // Runs the program and answers its `return` value as a real, failing the
   // test when the code fails.

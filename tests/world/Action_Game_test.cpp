@@ -29,12 +29,7 @@ std::string Event(const std::string &type, int number, const std::vector<std::st
   return R"({"type": ")" + type + R"(", "number": )" + std::to_string(number) + R"(, "actions": [)" + list + "]}";
 }
 
-struct GameCase {
-  const char *name;
-  std::string manifest;
-  const char *args;
-  std::vector<std::string> expected;
-};
+using GameCase = RGameCase;
 
 std::vector<GameCase> Cases() {
   std::vector<GameCase> cases;
@@ -197,18 +192,9 @@ std::vector<GameCase> Cases() {
 
 class ActionGame : public ::testing::TestWithParam<GameCase> {};
 
-TEST_P(ActionGame, PrintsTheExpectedLines) {
-  const GameCase &c = GetParam();
-  CGameProject project(c.manifest);
-  const RGameRun run = project.Run(c.args);
-  ASSERT_TRUE(run.packed) << run.packMessages;
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.Lines(), c.expected);
-}
+TEST_P(ActionGame, PrintsTheExpectedLines) { ExpectGamePrints(GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Games, ActionGame, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<GameCase> &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Games, ActionGame, ::testing::ValuesIn(Cases()), GameCaseName);
 
 // Without a dialog a message is printed on standard error; a question is
 // printed too and answered with its default, Yes.

@@ -24,12 +24,7 @@ std::string Code(const std::string &type, int number, const std::string &code) {
          code + R"("}]})";
 }
 
-struct GameCase {
-  const char *name;
-  std::string manifest;
-  const char *args;
-  std::vector<std::string> expected;
-};
+using GameCase = RGameCase;
 
 std::vector<GameCase> Cases() {
   std::vector<GameCase> cases;
@@ -214,18 +209,9 @@ std::vector<GameCase> Cases() {
 
 class RunGame : public ::testing::TestWithParam<GameCase> {};
 
-TEST_P(RunGame, PrintsTheExpectedEvents) {
-  const GameCase &c = GetParam();
-  CGameProject project(c.manifest);
-  const RGameRun run = project.Run(c.args);
-  ASSERT_TRUE(run.packed) << run.packMessages;
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.Lines(), c.expected);
-}
+TEST_P(RunGame, PrintsTheExpectedEvents) { ExpectGamePrints(GetParam()); }
 
-INSTANTIATE_TEST_SUITE_P(Games, RunGame, ::testing::ValuesIn(Cases()),
-                         [](const ::testing::TestParamInfo<GameCase> &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Games, RunGame, ::testing::ValuesIn(Cases()), GameCaseName);
 
 // With createfirst the create event runs before the creation code, so the
 // code's value wins; without it the create event's value wins.

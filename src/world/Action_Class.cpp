@@ -61,10 +61,12 @@ namespace {
 
 // Reports the compiler's recorded message after prefix as a fatal error of
 // the action being compiled.
+// Compile failures are reported as they stand, without the event context
+// that run-time errors of actions carry, and they end the game.
 bool CompileFailed(const std::string &prefix) {
   const std::string text = prefix + CodeErrorText();
   CodeErrorClear();
-  ReportActionError(text, true);
+  ReportError(text, true);
   return false;
 }
 

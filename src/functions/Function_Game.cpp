@@ -20,9 +20,7 @@ int32_t Int(double v, int32_t wild = -1) {
   return RoundToInt32(v);
 }
 
-void RequestRoom(int32_t index) { Run_RequestRoom(index); }
-
-void F_RoomGoto(CInstance *, CInstance *, int, RValue *args, RValue &) { RequestRoom(Int(args[0].val)); }
+void F_RoomGoto(CInstance *, CInstance *, int, RValue *args, RValue &) { Run_RequestRoom(Int(args[0].val)); }
 
 void F_RoomGotoPrevious(CInstance *, CInstance *, int, RValue *, RValue &) {
   const int32_t current = g_RoomIndex;
@@ -31,7 +29,7 @@ void F_RoomGotoPrevious(CInstance *, CInstance *, int, RValue *, RValue &) {
     g_PendingCode = kPendingAbort;
     return;
   }
-  RequestRoom(RoomPrevious(current));
+  Run_RequestRoom(RoomPrevious(current));
 }
 
 void F_RoomGotoNext(CInstance *, CInstance *, int, RValue *, RValue &) {
@@ -41,10 +39,10 @@ void F_RoomGotoNext(CInstance *, CInstance *, int, RValue *, RValue &) {
     g_PendingCode = kPendingAbort;
     return;
   }
-  RequestRoom(RoomNext(current));
+  Run_RequestRoom(RoomNext(current));
 }
 
-void F_RoomRestart(CInstance *, CInstance *, int, RValue *, RValue &) { RequestRoom(g_RoomIndex); }
+void F_RoomRestart(CInstance *, CInstance *, int, RValue *, RValue &) { Run_RequestRoom(g_RoomIndex); }
 void F_GameEnd(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCode = kPendingEnd; }
 void F_GameRestart(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCode = kPendingRestart; }
 
@@ -61,7 +59,7 @@ bool GetRoom(CInstance *, int32_t, RValue &v) {
 }
 // Assigning the room asks for a change to that room, as room_goto does.
 bool SetRoom(CInstance *, int32_t, const RValue &v) {
-  RequestRoom(Int(v.val));
+  Run_RequestRoom(Int(v.val));
   return true;
 }
 bool GetRoomFirst(CInstance *, int32_t, RValue &v) {

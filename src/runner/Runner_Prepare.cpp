@@ -8,15 +8,15 @@
 #include "code/Code_Error.h"
 #include "code/Constant_Main.h"
 #include "code/Script_Main.h"
+#include "input/IO_Main.h"
 #include "runner/DataNew_Export.h"
+#include "runner/Option_Main.h"
 #include "runner/Runner_Load.h"
 #include "runner/Support_Trace.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
-#include "input/IO_Main.h"
-#include "runner/Option_Main.h"
 
 namespace {
 
@@ -24,10 +24,6 @@ void Progress(ILoadProgress *progress, int percent, const char *caption) {
   if (progress) progress->Progress(percent, caption);
   else Trace(caption);
 }
-
-// Extension packages bring no libraries to prepare yet; their functions
-// fail when called.
-bool PrepareExtensions() { return true; }
 
 bool DefineConstants(std::vector<std::string> &messages) {
   CInstance temp;
@@ -75,8 +71,9 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
 
   Progress(progress, 50, "Extracting included files");
   DataFile_ExportAll();
+  // Extension packages bring no libraries to load yet (their functions fail
+  // when called), so this step cannot fail.
   Progress(progress, 55, "Preparing extension packages");
-  if (!PrepareExtensions()) return fail("Failed to prepare extension packages.");
   Progress(progress, 60, "Preparing constants");
   if (!DefineConstants(result.messages)) return fail("Failed to define the constants.");
   Progress(progress, 61, "Preparing triggers");

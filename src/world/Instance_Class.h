@@ -129,6 +129,18 @@ public:
   // position; without a mask sprite the box lies far outside every room.
   void ComputeBoundingBox();
 
+  // --- collisions ----------------------------------------------------------
+  // Each answers false at once for a marked instance. With prec false only
+  // the bounding box is tested; with prec true the mask of the current image
+  // decides, and an instance whose mask sprite is missing or has no images
+  // never collides. Shape corners may come in any order.
+  bool Collision_Point(double x, double y, bool prec) const;
+  bool Collision_Rectangle(double x1, double y1, double x2, double y2, bool prec) const;
+  bool Collision_Ellipse(double x1, double y1, double x2, double y2, bool prec) const;
+  bool Collision_Line(double x1, double y1, double x2, double y2, bool prec) const;
+  // False when either instance is marked; an instance never meets itself.
+  bool Collision_Instance(const CInstance &inst, bool prec) const;
+
   // Adds amount in direction dir (degrees) to the motion.
   void AddTo_Speed(double dir, double amount);
   // One step of friction, then gravity.

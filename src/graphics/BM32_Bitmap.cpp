@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "graphics/BM32_GIF.h"
+#include "graphics/BM32_JPEG.h"
 #include "graphics/BM32_PNG.h"
 #include "runner/Support_Stream.h"
 
@@ -276,11 +278,8 @@ constexpr int32_t kRecordVersion = 800;
 }
 
 bool TBitmap32::LoadFromFileBytes(const uint8_t *data, size_t size) {
-  if (IsPng(data, size)) {
-    std::string why;
-    return DecodePng(data, size, *this, why);
-  }
-  return LoadFromBMP(data, size);
+  std::string why;
+  return BM32_DecodePicture(data, size, *this, why);
 }
 
 bool TBitmap32::LoadFromStream(CStream &stream) {
@@ -388,6 +387,21 @@ TBitmap32 TBitmap32::Region(int x, int y, int width, int height) const {
         out.SetPixel(u, v, Pixel(static_cast<int>(sx), static_cast<int>(sy)));
     }
   return out;
+}
+
+const char *BM32_PictureFormat(const uint8_t *data, size_t size) {
+  if (IsPng(data, size)) return "PNG";
+  if (IsGif(data, size)) return "GIF";
+  if (IsJpeg(data, size)) return "JPEG";
+  return "BMP";
+}
+
+bool BM32_DecodePicture(const uint8_t *data, size_t size, TBitmap32 &out, std::string &why) {
+  why.clear();
+  if (IsPng(data, size)) return DecodePng(data, size, out, why);
+  if (IsGif(data, size)) return DecodeGif(data, size, out, why);
+  if (IsJpeg(data, size)) return DecodeJpeg(data, size, out, why);
+  return out.LoadFromBMP(data, size);
 }
 
 bool BM32_ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes) {

@@ -35,7 +35,7 @@ public:
   bool LoadFromBMP(const uint8_t *data, size_t size);
   // The BMP file form: 32 bits per pixel with alpha, bottom-up.
   std::vector<uint8_t> SaveToBMP() const;
-  // A BMP or PNG file (told apart by their first bytes, not by the name).
+  // A picture file of any format BM32_DecodePicture reads.
   bool LoadFromFileBytes(const uint8_t *data, size_t size);
 
   // The form inside sprite and background records: version 800, width,
@@ -81,6 +81,14 @@ private:
   int m_height = 0;
   std::vector<TColor32> m_pixels;
 };
+
+// The format of a picture file by its first bytes, not by its name: "PNG",
+// "GIF", "JPEG", or "BMP" for anything else.
+const char *BM32_PictureFormat(const uint8_t *data, size_t size);
+// A BMP, PNG, GIF (its first image) or JPEG file, as BM32_PictureFormat
+// tells them apart. On failure answers false and leaves out empty; why says
+// what the decoder found wrong (nothing for a BMP).
+bool BM32_DecodePicture(const uint8_t *data, size_t size, TBitmap32 &out, std::string &why);
 
 // The whole content of a file; false when it cannot be read.
 bool BM32_ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes);

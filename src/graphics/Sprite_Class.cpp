@@ -1,7 +1,10 @@
 #include "graphics/Sprite_Class.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 
+#include "graphics/BM32_GIF.h"
 #include "graphics/Texture_Hook.h"
 #include "runner/Support_Stream.h"
 
@@ -13,6 +16,12 @@ constexpr int32_t kOwnFileMarker = 1234321;
 constexpr int32_t kOwnFileVersion = 800;
 // The smallest stored frame: version, width and height.
 constexpr int64_t kMinFrameBytes = 12;
+
+bool HasGifExtension(const std::string &path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char &c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".gif";
+}
 
 int64_t BytesLeft(const CStream &s) { return s.Size() - s.Position(); }
 
@@ -90,18 +99,22 @@ void CSprite::SaveToStream(CStream &stream) const {
 
 void CSprite::LoadStripFromBitmap(const TBitmap32 &picture, int32_t imgnumb, bool removeback, bool smooth,
                                   int32_t xorig, int32_t yorig) {
-  Clear();
   // Frames narrower than a pixel would be empty; a wild count from a script
   // must not make millions of them.
   const int32_t n = std::clamp(imgnumb, 1, std::max(picture.Width(), 1));
   const int32_t fw = picture.Width() / n;
-  i_bitmap.reserve(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) {
-    TBitmap32 frame = picture.Region(i * fw, 0, fw, picture.Height());
-    frame.PrepareLoaded(removeback, smooth);
-    i_bitmap.push_back(std::move(frame));
-  }
-  i_numb = n;
+  std::vector<TBitmap32> frames;
+  frames.reserve(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) frames.push_back(picture.Region(i * fw, 0, fw, picture.Height()));
+  LoadFromFrames(std::move(frames), removeback, smooth, xorig, yorig);
+}
+
+void CSprite::LoadFromFrames(std::vector<TBitmap32> frames, bool removeback, bool smooth, int32_t xorig,
+                             int32_t yorig) {
+  Clear();
+  for (TBitmap32 &frame : frames) frame.PrepareLoaded(removeback, smooth);
+  i_bitmap = std::move(frames);
+  i_numb = static_cast<int32_t>(i_bitmap.size());
   i_xorig = xorig;
   i_yorig = yorig;
   InitTexture();
@@ -111,9 +124,27 @@ void CSprite::LoadStripFromBitmap(const TBitmap32 &picture, int32_t imgnumb, boo
 bool CSprite::LoadFromFile(const std::string &path, int32_t imgnumb, bool removeback, bool smooth, int32_t xorig,
                            int32_t yorig) {
   std::vector<uint8_t> bytes;
+  if (!BM32_ReadFileBytes(path, bytes)) return false;
+  // A file named .gif that holds another format is read by what it holds.
+  if (HasGifExtension(path) && IsGif(bytes.data(), bytes.size()))
+    return LoadGifFromBytes(bytes, removeback, smooth, xorig, yorig);
   TBitmap32 picture;
-  if (!BM32_ReadFileBytes(path, bytes) || !picture.LoadFromFileBytes(bytes.data(), bytes.size())) return false;
+  if (!picture.LoadFromFileBytes(bytes.data(), bytes.size())) return false;
   LoadStripFromBitmap(picture, imgnumb, removeback, smooth, xorig, yorig);
+  return true;
+}
+
+bool CSprite::LoadGifFromFile(const std::string &path, bool removeback, bool smooth, int32_t xorig, int32_t yorig) {
+  std::vector<uint8_t> bytes;
+  return BM32_ReadFileBytes(path, bytes) && LoadGifFromBytes(bytes, removeback, smooth, xorig, yorig);
+}
+
+bool CSprite::LoadGifFromBytes(const std::vector<uint8_t> &bytes, bool removeback, bool smooth, int32_t xorig,
+                               int32_t yorig) {
+  std::vector<TBitmap32> frames;
+  std::string why;
+  if (!DecodeGifFrames(bytes.data(), bytes.size(), frames, why)) return false;
+  LoadFromFrames(std::move(frames), removeback, smooth, xorig, yorig);
   return true;
 }
 

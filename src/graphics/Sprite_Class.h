@@ -50,16 +50,26 @@ public:
   // Writes version 800.
   void SaveToStream(CStream &stream) const;
 
-  // A picture file cut into imgnumb frames side by side (values below 1
-  // mean 1, values above the width one frame per column), each made ready
-  // as loading does (background removal, edge smoothing, bleeding), with
-  // the origin given and default masks. False, and the sprite unchanged,
-  // when the file is missing or cannot be decoded.
+  // A picture file made into frames, each made ready as loading does
+  // (background removal, edge smoothing, bleeding), with the origin given
+  // and default masks. A file named .gif (in any case) that holds a GIF
+  // gives one frame per image of it (LoadGifFromFile) and imgnumb is not
+  // used; any other picture is cut into imgnumb frames side by side (values
+  // below 1 mean 1, values above the width one frame per column). False,
+  // and the sprite unchanged, when the file is missing or cannot be decoded.
   bool LoadFromFile(const std::string &path, int32_t imgnumb, bool removeback, bool smooth, int32_t xorig,
                     int32_t yorig);
+  // Every image of a GIF as a frame, composed as DecodeGifFrames does, then
+  // made ready as LoadFromFile does. False, sprite unchanged, when the file
+  // is missing or no readable GIF.
+  bool LoadGifFromFile(const std::string &path, bool removeback, bool smooth, int32_t xorig, int32_t yorig);
+  bool LoadGifFromBytes(const std::vector<uint8_t> &bytes, bool removeback, bool smooth, int32_t xorig,
+                        int32_t yorig);
   // The frames from one picture, as LoadFromFile does after reading it.
   void LoadStripFromBitmap(const TBitmap32 &picture, int32_t imgnumb, bool removeback, bool smooth,
                            int32_t xorig, int32_t yorig);
+  // These frames, made ready as loading does, with the origin and default masks.
+  void LoadFromFrames(std::vector<TBitmap32> frames, bool removeback, bool smooth, int32_t xorig, int32_t yorig);
   // A sprite file: 1234321, then a compressed block with version 800, the
   // origin, the frames and the mask settings. False, sprite unchanged, for
   // another marker or version or anything unreadable.

@@ -76,7 +76,7 @@ TEST_F(PackProjectTest, BrokenManifestsNameFileFieldAndFault) {
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "settings": {"loadimage": "images/none.bmp"}})",
        "game.json: settings.loadimage: file not found: images/none.bmp"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "settings": {"backimage": "images/bad.bmp"}})",
-       "game.json: settings.backimage: not a readable picture (BMP or PNG): images/bad.bmp"},
+       "game.json: settings.backimage: not a readable picture (BMP, PNG, GIF or JPEG): images/bad.bmp"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "settings_version": 700})",
        "game.json: settings_version: expected 800, 810 or 820"},
       {R"({"game_id": 1, "rooms": [{"name": "r"}], "settings_version": 810, "settings": {"createfirst": true}})",

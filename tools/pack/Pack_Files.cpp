@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "Pack_Output.h"
-#include "graphics/BM32_PNG.h"
 #include "graphics/BM32_Bitmap.h"
 
 namespace fs = std::filesystem;
@@ -35,15 +34,14 @@ std::string ProjectFiles::ReadText(const JsonValue &where) const {
 TBitmap32 ProjectFiles::ReadImage(const JsonValue &where) const {
   const std::vector<uint8_t> bytes = ReadBytes(where);
   TBitmap32 bmp;
-  if (IsPng(bytes.data(), bytes.size())) {
-    std::string why;
-    if (!DecodePng(bytes.data(), bytes.size(), bmp, why))
-      where.Fail("not a readable PNG picture: " + where.AsString() + " (" + why + ")");
-    return bmp;
-  }
-  if (!bmp.LoadFromBMP(bytes.data(), bytes.size()) || bmp.Empty())
-    where.Fail("not a readable picture (BMP or PNG): " + where.AsString());
-  return bmp;
+  std::string why;
+  const bool ok = BM32_DecodePicture(bytes.data(), bytes.size(), bmp, why) && !bmp.Empty();
+  if (ok) return bmp;
+  const std::string format = BM32_PictureFormat(bytes.data(), bytes.size());
+  // Anything without the mark of another format was taken for a BMP; the
+  // user may have meant any of them.
+  if (format == "BMP") where.Fail("not a readable picture (BMP, PNG, GIF or JPEG): " + where.AsString());
+  where.Fail("not a readable " + format + " picture: " + where.AsString() + " (" + why + ")");
 }
 
 std::string ProjectFiles::ReadCode(JsonObject &obj, const std::string &codeKey, const std::string &fileKey) const {

@@ -21,8 +21,8 @@ public:
   // answers its bytes. "file not found: <name>" otherwise.
   std::vector<uint8_t> ReadBytes(const JsonValue &where) const;
   std::string ReadText(const JsonValue &where) const;
-  // A BMP or PNG picture (told apart by their first bytes); an error naming
-  // the file when it cannot be decoded.
+  // A BMP, PNG, GIF (its first image) or JPEG picture, told apart by their
+  // first bytes; an error naming the file when it cannot be decoded.
   TBitmap32 ReadImage(const JsonValue &where) const;
 
   // The code of an object that may hold it inline (codeKey) or in a file

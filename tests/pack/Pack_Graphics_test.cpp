@@ -5,7 +5,9 @@
 #include "Pack_Json.h"
 #include "Pack_Project.h"
 #include "graphics/Picture_Text.h"
+#include "graphics/BM32_GIF.h"
 #include "graphics/BM32_PNG.h"
+#include "graphics/Picture_Files.h"
 #include "pack/Pack_TempDir.h"
 
 using namespace picture;
@@ -103,6 +105,39 @@ TEST_F(PackGraphicsTest, BackgroundsAndReferencesByName) {
   EXPECT_EQ(g.objects.Get(0)->o_mask, 0);
   EXPECT_EQ(g.rooms.Get(0)->r_background[0].index, 1);
   EXPECT_EQ(g.rooms.Get(0)->r_tile[0].index, 0);
+}
+
+TEST_F(PackGraphicsTest, GifAndJpegPicturesByTheirContent) {
+  // A GIF of two images: only the first is taken, its transparent pixels
+  // showing the fill colour, which "transparent" then removes.
+  GifImage a;
+  a.width = 2, a.height = 1;
+  a.indices = {1, 0};
+  a.transparent = 0;
+  GifImage b = a;
+  b.indices = {1, 1};
+  const std::vector<uint8_t> gif = WriteGif(2, 2, {0x000000, 0xFF0000}, {a, b});
+  dir.Write("img/ship.gif", gif);
+  dir.Write("img/ship.dat", gif);
+  dir.Write("img/sky.jpg", WriteJpeg(Bands({0x0000FF, 0x00FF00}, 8, 8)));
+  const std::vector<uint8_t> cut(gif.begin(), gif.begin() + 30);
+  dir.Write("img/cut.gif", cut);
+  RGameModel g;
+  ASSERT_EQ(Read(R"("sprites": [{"name": "s", "image": "img/ship.gif", "transparent": true},
+                               {"name": "t", "image": "img/ship.dat"}],
+                   "backgrounds": [{"name": "bg", "image": "img/sky.jpg"}])",
+                 g),
+            "");
+  const CSprite &s = *g.sprites.Get(0);
+  ASSERT_EQ(s.i_numb, 1);
+  EXPECT_EQ(Render(s.i_mask[0]), (Rows{"#.", ".."}));
+  EXPECT_EQ(g.sprites.Get(1)->i_bitmap[0].Pixel(1, 0), kGifCanvasFill);
+  const TBitmap32 &sky = g.backgrounds.Get(0)->i_bitmap;
+  ASSERT_EQ(sky.Width(), 16);
+  EXPECT_TRUE(Near(sky.Pixel(12, 4), 0xFF00FF00u));
+  EXPECT_EQ(Read(R"("sprites": [{"name": "s", "image": "img/cut.gif"}])").rfind(
+                "game.json: sprites[0].image: not a readable GIF picture: img/cut.gif (", 0),
+            0u);
 }
 
 TEST_F(PackGraphicsTest, BrokenEntriesNameTheirField) {

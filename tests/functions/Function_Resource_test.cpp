@@ -6,6 +6,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "graphics/Background_Main.h"
+#include "graphics/Picture_Files.h"
 #include "graphics/Picture_Text.h"
 #include "graphics/Sprite_Main.h"
 #include "pack/Pack_TempDir.h"
@@ -199,6 +200,34 @@ TEST_F(ResourceFunctions, AddingFromFilesAndFailures) {
   EXPECT_EQ(Num("background_add_background(folder + '/sky.bkg')"), 1);
   EXPECT_EQ(Text("background_get_name(1)"), "__newbackground1");
   EXPECT_EQ(Num("background_get_height(1)"), 2);
+}
+
+TEST_F(ResourceFunctions, AnimatedGifsGiveAFramePerImage) {
+  PackTempDir dir;
+  GifImage im;
+  im.width = 2, im.height = 1;
+  im.indices = {1, 0};
+  GifImage other = im;
+  other.indices = {0, 1};
+  const std::vector<uint8_t> gif = WriteGif(2, 1, {0x000000, 0xFF0000}, {im, other});
+  dir.Write("Anim.gif", gif);
+  dir.Write("cut.gif", std::vector<uint8_t>(gif.begin(), gif.end() - 6));
+  host.SetVar("folder", RValue::Str(RString(dir.Path())));
+  // The count asked for does not matter; the file's images do.
+  EXPECT_EQ(Num("sprite_add(folder + '/anim.GIF', 5, 0, 0, 0, 0)"), 3);
+  EXPECT_EQ(Num("sprite_get_number(3)"), 2);
+  EXPECT_EQ(Num("sprite_get_width(3)"), 2);
+  EXPECT_EQ(Num("sprite_replace(0, folder + '/anim.gif', 1, 0, 0, 0, 0)"), 1);
+  EXPECT_EQ(Num("sprite_get_number(0)"), 2);
+  // A GIF cut inside its last image is unreadable as a whole.
+  EXPECT_EQ(Reported("n = sprite_add(folder + '/cut.gif', 1, 0, 0, 0, 0)"), "");
+  EXPECT_EQ(host.Var("n").val, -1);
+  EXPECT_EQ(Num("sprite_replace(0, folder + '/cut.gif', 1, 0, 0, 0, 0)"), 0);
+  EXPECT_EQ(Num("sprite_get_number(0)"), 2);
+  EXPECT_EQ(g_Sprites.Count(), 4);
+  // A background is one picture: the first image, which the cut spared.
+  EXPECT_EQ(Num("background_add(folder + '/cut.gif', 0, 0)"), 1);
+  EXPECT_EQ(Num("background_get_width(1)"), 2);
 }
 
 TEST_F(ResourceFunctions, BackgroundColourAlphaAndCopies) {

@@ -70,6 +70,7 @@ TEST_F(InstancePlace, PositionDestroyRunsEachDestroyEventOnce) {
   // point, which must not be destroyed in turn.
   ObjectGet(block)->CreateEvent(1, 0)->AddCodeAction(
       "global.n += 1; instance_create(x, y, " + std::to_string(blockChild) + ");");
+  ASSERT_TRUE(ObjectGet(block)->Compile());
   CInstance *a = Add(block, 0, 20);
   CInstance *b = Add(blockChild, 4, 24);
   CInstance *far = Add(block, 100, 100);

@@ -17,7 +17,7 @@ const char kSprites[] = R"(
       "sprites": [{"name": "spr_ball", "image": "img/ball.bmp", "kind": "rectangle", "bbox": "full"},
                   {"name": "spr_wall", "image": "img/wall.bmp", "kind": "rectangle", "bbox": "full"}],)";
 
-std::vector<std::string> Run(const std::string &manifest, int steps) {
+std::vector<std::string> RunGame(const std::string &manifest, int steps) {
   CGameProject project(manifest);
   const auto bmp = [](int n) {
     const std::vector<uint8_t> bytes =
@@ -46,7 +46,7 @@ TEST(MotionGame, ABallBouncesOffAWallInItsCollisionEvent) {
           {"type": "step", "number": 2, "actions": [{"code": "show_debug_message(string(x));"}]}]}],
       "rooms": [{"name": "r", "width": 200, "height": 100,
                  "instances": [{"x": 100, "y": 0, "object": 0}, {"x": 80, "y": 0, "object": 1}]}]})";
-  EXPECT_EQ(Run(manifest, 6), (std::vector<std::string>{"84", "88", "92", "88", "84", "80"}));
+  EXPECT_EQ(RunGame(manifest, 6), (std::vector<std::string>{"84", "88", "92", "88", "84", "80"}));
 }
 
 TEST(MotionGame, AnInstanceMovesIntoContactAndPlansAroundTheWall) {
@@ -67,7 +67,7 @@ TEST(MotionGame, AnInstanceMovesIntoContactAndPlansAroundTheWall) {
           {"type": "other", "number": 8, "actions": [{"code": ")" + kArrived + R"("}]}]}],
       "rooms": [{"name": "r", "width": 200, "height": 100,
                  "instances": [{"x": 100, "y": 0, "object": 0}, {"x": 0, "y": 0, "object": 1}]}]})";
-  EXPECT_EQ(Run(manifest, 200), (std::vector<std::string>{"92", "100001", "1", "1", "92 0", "arrived at 150 0", "1"}));
+  EXPECT_EQ(RunGame(manifest, 200), (std::vector<std::string>{"92", "100001", "1", "1", "92 0", "arrived at 150 0", "1"}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Small packed games in which instances move into contact, bounce off
-// walls in their collision events and plan their way, run through the
-// whole main loop.
+// walls and plan their way, run through the whole main loop.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,15 +33,16 @@ std::vector<std::string> RunGame(const std::string &manifest, int steps) {
   return run.Lines();
 }
 
-TEST(MotionGame, ABallBouncesOffAWallInItsCollisionEvent) {
-  // The ball meets the wall in the fourth step: put back as the wall is
-  // solid, its hspeed reversed by the bounce, and then moved by it.
+TEST(MotionGame, ABallBouncesOffAWallBeforeMeetingIt) {
+  // Every step the ball asks whether its next place is free; in the fourth
+  // step it is not, the bounce reverses hspeed and the motion phase moves
+  // the ball back.
   const std::string manifest = std::string(R"({"game_id": 1,)") + kSprites + R"(
       "objects": [
         {"name": "wall", "sprite": "spr_wall", "solid": true},
         {"name": "ball", "sprite": "spr_ball", "events": [
           {"type": "create", "actions": [{"code": "hspeed = 4;"}]},
-          {"type": "collision", "number": "wall", "actions": [{"code": "move_bounce_solid(false);"}]},
+          {"type": "step", "actions": [{"code": "move_bounce_solid(false);"}]},
           {"type": "step", "number": 2, "actions": [{"code": "show_debug_message(string(x));"}]}]}],
       "rooms": [{"name": "r", "width": 200, "height": 100,
                  "instances": [{"x": 100, "y": 0, "object": 0}, {"x": 80, "y": 0, "object": 1}]}]})";

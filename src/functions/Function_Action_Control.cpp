@@ -139,8 +139,8 @@ void A_IfNumber(CInstance *self, CInstance *other, int, RValue *args, RValue &re
   Answer(result, CompareReals(count.val, Num(args[1]), Int(args[2])));
 }
 
-// The place questions ask the collision functions; until those exist the
-// answer is no.
+// The place questions ask place_free or place_empty at the (relative)
+// place; an action question negates the answer for "collision".
 void PlaceFree(CInstance *self, CInstance *other, RValue *args, RValue &result, bool negate) {
   static CBuiltin free("place_free"), empty("place_empty");
   RValue answer;

@@ -10,6 +10,7 @@
 #include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_Misc.h"
+#include "functions/Function_Motion.h"
 #include "functions/Function_Resource.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Variables.h"
@@ -54,6 +55,7 @@ void Function_RegisterFamilies() {
   Function_Game_Init();
   Function_Save_Init();
   Function_Interaction_Init();
+  Function_Motion_Init();
   Room_Functions_Register();
   Object_Main_Init();
   TimeLine_Main_Init();

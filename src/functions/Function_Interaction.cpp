@@ -1,9 +1,12 @@
 #include "functions/Function_Interaction.h"
 
+#include <vector>
+
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
+#include "world/Instance_Place.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
 #include "world/Room_World.h"
@@ -11,39 +14,8 @@
 
 namespace {
 
-constexpr int32_t kSelf = -1, kOther = -2, kAll = -3, kNoone = -4;
-constexpr int32_t kFirstInstanceId = 100000;
+constexpr int32_t kSelf = kRefSelf, kOther = kRefOther, kAll = kRefAll, kNoone = kRefNoone;
 constexpr int32_t kEventCreate = 0, kEventDestroy = 1;
-
-bool Live(const CInstance *inst) { return inst != nullptr && !inst->i_marked; }
-
-// Calls fn for every unmarked instance an object reference stands for, in
-// room order for `all` and in the object's recursive-list order for an
-// object; fn answers false to stop.
-template <class Fn>
-void ForEachMatch(CInstance *self, CInstance *other, int32_t ref, Fn fn) {
-  if (ref == kSelf || ref == kOther) {
-    CInstance *inst = ref == kSelf ? self : other;
-    if (Live(inst)) fn(inst);
-    return;
-  }
-  const CRoom *room = Room_Current();
-  if (room == nullptr) return;
-  if (ref == kAll) {
-    for (int32_t i = 0; i < room->InstanceCount(); ++i) {
-      CInstance *inst = room->InstanceAt(i);
-      if (Live(inst) && !fn(inst)) return;
-    }
-  } else if (ref >= kFirstInstanceId) {
-    CInstance *inst = Room_FindInstance(ref);
-    if (Live(inst)) fn(inst);
-  } else if (ref >= 0) {
-    for (int32_t i = 0; i < room->Obj_Number_Recursive(ref); ++i) {
-      CInstance *inst = room->Obj_Instance_Recursive(ref, i);
-      if (Live(inst) && !fn(inst)) return;
-    }
-  }
-}
 
 // --- creating, changing, destroying -----------------------------------------
 
@@ -73,30 +45,42 @@ void F_InstanceCopy(CInstance *self, CInstance *, int, RValue *args, RValue &res
   if (ArgBool(args[0])) PerformEvent(inst, inst, inst->i_objectindex, kEventCreate, 0);
 }
 
-void F_InstanceDestroy(CInstance *self, CInstance *, int, RValue *, RValue &) {
-  if (self == nullptr) return;
-  PerformEvent(self, self, self->i_objectindex, kEventDestroy, 0);
-  self->i_marked = true;
+// The destroy event (other = the instance itself), then the mark.
+void Destroy(CInstance &inst) {
+  PerformEvent(&inst, &inst, inst.i_objectindex, kEventDestroy, 0);
+  inst.i_marked = true;
 }
 
-void F_InstanceChange(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  const int32_t obj = ArgInt(args[0]);
-  if (!ObjectExists(obj)) {
-    ReportActionError("Asking to change into non-existing object: " + IntText(obj), false);
-    return;
-  }
+// Changes inst into an instance of obj, an existing object: with events,
+// the destroy event first and the new object's create event last.
+void Change(CInstance &self, int32_t obj, bool events) {
   CRoom *room = Room_Current();
-  if (self == nullptr || room == nullptr) return;
-  const bool events = ArgBool(args[1]);
-  if (events) PerformEvent(self, self, self->i_objectindex, kEventDestroy, 0);
-  CInstance *inst = room->AddInstance(self->i_objectindex, self->i_x, self->i_y);
-  inst->Assign(*self);  // the id too: the changed instance keeps it
+  if (room == nullptr) return;
+  if (events) PerformEvent(&self, &self, self.i_objectindex, kEventDestroy, 0);
+  CInstance *inst = room->AddInstance(self.i_objectindex, self.i_x, self.i_y);
+  inst->Assign(self);  // the id too: the changed instance keeps it
   inst->SetObjectIndex(obj);
-  self->i_marked = true;
+  self.i_marked = true;
   // The new instance is listed under its new object at once, so that code
   // later in this step finds it by that object.
   room->RebuildObjectLists();
   if (events) PerformEvent(inst, inst, obj, kEventCreate, 0);
+}
+
+// Whether the object exists; reports the failed change when it does not.
+bool ChangeTargetExists(int32_t obj) {
+  if (ObjectExists(obj)) return true;
+  ReportActionError("Asking to change into non-existing object: " + IntText(obj), false);
+  return false;
+}
+
+void F_InstanceDestroy(CInstance *self, CInstance *, int, RValue *, RValue &) {
+  if (self != nullptr) Destroy(*self);
+}
+
+void F_InstanceChange(CInstance *self, CInstance *, int, RValue *args, RValue &) {
+  const int32_t obj = ArgInt(args[0]);
+  if (ChangeTargetExists(obj) && self != nullptr) Change(*self, obj, ArgBool(args[1]));
 }
 
 void F_InstanceSprite(CInstance *self, CInstance *, int, RValue *args, RValue &) {
@@ -113,13 +97,13 @@ void F_InstanceSprite(CInstance *self, CInstance *, int, RValue *args, RValue &)
 
 void F_InstanceExists(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   bool found = false;
-  ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) { return !(found = true); });
+  Instance_ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) { return !(found = true); });
   result.SetReal(found ? 1 : 0);
 }
 
 void F_InstanceNumber(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   int32_t n = 0;
-  ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) {
+  Instance_ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) {
     ++n;
     return true;
   });
@@ -131,7 +115,7 @@ void F_InstanceFind(CInstance *self, CInstance *other, int, RValue *args, RValue
   int32_t n = ArgInt(args[1]);
   result.SetReal(kNoone);
   if (ref == kSelf || ref == kOther || n < 0) return;
-  ForEachMatch(self, other, ref, [&](CInstance *inst) {
+  Instance_ForEachMatch(self, other, ref, [&](CInstance *inst) {
     if (n-- > 0) return true;
     result.SetReal(inst->i_id);
     return false;
@@ -147,7 +131,7 @@ void NearestOrFurthest(CInstance *self, CInstance *other, RValue *args, RValue &
   result.SetReal(kNoone);
   if (ref >= kFirstInstanceId) return;
   double best = Furthest ? -1 : 1e10;
-  ForEachMatch(self, other, ref, [&](CInstance *inst) {
+  Instance_ForEachMatch(self, other, ref, [&](CInstance *inst) {
     const double dx = inst->i_x - x, dy = inst->i_y - y;
     const double d = dx * dx + dy * dy;
     if (Furthest ? d > best : d < best) {
@@ -164,6 +148,60 @@ void F_InstanceNearest(CInstance *self, CInstance *other, int, RValue *args, RVa
 
 void F_InstanceFurthest(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   NearestOrFurthest<true>(self, other, args, result);
+}
+
+// --- points and places --------------------------------------------------------
+
+void F_InstancePosition(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  const double x = args[0].val, y = args[1].val;
+  result.SetReal(Instance_IdOrNoone(Instance_FirstMatch(
+      self, other, ArgInt(args[2]), [&](CInstance *inst) { return inst->Collision_Point(x, y, true); })));
+}
+
+void F_InstancePlace(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  result.SetReal(kNoone);
+  if (self != nullptr) result.SetReal(Instance_IdOrNoone(Place_Instance(*self, other, args[0].val, args[1].val, ArgInt(args[2]))));
+}
+
+void F_PositionEmpty(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  const double x = args[0].val, y = args[1].val;
+  const CInstance *hit =
+      Instance_FirstMatch(self, other, kAll, [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
+  result.SetReal(hit == nullptr ? 1 : 0);
+}
+
+void F_PositionMeeting(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
+  const double x = args[0].val, y = args[1].val;
+  const CInstance *hit = Instance_FirstMatch(self, other, ArgInt(args[2]),
+                                             [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
+  result.SetReal(hit != nullptr ? 1 : 0);
+}
+
+// The instances (room order) whose precise mask holds the point, taken
+// before any of them is acted on: the events that run on the way may add,
+// change or deactivate instances, and only those there at the call count.
+// Ids rather than pointers, so that an instance changed on the way is found
+// by its id again (its marked original is not).
+std::vector<int32_t> IdsAtPoint(CInstance *self, CInstance *other, double x, double y) {
+  std::vector<int32_t> ids;
+  Instance_ForEachMatch(self, other, kAll, [&](CInstance *inst) {
+    if (inst->Collision_Point(x, y, true)) ids.push_back(inst->i_id);
+    return true;
+  });
+  return ids;
+}
+
+void F_PositionDestroy(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
+  for (int32_t id : IdsAtPoint(self, other, args[0].val, args[1].val))
+    if (CInstance *inst = Room_FindInstance(id); Instance_Live(inst)) Destroy(*inst);
+}
+
+void F_PositionChange(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
+  const int32_t obj = ArgInt(args[2]);
+  if (!ChangeTargetExists(obj)) return;
+  const bool events = ArgBool(args[3]);
+  for (int32_t id : IdsAtPoint(self, other, args[0].val, args[1].val))
+    if (CInstance *inst = Room_FindInstance(id); Instance_Live(inst)) Change(*inst, obj, events);
 }
 
 // --- deactivation ---------------------------------------------------------------
@@ -192,7 +230,7 @@ void F_DeactivateAll(CInstance *self, CInstance *, int, RValue *args, RValue &) 
 void F_DeactivateObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  ForEachMatch(self, other, ArgInt(args[0]), [](CInstance *inst) {
+  Instance_ForEachMatch(self, other, ArgInt(args[0]), [](CInstance *inst) {
     inst->i_deactivated = true;
     return true;
   });
@@ -261,6 +299,12 @@ void Function_Interaction_Init() {
   FunctionAdd("instance_find", F_InstanceFind, 2);
   FunctionAdd("instance_nearest", F_InstanceNearest, 3);
   FunctionAdd("instance_furthest", F_InstanceFurthest, 3);
+  FunctionAdd("instance_position", F_InstancePosition, 3);
+  FunctionAdd("instance_place", F_InstancePlace, 3);
+  FunctionAdd("position_empty", F_PositionEmpty, 2);
+  FunctionAdd("position_meeting", F_PositionMeeting, 3);
+  FunctionAdd("position_destroy", F_PositionDestroy, 2);
+  FunctionAdd("position_change", F_PositionChange, 4);
   FunctionAdd("instance_deactivate_all", F_DeactivateAll, 1);
   FunctionAdd("instance_deactivate_object", F_DeactivateObject, 1);
   FunctionAdd("instance_deactivate_region", F_DeactivateRegion, 6);

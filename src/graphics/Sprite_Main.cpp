@@ -92,5 +92,9 @@ bool Sprite_Geometry(int32_t sprite, RSpriteGeometry &out) {
 
 void Sprite_InstallLookups() {
   Instance_SetSpriteGeometry(Sprite_Geometry);
+  Instance_SetSpriteMask([](int32_t sprite, int64_t image) -> const TMask * {
+    const CSprite *s = Sprite_Get(sprite);
+    return s ? s->MaskFor(image) : nullptr;
+  });
   ConstantSetFinder(TConstantSource::Sprite, [](std::string_view name) -> int32_t { return g_Sprites.Find(name); });
 }

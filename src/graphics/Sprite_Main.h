@@ -41,6 +41,6 @@ bool Sprite_Assign(int64_t index, int64_t source);
 // What instances need of a sprite (count, size, origin, box); false when the
 // index is not a sprite.
 bool Sprite_Geometry(int32_t sprite, RSpriteGeometry &out);
-// Makes instances ask the sprite list for their geometry, and game code
-// find sprites by name.
+// Makes instances ask the sprite list for their geometry and collision masks,
+// and game code find sprites by name.
 void Sprite_InstallLookups();

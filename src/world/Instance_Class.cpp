@@ -9,6 +9,7 @@
 namespace {
 
 TSpriteGeometryFn s_spriteGeometry = nullptr;
+TSpriteMaskFn s_spriteMask = nullptr;
 
 constexpr double kSnap = 0.0001;
 
@@ -21,16 +22,6 @@ double Snap(double v) {
   return std::fabs(v - n) < kSnap ? n + 0.0 : v;
 }
 
-// A box coordinate: rounded halves to even and held to the 32-bit range,
-// so that an instance far outside every room (or at a position that is not
-// a number) still gets a box instead of a fault.
-int32_t BoxRound(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(std::nearbyint(v));
-}
-
 double ClampUnit(double v) {
   if (!(v == v)) return 0;
   return std::clamp(v, 0.0, 1.0);
@@ -38,7 +29,20 @@ double ClampUnit(double v) {
 
 }  // namespace
 
+int32_t RoundPixel(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(std::nearbyint(v));
+}
+
 void Instance_SetSpriteGeometry(TSpriteGeometryFn fn) { s_spriteGeometry = fn; }
+
+void Instance_SetSpriteMask(TSpriteMaskFn fn) { s_spriteMask = fn; }
+
+const TMask *Instance_SpriteMask(int32_t sprite, int64_t image) {
+  return s_spriteMask != nullptr && sprite >= 0 ? s_spriteMask(sprite, image) : nullptr;
+}
 
 bool Instance_SpriteGeometry(int32_t sprite, RSpriteGeometry &out) {
   return s_spriteGeometry != nullptr && sprite >= 0 && s_spriteGeometry(sprite, out);
@@ -187,10 +191,10 @@ void CInstance::ComputeBoundingBox() {
   const double xo = g.xorigin, yo = g.yorigin;
   if (i_imageangle == 0) {
     RRect b;
-    b.left = BoxRound((g.left - xo) * sx + i_x);
-    b.right = BoxRound((g.right - xo + 1) * sx + i_x - 1);
-    b.top = BoxRound((g.top - yo) * sy + i_y);
-    b.bottom = BoxRound((g.bottom - yo + 1) * sy + i_y - 1);
+    b.left = RoundPixel((g.left - xo) * sx + i_x);
+    b.right = RoundPixel((g.right - xo + 1) * sx + i_x - 1);
+    b.top = RoundPixel((g.top - yo) * sy + i_y);
+    b.bottom = RoundPixel((g.bottom - yo + 1) * sy + i_y - 1);
     // Negative scales mirror the box.
     if (b.right < b.left) std::swap(b.left, b.right);
     if (b.bottom < b.top) std::swap(b.top, b.bottom);
@@ -203,10 +207,10 @@ void CInstance::ComputeBoundingBox() {
   const double y2 = (std::max(g.top, g.bottom) - yo + 1) * sy - 1;
   const double r = Radians(i_imageangle);
   const double c = std::cos(r), s = std::sin(r);
-  i_bbox.left = BoxRound(i_x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
-  i_bbox.right = BoxRound(i_x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
-  i_bbox.top = BoxRound(i_y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
-  i_bbox.bottom = BoxRound(i_y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
+  i_bbox.left = RoundPixel(i_x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
+  i_bbox.right = RoundPixel(i_x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
+  i_bbox.top = RoundPixel(i_y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
+  i_bbox.bottom = RoundPixel(i_y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
 }
 
 void CInstance::AddTo_Speed(double dir, double amount) {

@@ -13,10 +13,16 @@
 
 class CObject;
 class CStream;
+class TMask;
 
 struct RRect {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
+
+// A room coordinate as a whole pixel: rounded halves to even and held to
+// the 32-bit range, so that a position far outside every room (or one that
+// is not a number, which gives 0) still gives a pixel instead of a fault.
+int32_t RoundPixel(double v);
 
 inline constexpr int kAlarmCount = 12;
 // The box of an instance without a sprite or mask: it meets nothing.
@@ -35,6 +41,11 @@ using TSpriteGeometryFn = bool (*)(int32_t sprite, RSpriteGeometry &out);
 void Instance_SetSpriteGeometry(TSpriteGeometryFn fn);
 // False (and out left as it was) when the sprite does not exist.
 bool Instance_SpriteGeometry(int32_t sprite, RSpriteGeometry &out);
+// The collision mask of image `image` of a sprite (the sprite wraps the
+// image number); null when the sprite does not exist or has no mask.
+using TSpriteMaskFn = const TMask *(*)(int32_t sprite, int64_t image);
+void Instance_SetSpriteMask(TSpriteMaskFn fn);
+const TMask *Instance_SpriteMask(int32_t sprite, int64_t image);
 
 class CInstance {
 public:

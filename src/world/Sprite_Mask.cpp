@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <numbers>
 
 #include "graphics/BM32_Bitmap.h"
 #include "runner/Support_Stream.h"
@@ -206,4 +207,235 @@ bool MaskPointUnscaled(const RMaskPlacement &a, int32_t px, int32_t py) {
   if (!a.mask) return false;
   if (px < a.box.left || px > a.box.right || py < a.box.top || py > a.box.bottom) return false;
   return a.mask->Get(int64_t{px} - a.x, int64_t{py} - a.y);
+}
+
+// --- any placement -----------------------------------------------------------
+
+RMaskPlacement RMaskTransform::Integer() const {
+  return RMaskPlacement{mask, static_cast<int32_t>(std::clamp<int64_t>(int64_t{x} - xo, INT32_MIN, INT32_MAX)),
+                        static_cast<int32_t>(std::clamp<int64_t>(int64_t{y} - yo, INT32_MIN, INT32_MAX)), box};
+}
+
+namespace {
+
+// cos and sin of the inverse turn, the same numbers for every pixel.
+struct RTurn {
+  double c = 1, s = 0;
+};
+
+RTurn TurnOf(double angle) {
+  // Quarter turns are exact: cos 90 computed in radians is not quite 0, and
+  // that sliver would push whole rows of the mask off by one pixel.
+  const double quarter = angle / 90.0;
+  if (std::isfinite(quarter) && quarter == std::floor(quarter)) {
+    switch (static_cast<int>(std::fmod(-quarter, 4.0) + 4) % 4) {
+      case 0: return RTurn{1, 0};
+      case 1: return RTurn{0, 1};
+      case 2: return RTurn{-1, 0};
+      default: return RTurn{0, -1};
+    }
+  }
+  const double t = -(angle * std::numbers::pi / 180.0);
+  return RTurn{std::cos(t), std::sin(t)};
+}
+
+// The mapping before the floor, for a real room offset (dx, dy).
+void MapReal(const RMaskTransform &p, const RTurn &r, double dx, double dy, double &u, double &v) {
+  if (p.angle == 0) {
+    u = dx / p.sx + p.xo;
+    v = dy / p.sy + p.yo;
+  } else {
+    u = p.xo + (dx * r.c + dy * r.s) / p.sx;
+    v = p.yo + (r.c * dy - dx * r.s) / p.sy;
+  }
+}
+
+// floor(f) as a grid coordinate, or false when it cannot be one.
+bool FloorCoord(double f, int64_t &out) {
+  const double fl = std::floor(f);
+  if (!(fl > -4611686018427387904.0 && fl < 4611686018427387904.0)) return false;
+  out = static_cast<int64_t>(fl);
+  return true;
+}
+
+bool MapDirect(const RMaskTransform &p, const RTurn &r, int64_t px, int64_t py, int64_t &u, int64_t &v) {
+  const int64_t dx = px - p.x, dy = py - p.y;
+  if (p.Unscaled()) {
+    u = dx + p.xo;
+    v = dy + p.yo;
+    return true;
+  }
+  double fu, fv;
+  MapReal(p, r, static_cast<double>(dx), static_cast<double>(dy), fu, fv);
+  return FloorCoord(fu, u) && FloorCoord(fv, v);
+}
+
+// Maps the pixels of one room row at a time. The unscaled placement moves
+// one mask pixel per room pixel. Any other placement moves by constant
+// steps along a row; the stepped value can differ from the direct formula
+// in its last bits, so where it lies so close to a whole number that the
+// floor could come out differently the pixel is mapped directly instead.
+// The answers are therefore exactly those of MaskMapPixel.
+class TRowMap {
+public:
+  explicit TRowMap(const RMaskTransform &p) : m_p(p), m_turn(TurnOf(p.angle)), m_unscaled(p.Unscaled()) {
+    if (m_unscaled) return;
+    if (p.angle == 0) {
+      m_du = 1 / p.sx;
+      m_dv = 0;
+    } else {
+      m_du = m_turn.c / p.sx;
+      m_dv = -m_turn.s / p.sy;
+    }
+  }
+
+  // Row py from column left to column right (inclusive).
+  void Start(int64_t py, int64_t left, int64_t right) {
+    m_py = py;
+    m_left = left;
+    if (m_unscaled) {
+      m_u0 = left - m_p.x + m_p.xo;
+      m_v0 = py - m_p.y + m_p.yo;
+      return;
+    }
+    const double dx = static_cast<double>(left - m_p.x), dy = static_cast<double>(py - m_p.y);
+    MapReal(m_p, m_turn, dx, dy, m_bu, m_bv);
+    // The size of the numbers involved bounds how far the two ways of
+    // computing can drift apart; the margin is far above that drift.
+    const double far = std::max(std::fabs(dx), std::fabs(static_cast<double>(right - m_p.x)));
+    const double mag = (far + std::fabs(dy)) * (std::fabs(m_du) + std::fabs(m_dv) + 1 / std::fabs(m_p.sx) +
+                                                 1 / std::fabs(m_p.sy)) +
+                       std::fabs(m_bu) + std::fabs(m_bv) + std::abs(m_p.xo) + std::abs(m_p.yo) + 1;
+    m_margin = mag * 1e-12;
+  }
+
+  // Mask pixel of column left + k of the row.
+  bool Map(int64_t k, int64_t &u, int64_t &v) const {
+    if (m_unscaled) {
+      u = m_u0 + k;
+      v = m_v0;
+      return true;
+    }
+    const double fu = m_bu + static_cast<double>(k) * m_du, fv = m_bv + static_cast<double>(k) * m_dv;
+    const double flu = std::floor(fu), flv = std::floor(fv);
+    const double ru = fu - flu, rv = fv - flv;
+    if (ru > m_margin && ru < 1 - m_margin && rv > m_margin && rv < 1 - m_margin &&
+        std::fabs(flu) < 1e15 && std::fabs(flv) < 1e15) {
+      u = static_cast<int64_t>(flu);
+      v = static_cast<int64_t>(flv);
+      return true;
+    }
+    return MapDirect(m_p, m_turn, m_left + k, m_py, u, v);
+  }
+
+  bool Hit(int64_t k) const {
+    int64_t u, v;
+    return Map(k, u, v) && m_p.mask->Get(u, v);
+  }
+
+private:
+  const RMaskTransform &m_p;
+  RTurn m_turn;
+  bool m_unscaled;
+  double m_du = 1, m_dv = 0;
+  int64_t m_py = 0, m_left = 0;
+  int64_t m_u0 = 0, m_v0 = 0;
+  double m_bu = 0, m_bv = 0, m_margin = 0;
+};
+
+struct RSpan {
+  int64_t left, top, right, bottom;
+  bool Empty() const { return left > right || top > bottom; }
+};
+
+RSpan Normal(const RRect &r) {
+  return RSpan{std::min<int64_t>(r.left, r.right), std::min<int64_t>(r.top, r.bottom),
+               std::max<int64_t>(r.left, r.right), std::max<int64_t>(r.top, r.bottom)};
+}
+
+RSpan Meet(const RSpan &a, const RSpan &b) {
+  return RSpan{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+               std::min(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
+bool MaskMapPixel(const RMaskTransform &p, int64_t px, int64_t py, int64_t &u, int64_t &v) {
+  return MapDirect(p, TurnOf(p.angle), px, py, u, v);
+}
+
+bool MaskHitPixel(const RMaskTransform &p, int64_t px, int64_t py) {
+  int64_t u, v;
+  return p.mask != nullptr && MaskMapPixel(p, px, py, u, v) && p.mask->Get(u, v);
+}
+
+bool CollisionPoint(const RMaskTransform &p, double x, double y) {
+  return MaskHitPixel(p, RoundPixel(x), RoundPixel(y));
+}
+
+namespace {
+
+// Every pixel of the span for which keep(px, py) holds is tested; true at
+// the first hit.
+template <typename Keep>
+bool AnyHitIn(const RMaskTransform &p, const RSpan &span, Keep keep) {
+  if (p.mask == nullptr || span.Empty()) return false;
+  TRowMap map(p);
+  for (int64_t py = span.top; py <= span.bottom; ++py) {
+    map.Start(py, span.left, span.right);
+    for (int64_t px = span.left; px <= span.right; ++px)
+      if (keep(px, py) && map.Hit(px - span.left)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CollisionRectangle(const RMaskTransform &p, const RRect &rect) {
+  return AnyHitIn(p, Meet(Normal(p.box), Normal(rect)), [](int64_t, int64_t) { return true; });
+}
+
+bool CollisionEllipse(const RMaskTransform &p, const RRect &rect) {
+  const RSpan r = Normal(rect);
+  const double rx = (static_cast<double>(r.right) - r.left) / 2, ry = (static_cast<double>(r.bottom) - r.top) / 2;
+  if (rx == 0 || ry == 0) return CollisionRectangle(p, rect);
+  const double cx = r.left + rx, cy = r.top + ry;
+  return AnyHitIn(p, Meet(Normal(p.box), r), [&](int64_t px, int64_t py) {
+    const double a = (static_cast<double>(px) - cx) / rx, b = (static_cast<double>(py) - cy) / ry;
+    return a * a + b * b <= 1;
+  });
+}
+
+bool CollisionLine(const RMaskTransform &p, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (p.mask == nullptr) return false;
+  if (x1 == x2 || y1 == y2) return CollisionRectangle(p, RRect{x1, y1, x2, y2});
+  const RSpan box = Normal(p.box);
+  const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
+  if (std::fabs(dx) < std::fabs(dy)) {
+    const int64_t from = std::max<int64_t>(box.top, std::min(y1, y2));
+    const int64_t to = std::min<int64_t>(box.bottom, std::max(y1, y2));
+    for (int64_t py = from; py <= to; ++py)
+      if (MaskHitPixel(p, RoundPixel(x1 + (static_cast<double>(py) - y1) * dx / dy), py)) return true;
+  } else {
+    const int64_t from = std::max<int64_t>(box.left, std::min(x1, x2));
+    const int64_t to = std::min<int64_t>(box.right, std::max(x1, x2));
+    for (int64_t px = from; px <= to; ++px)
+      if (MaskHitPixel(p, px, RoundPixel(y1 + (static_cast<double>(px) - x1) * dy / dx))) return true;
+  }
+  return false;
+}
+
+bool CollisionMask(const RMaskTransform &a, const RMaskTransform &b) {
+  if (a.mask == nullptr || b.mask == nullptr) return false;
+  if (a.Unscaled() && b.Unscaled()) return MaskCollisionUnscaled(a.Integer(), b.Integer());
+  const RSpan span = Meet(Normal(a.box), Normal(b.box));
+  if (span.Empty()) return false;
+  TRowMap ma(a), mb(b);
+  for (int64_t py = span.top; py <= span.bottom; ++py) {
+    ma.Start(py, span.left, span.right);
+    mb.Start(py, span.left, span.right);
+    for (int64_t k = 0; k <= span.right - span.left; ++k)
+      if (ma.Hit(k) && mb.Hit(k)) return true;
+  }
+  return false;
 }

@@ -102,3 +102,49 @@ struct RMaskPlacement {
 bool MaskCollisionUnscaled(const RMaskPlacement &a, const RMaskPlacement &b);
 // True when the room pixel lies inside the box and is set in the mask.
 bool MaskPointUnscaled(const RMaskPlacement &a, int32_t px, int32_t py);
+
+// Where a mask lies in the room for any placement: the instance's position
+// rounded to whole pixels, the sprite origin, the scales and the angle in
+// degrees (counter-clockwise on screen). box is the instance's bounding box
+// in room pixels (inclusive); the tests below never look outside it.
+//
+// Room pixel (px, py) falls on mask pixel (u, v), with dx = px - x and
+// dy = py - y:
+//   angle 0, scales 1:  u = dx + xo, v = dy + yo;
+//   angle 0, scaled:    u = floor(dx / sx + xo), v = floor(dy / sy + yo);
+//   turned (t = -angle in radians, c = cos t, s = sin t):
+//     u = floor(xo + (dx c + dy s) / sx), v = floor(yo + (c dy - dx s) / sy).
+// A pixel hits when (u, v) lies inside the grid and is set there.
+struct RMaskTransform {
+  const TMask *mask = nullptr;
+  int32_t x = 0, y = 0;
+  int32_t xo = 0, yo = 0;
+  double sx = 1, sy = 1, angle = 0;
+  RRect box;
+
+  bool Unscaled() const { return sx == 1 && sy == 1 && angle == 0; }
+  // The same placement for the integer tests; only meaningful when Unscaled().
+  RMaskPlacement Integer() const;
+};
+
+// The mask pixel a room pixel falls on, by the formulas above computed
+// directly for that pixel; false when the mapping gives no number (a scale
+// of 0). The tests below must agree with it pixel for pixel.
+bool MaskMapPixel(const RMaskTransform &p, int64_t px, int64_t py, int64_t &u, int64_t &v);
+// True when the room pixel is set in the placed mask (no box test).
+bool MaskHitPixel(const RMaskTransform &p, int64_t px, int64_t py);
+
+// The point is rounded to whole pixels (halves to even) and tested.
+bool CollisionPoint(const RMaskTransform &p, double x, double y);
+// Any pixel of the rectangle (inclusive, corners in any order) inside the
+// box that hits.
+bool CollisionRectangle(const RMaskTransform &p, const RRect &rect);
+// Like the rectangle, but only pixels inside the ellipse the rectangle
+// bounds; a rectangle without width or height is tested as a rectangle.
+bool CollisionEllipse(const RMaskTransform &p, const RRect &rect);
+// The pixels along the segment inside the box: a flat segment is walked one
+// column at a time, a steep one one row at a time; a horizontal or vertical
+// one is the rectangle it spans.
+bool CollisionLine(const RMaskTransform &p, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// True when some room pixel inside both boxes hits in both masks.
+bool CollisionMask(const RMaskTransform &a, const RMaskTransform &b);

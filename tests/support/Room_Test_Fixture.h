@@ -25,6 +25,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 #include "functions/Function_Interaction.h"
+#include "graphics/Picture_Text.h"
 #include "runner/Option_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Variables.h"
@@ -33,6 +34,7 @@
 #include "world/Room_Main.h"
 #include "world/Room_Variables.h"
 #include "world/Room_World.h"
+#include "world/Sprite_Mask.h"
 
 // Sprites and backgrounds the tests define, by index.
 inline std::map<int32_t, RSpriteGeometry> &TestSprites() {
@@ -42,6 +44,13 @@ inline std::map<int32_t, RSpriteGeometry> &TestSprites() {
 inline std::map<int32_t, std::pair<int32_t, int32_t>> &TestBackgrounds() {
   static std::map<int32_t, std::pair<int32_t, int32_t>> backgrounds;
   return backgrounds;
+}
+
+// Collision masks of the test sprites, one per image (image n uses mask
+// n modulo their number); a sprite without an entry has no mask.
+inline std::map<int32_t, std::vector<TMask>> &TestMasks() {
+  static std::map<int32_t, std::vector<TMask>> masks;
+  return masks;
 }
 
 // A sprite of w x h pixels with its origin, its box the whole image.
@@ -57,6 +66,19 @@ inline RSpriteGeometry SpriteGeometry(int32_t w, int32_t h, int32_t xo, int32_t 
   g.right = w - 1;
   g.bottom = h - 1;
   return g;
+}
+
+// A one-image sprite with a precise mask drawn as text ('#' set, '.' clear)
+// and its origin; its box is the box around the set pixels.
+inline void TestMaskSprite(int32_t index, const std::vector<std::string> &rows, int32_t xo, int32_t yo) {
+  TMask mask(picture::Pic(rows), 0, kMaskPrecise, RRect{}, kBoxAutomatic);
+  RSpriteGeometry g = SpriteGeometry(mask.Width(), mask.Height(), xo, yo);
+  g.left = mask.BoundingBox().left;
+  g.top = mask.BoundingBox().top;
+  g.right = mask.BoundingBox().right;
+  g.bottom = mask.BoundingBox().bottom;
+  TestSprites()[index] = g;
+  TestMasks()[index] = {std::move(mask)};
 }
 
 using RRunResult = ROutcome;  // compile or run error text in error; "" on success
@@ -84,12 +106,19 @@ protected:
     GlobalReset();
 
     TestSprites().clear();
+    TestMasks().clear();
     TestBackgrounds().clear();
     Instance_SetSpriteGeometry([](int32_t sprite, RSpriteGeometry &out) {
       const auto it = TestSprites().find(sprite);
       if (it == TestSprites().end()) return false;
       out = it->second;
       return true;
+    });
+    Instance_SetSpriteMask([](int32_t sprite, int64_t image) -> const TMask * {
+      const auto it = TestMasks().find(sprite);
+      if (it == TestMasks().end() || it->second.empty()) return nullptr;
+      const int64_t n = static_cast<int64_t>(it->second.size());
+      return &it->second[static_cast<size_t>((image % n + n) % n)];
     });
     Room_SetBackgroundSizeFn([](int32_t index, int32_t &w, int32_t &h) {
       const auto it = TestBackgrounds().find(index);
@@ -122,6 +151,7 @@ protected:
     g_RoomOrder.clear();
     g_Objects.Clear();
     Instance_SetSpriteGeometry(nullptr);
+    Instance_SetSpriteMask(nullptr);
     Room_SetBackgroundSizeFn(nullptr);
     for (int32_t i = 0; i < static_cast<int32_t>(m_savedAccess.size()); ++i)
       BuiltinSetAccess(BuiltinName(i), m_savedAccess[static_cast<size_t>(i)].first,

@@ -421,17 +421,22 @@ bool CollisionLine(const RMaskTransform &p, int32_t x1, int32_t y1, int32_t x2, 
   if (p.mask == nullptr) return false;
   if (x1 == x2 || y1 == y2) return CollisionRectangle(p, RRect{x1, y1, x2, y2});
   const RSpan box = Normal(p.box);
+  const RTurn turn = TurnOf(p.angle);
+  auto hit = [&](int64_t px, int64_t py) {
+    int64_t u, v;
+    return MapDirect(p, turn, px, py, u, v) && p.mask->Get(u, v);
+  };
   const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
   if (std::fabs(dx) < std::fabs(dy)) {
     const int64_t from = std::max<int64_t>(box.top, std::min(y1, y2));
     const int64_t to = std::min<int64_t>(box.bottom, std::max(y1, y2));
     for (int64_t py = from; py <= to; ++py)
-      if (MaskHitPixel(p, RoundPixel(x1 + (static_cast<double>(py) - y1) * dx / dy), py)) return true;
+      if (hit(RoundPixel(x1 + (static_cast<double>(py) - y1) * dx / dy), py)) return true;
   } else {
     const int64_t from = std::max<int64_t>(box.left, std::min(x1, x2));
     const int64_t to = std::min<int64_t>(box.right, std::max(x1, x2));
     for (int64_t px = from; px <= to; ++px)
-      if (MaskHitPixel(p, px, RoundPixel(y1 + (static_cast<double>(px) - x1) * dy / dx))) return true;
+      if (hit(px, RoundPixel(y1 + (static_cast<double>(px) - x1) * dy / dx))) return true;
   }
   return false;
 }

@@ -44,15 +44,14 @@ struct RGameState {
 };
 extern RGameState g_Game;
 
-// What the loop needs of the platform and of the subsystems that are not
-// part of the world. Every hook may be null: nothing happens then, and
-// the window counts as active.
-
 struct RJoystickState {
   int32_t x = 32768, y = 32768;  // axes 0..65535
   uint32_t buttons = 0;          // bit b-1 for button b
 };
 
+// What the loop needs of the platform and of the subsystems that are not
+// part of the world. Every hook may be null: nothing happens then, and
+// the window counts as active.
 struct RRunHooks {
   void (*pumpMessages)() = nullptr;      // dispatch waiting window events
   bool (*windowActive)() = nullptr;

@@ -7,6 +7,8 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "functions/Function_Args.h"
+#include "code/Code_World.h"
+#include "world/Instance_Class.h"
 #include "world/Path_Main.h"
 
 namespace {
@@ -46,14 +48,38 @@ void CGrid::AddCell(int32_t h, int32_t v) {
   if (Inside(h, v)) At(h, v) = kForbidden;
 }
 
+bool CGrid::CellsOf(int32_t left, int32_t top, int32_t right, int32_t bottom, int64_t &h0, int64_t &h1, int64_t &v0,
+                    int64_t &v1) const {
+  if (i_cellw <= 0 || i_cellh <= 0) return false;  // no pixel lies in a cell
+  h0 = std::max<int64_t>(FloorDiv(int64_t{std::min(left, right)} - i_left, i_cellw), 0);
+  h1 = std::min<int64_t>(FloorDiv(int64_t{std::max(left, right)} - i_left, i_cellw), i_hcells - 1);
+  v0 = std::max<int64_t>(FloorDiv(int64_t{std::min(top, bottom)} - i_top, i_cellh), 0);
+  v1 = std::min<int64_t>(FloorDiv(int64_t{std::max(top, bottom)} - i_top, i_cellh), i_vcells - 1);
+  return h0 <= h1 && v0 <= v1;
+}
+
 void CGrid::SetRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t value) {
-  if (i_cellw <= 0 || i_cellh <= 0) return;  // no pixel lies in a cell
-  const int64_t h0 = std::max<int64_t>(FloorDiv(int64_t{std::min(left, right)} - i_left, i_cellw), 0);
-  const int64_t h1 = std::min<int64_t>(FloorDiv(int64_t{std::max(left, right)} - i_left, i_cellw), i_hcells - 1);
-  const int64_t v0 = std::max<int64_t>(FloorDiv(int64_t{std::min(top, bottom)} - i_top, i_cellh), 0);
-  const int64_t v1 = std::min<int64_t>(FloorDiv(int64_t{std::max(top, bottom)} - i_top, i_cellh), i_vcells - 1);
+  int64_t h0, h1, v0, v1;
+  if (!CellsOf(left, top, right, bottom, h0, h1, v0, v1)) return;
   for (int64_t h = h0; h <= h1; ++h)
     for (int64_t v = v0; v <= v1; ++v) At(static_cast<int32_t>(h), static_cast<int32_t>(v)) = value;
+}
+
+void CGrid::AddInstance(const CInstance &inst, bool prec) {
+  const RRect &b = inst.i_bbox;
+  int64_t h0, h1, v0, v1;
+  if (!CellsOf(b.left, b.top, b.right, b.bottom, h0, h1, v0, v1)) return;
+  for (int64_t h = h0; h <= h1; ++h)
+    for (int64_t v = v0; v <= v1; ++v) {
+      int32_t &cell = At(static_cast<int32_t>(h), static_cast<int32_t>(v));
+      if (cell == kForbidden) continue;
+      if (prec) {
+        const double x = static_cast<double>(i_left) + static_cast<double>(h) * i_cellw;
+        const double y = static_cast<double>(i_top) + static_cast<double>(v) * i_cellh;
+        if (!inst.Collision_Rectangle(x, y, x + i_cellw - 1, y + i_cellh - 1, true)) continue;
+      }
+      cell = kForbidden;
+    }
 }
 
 void CGrid::ClearRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -230,6 +256,37 @@ void F_GridPath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   result.SetReal(found ? 1 : 0);
 }
 
+// Every unmarked instance an object reference stands for: self (-1),
+// other (-2), every instance (-3), the instance with an id, or the
+// instances of an object and its descendants.
+template <class Fn>
+void ForReferenced(CInstance *self, CInstance *other, int32_t ref, Fn fn) {
+  CWorld *world = World();
+  auto visit = [&](CInstance *inst) {
+    if (inst != nullptr && !inst->i_marked) fn(*inst);
+  };
+  if (ref == -1 || ref == -2) {
+    visit(ref == -1 ? self : other);
+  } else if (world == nullptr) {
+    return;
+  } else if (ref == -3) {
+    const int count = world->InstanceCount();
+    for (int i = 0; i < count; ++i) visit(world->InstanceAt(i));
+  } else if (ref >= 100000) {
+    visit(world->FindInstance(ref));
+  } else if (ref >= 0) {
+    const int count = world->ObjectInstanceCount(ref);
+    for (int i = 0; i < count; ++i) visit(world->ObjectInstanceAt(ref, i));
+  }
+}
+
+void F_GridAddInstances(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
+  CGrid *g = GridGet(ArgIndex(args[0]));
+  if (!g) return;
+  const bool prec = ArgBool(args[2]);
+  ForReferenced(self, other, ArgInt32(args[1]), [&](const CInstance &inst) { g->AddInstance(inst, prec); });
+}
+
 }  // namespace
 
 void Motion_Grid_Init() {
@@ -240,5 +297,6 @@ void Motion_Grid_Init() {
   FunctionAdd("mp_grid_add_cell", F_GridAddCell, 3);
   FunctionAdd("mp_grid_clear_rectangle", F_GridClearRectangle, 5);
   FunctionAdd("mp_grid_add_rectangle", F_GridAddRectangle, 5);
+  FunctionAdd("mp_grid_add_instances", F_GridAddInstances, 3);
   FunctionAdd("mp_grid_path", F_GridPath, 7);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+class CInstance;
 class CPath;
 
 class CGrid {
@@ -31,6 +32,9 @@ public:
   // The cells that the pixel rectangle (corners in any order) touches.
   void ClearRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void AddRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  // Forbids the cells the instance's box touches; with prec only those of
+  // them (not forbidden yet) whose pixels the instance's mask meets.
+  void AddInstance(const CInstance &inst, bool prec);
   // Fills path (straight, open) with the way from the start to the goal:
   // the start, the centres of the cells between, the goal. False, with the
   // path untouched, when either point lies outside the grid or on a
@@ -46,6 +50,10 @@ private:
   // The cell holding a room point; false outside the grid.
   bool CellOf(double x, double y, int32_t &h, int32_t &v) const;
   void SetRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t value);
+  // The columns h0..h1 and rows v0..v1 of the cells the pixel rectangle
+  // (corners in any order) touches, clipped to the grid; false when none.
+  bool CellsOf(int32_t left, int32_t top, int32_t right, int32_t bottom, int64_t &h0, int64_t &h1, int64_t &v0,
+               int64_t &v1) const;
 };
 
 // The most cells a grid may have (4 bytes each).

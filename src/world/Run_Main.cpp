@@ -16,6 +16,7 @@
 #include "world/Object_Lists.h"
 #include "world/Path_Main.h"
 #include "world/Room_Main.h"
+#include "world/Run_Handle_Collision.h"
 #include "world/Run_Save.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Class.h"
@@ -191,9 +192,8 @@ void PhaseJoysticks() {
 
 double s_mouseX = 0, s_mouseY = 0, s_mousePrevX = 0, s_mousePrevY = 0;
 
-bool Over(CInstance *inst, double x, double y) {
-  return s_hooks.pointInInstance != nullptr && s_hooks.pointInInstance(inst, x, y);
-}
+// The mouse is on an instance when its mask holds the mouse's pixel.
+bool Over(CInstance *inst, double x, double y) { return inst->Collision_Point(x, y, true); }
 
 void PhaseMouse() {
   s_mousePrevX = s_mouseX;
@@ -384,7 +384,7 @@ void RunStep() {
   PhaseMotion();
   PhaseOutside();
   if (GameStatePending()) return;
-  if (s_hooks.collisions) s_hooks.collisions();
+  Run_HandleCollisions();
   if (GameStatePending()) return;
   DispatchTriggers(CTrigger::kEnd);
   DispatchList(kEvStep, kStepEnd);

@@ -44,26 +44,22 @@ struct RGameState {
 };
 extern RGameState g_Game;
 
-// What the loop needs of the platform and of the subsystems that are not
-// part of the world. Every hook may be null: nothing happens then, and
-// the window counts as active.
-class CInstance;
-
 struct RJoystickState {
   int32_t x = 32768, y = 32768;  // axes 0..65535
   uint32_t buttons = 0;          // bit b-1 for button b
 };
 
+// What the loop needs of the platform and of the subsystems that are not
+// part of the world. Every hook may be null: nothing happens then, and
+// the window counts as active.
 struct RRunHooks {
   void (*pumpMessages)() = nullptr;      // dispatch waiting window events
   bool (*windowActive)() = nullptr;
   bool (*holdStep)() = nullptr;          // a dialog or splash holds the game
   void (*presentFrame)() = nullptr;      // end the scene and present it
   void (*drawRoom)() = nullptr;          // draw the current room
-  void (*collisions)() = nullptr;        // the collision phase of a step
   void (*particles)() = nullptr;         // particle systems advance
   void (*mousePosition)(double &x, double &y) = nullptr;  // in room coordinates
-  bool (*pointInInstance)(CInstance *inst, double x, double y) = nullptr;  // precise mask test
   bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
   void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F9
 };

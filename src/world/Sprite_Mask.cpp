@@ -270,78 +270,87 @@ bool MapDirect(const RMaskTransform &p, const RTurn &r, int64_t px, int64_t py, 
   return FloorCoord(fu, u) && FloorCoord(fv, v);
 }
 
-// Maps the pixels of one room row at a time. The unscaled placement moves
-// one mask pixel per room pixel. Any other placement moves by constant
-// steps along a row; the stepped value can differ from the direct formula
-// in its last bits, so where it lies so close to a whole number that the
-// floor could come out differently the pixel is mapped directly instead.
-// The answers are therefore exactly those of MaskMapPixel.
-class TRowMap {
-public:
-  explicit TRowMap(const RMaskTransform &p) : m_p(p), m_turn(TurnOf(p.angle)), m_unscaled(p.Unscaled()) {
-    if (m_unscaled) return;
-    if (p.angle == 0) {
-      m_du = 1 / p.sx;
-      m_dv = 0;
-    } else {
-      m_du = m_turn.c / p.sx;
-      m_dv = -m_turn.s / p.sy;
-    }
-  }
+}  // namespace
 
-  // Row py from column left to column right (inclusive).
-  void Start(int64_t py, int64_t left, int64_t right) {
-    m_py = py;
-    m_left = left;
-    if (m_unscaled) {
-      m_u0 = left - m_p.x + m_p.xo;
-      m_v0 = py - m_p.y + m_p.yo;
+TMaskRowMap::TMaskRowMap(const RMaskTransform &p) : m_p(p), m_unscaled(p.Unscaled()) {
+  const RTurn turn = TurnOf(p.angle);
+  m_c = turn.c;
+  m_s = turn.s;
+  if (m_unscaled) return;
+  if (p.angle == 0) {
+    m_du = 1 / p.sx;
+    m_dv = 0;
+  } else {
+    m_du = m_c / p.sx;
+    m_dv = -m_s / p.sy;
+  }
+}
+
+void TMaskRowMap::Start(int64_t py, int64_t left, int64_t right) {
+  m_py = py;
+  m_left = left;
+  if (m_unscaled) {
+    m_u0 = left - m_p.x + m_p.xo;
+    m_v0 = py - m_p.y + m_p.yo;
+    return;
+  }
+  const double dx = static_cast<double>(left - m_p.x), dy = static_cast<double>(py - m_p.y);
+  MapReal(m_p, RTurn{m_c, m_s}, dx, dy, m_bu, m_bv);
+  // The size of the numbers involved bounds how far the two ways of
+  // computing can drift apart; the margin is far above that drift.
+  const double far = std::max(std::fabs(dx), std::fabs(static_cast<double>(right - m_p.x)));
+  const double mag = (far + std::fabs(dy)) * (std::fabs(m_du) + std::fabs(m_dv) + 1 / std::fabs(m_p.sx) +
+                                               1 / std::fabs(m_p.sy)) +
+                     std::fabs(m_bu) + std::fabs(m_bv) + std::abs(m_p.xo) + std::abs(m_p.yo) + 1;
+  m_margin = mag * 1e-12;
+}
+
+namespace {
+
+// Narrows [lo, hi] to the k for which b + k d can lie in [0, size), give or
+// take slack in the value; conservative, so nothing inside is lost.
+void ClipAxis(double b, double d, double slack, int64_t size, int64_t &lo, int64_t &hi) {
+  if (lo > hi) return;
+  const double end = static_cast<double>(size);
+  if (!(std::isfinite(b) && std::isfinite(d))) return;  // no narrowing without numbers
+  if (d == 0) {
+    if (b < -slack || b >= end + slack) hi = lo - 1;
+    return;
+  }
+  double k0 = (-slack - b) / d, k1 = (end + slack - b) / d;
+  if (k0 > k1) std::swap(k0, k1);
+  if (k0 > static_cast<double>(hi) + 1 || k1 < static_cast<double>(lo) - 1) {
+    hi = lo - 1;
+    return;
+  }
+  // One more column each side covers the rounding of the division.
+  if (k0 > static_cast<double>(lo) + 1) lo = static_cast<int64_t>(std::floor(k0)) - 1;
+  if (k1 < static_cast<double>(hi) - 1) hi = static_cast<int64_t>(std::ceil(k1)) + 1;
+}
+
+}  // namespace
+
+void TMaskRowMap::Clip(int64_t &lo, int64_t &hi) const {
+  const int64_t w = m_p.mask ? m_p.mask->Width() : 0, h = m_p.mask ? m_p.mask->Height() : 0;
+  if (m_unscaled) {
+    if (m_v0 < 0 || m_v0 >= h) {
+      hi = lo - 1;
       return;
     }
-    const double dx = static_cast<double>(left - m_p.x), dy = static_cast<double>(py - m_p.y);
-    MapReal(m_p, m_turn, dx, dy, m_bu, m_bv);
-    // The size of the numbers involved bounds how far the two ways of
-    // computing can drift apart; the margin is far above that drift.
-    const double far = std::max(std::fabs(dx), std::fabs(static_cast<double>(right - m_p.x)));
-    const double mag = (far + std::fabs(dy)) * (std::fabs(m_du) + std::fabs(m_dv) + 1 / std::fabs(m_p.sx) +
-                                                 1 / std::fabs(m_p.sy)) +
-                       std::fabs(m_bu) + std::fabs(m_bv) + std::abs(m_p.xo) + std::abs(m_p.yo) + 1;
-    m_margin = mag * 1e-12;
+    lo = std::max(lo, -m_u0);
+    hi = std::min(hi, w - 1 - m_u0);
+    return;
   }
+  const double slack = m_margin + 1e-9;
+  ClipAxis(m_bu, m_du, slack, w, lo, hi);
+  ClipAxis(m_bv, m_dv, slack, h, lo, hi);
+}
 
-  // Mask pixel of column left + k of the row.
-  bool Map(int64_t k, int64_t &u, int64_t &v) const {
-    if (m_unscaled) {
-      u = m_u0 + k;
-      v = m_v0;
-      return true;
-    }
-    const double fu = m_bu + static_cast<double>(k) * m_du, fv = m_bv + static_cast<double>(k) * m_dv;
-    const double flu = std::floor(fu), flv = std::floor(fv);
-    const double ru = fu - flu, rv = fv - flv;
-    if (ru > m_margin && ru < 1 - m_margin && rv > m_margin && rv < 1 - m_margin &&
-        std::fabs(flu) < 1e15 && std::fabs(flv) < 1e15) {
-      u = static_cast<int64_t>(flu);
-      v = static_cast<int64_t>(flv);
-      return true;
-    }
-    return MapDirect(m_p, m_turn, m_left + k, m_py, u, v);
-  }
+bool TMaskRowMap::MapSlow(int64_t k, int64_t &u, int64_t &v) const {
+  return MapDirect(m_p, RTurn{m_c, m_s}, m_left + k, m_py, u, v);
+}
 
-  bool Hit(int64_t k) const {
-    int64_t u, v;
-    return Map(k, u, v) && m_p.mask->Get(u, v);
-  }
-
-private:
-  const RMaskTransform &m_p;
-  RTurn m_turn;
-  bool m_unscaled;
-  double m_du = 1, m_dv = 0;
-  int64_t m_py = 0, m_left = 0;
-  int64_t m_u0 = 0, m_v0 = 0;
-  double m_bu = 0, m_bv = 0, m_margin = 0;
-};
+namespace {
 
 struct RSpan {
   int64_t left, top, right, bottom;
@@ -380,11 +389,13 @@ namespace {
 template <typename Keep>
 bool AnyHitIn(const RMaskTransform &p, const RSpan &span, Keep keep) {
   if (p.mask == nullptr || span.Empty()) return false;
-  TRowMap map(p);
+  TMaskRowMap map(p);
   for (int64_t py = span.top; py <= span.bottom; ++py) {
     map.Start(py, span.left, span.right);
-    for (int64_t px = span.left; px <= span.right; ++px)
-      if (keep(px, py) && map.Hit(px - span.left)) return true;
+    int64_t lo = 0, hi = span.right - span.left;
+    map.Clip(lo, hi);
+    for (int64_t k = lo; k <= hi; ++k)
+      if (keep(span.left + k, py) && map.Hit(k)) return true;
   }
   return false;
 }
@@ -410,17 +421,22 @@ bool CollisionLine(const RMaskTransform &p, int32_t x1, int32_t y1, int32_t x2, 
   if (p.mask == nullptr) return false;
   if (x1 == x2 || y1 == y2) return CollisionRectangle(p, RRect{x1, y1, x2, y2});
   const RSpan box = Normal(p.box);
+  const RTurn turn = TurnOf(p.angle);
+  auto hit = [&](int64_t px, int64_t py) {
+    int64_t u, v;
+    return MapDirect(p, turn, px, py, u, v) && p.mask->Get(u, v);
+  };
   const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
   if (std::fabs(dx) < std::fabs(dy)) {
     const int64_t from = std::max<int64_t>(box.top, std::min(y1, y2));
     const int64_t to = std::min<int64_t>(box.bottom, std::max(y1, y2));
     for (int64_t py = from; py <= to; ++py)
-      if (MaskHitPixel(p, RoundPixel(x1 + (static_cast<double>(py) - y1) * dx / dy), py)) return true;
+      if (hit(RoundPixel(x1 + (static_cast<double>(py) - y1) * dx / dy), py)) return true;
   } else {
     const int64_t from = std::max<int64_t>(box.left, std::min(x1, x2));
     const int64_t to = std::min<int64_t>(box.right, std::max(x1, x2));
     for (int64_t px = from; px <= to; ++px)
-      if (MaskHitPixel(p, px, RoundPixel(y1 + (static_cast<double>(px) - x1) * dy / dx))) return true;
+      if (hit(px, RoundPixel(y1 + (static_cast<double>(px) - x1) * dy / dx))) return true;
   }
   return false;
 }
@@ -430,11 +446,14 @@ bool CollisionMask(const RMaskTransform &a, const RMaskTransform &b) {
   if (a.Unscaled() && b.Unscaled()) return MaskCollisionUnscaled(a.Integer(), b.Integer());
   const RSpan span = Meet(Normal(a.box), Normal(b.box));
   if (span.Empty()) return false;
-  TRowMap ma(a), mb(b);
+  TMaskRowMap ma(a), mb(b);
   for (int64_t py = span.top; py <= span.bottom; ++py) {
     ma.Start(py, span.left, span.right);
     mb.Start(py, span.left, span.right);
-    for (int64_t k = 0; k <= span.right - span.left; ++k)
+    int64_t lo = 0, hi = span.right - span.left;
+    ma.Clip(lo, hi);
+    mb.Clip(lo, hi);
+    for (int64_t k = lo; k <= hi; ++k)
       if (ma.Hit(k) && mb.Hit(k)) return true;
   }
   return false;

@@ -7,6 +7,7 @@
 // width of a row are always clear.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -114,6 +115,8 @@ bool MaskPointUnscaled(const RMaskPlacement &a, int32_t px, int32_t py);
 //   angle 0, scaled:    u = floor(dx / sx + xo), v = floor(dy / sy + yo);
 //   turned (t = -angle in radians, c = cos t, s = sin t):
 //     u = floor(xo + (dx c + dy s) / sx), v = floor(yo + (c dy - dx s) / sy).
+// Quarter turns take exact cosines and sines (0 and 1), so that a sprite
+// turned by 90 degrees shows every pixel of its mask.
 // A pixel hits when (u, v) lies inside the grid and is set there.
 struct RMaskTransform {
   const TMask *mask = nullptr;
@@ -133,6 +136,61 @@ struct RMaskTransform {
 bool MaskMapPixel(const RMaskTransform &p, int64_t px, int64_t py, int64_t &u, int64_t &v);
 // True when the room pixel is set in the placed mask (no box test).
 bool MaskHitPixel(const RMaskTransform &p, int64_t px, int64_t py);
+
+// Maps the pixels of one room row at a time, giving exactly the pixels of
+// MaskMapPixel. The unscaled placement moves one mask pixel per room pixel.
+// Any other placement moves by constant steps along a row; the stepped
+// value can differ from the direct formula in its last bits, so where it
+// lies so close to a whole number that the floor could come out otherwise,
+// the pixel is mapped directly instead.
+class TMaskRowMap {
+public:
+  explicit TMaskRowMap(const RMaskTransform &p);
+
+  // Row py from column left to column right (inclusive).
+  void Start(int64_t py, int64_t left, int64_t right);
+
+  // The mask pixel of column left + k of the row; false when the mapping
+  // gives no number.
+  bool Map(int64_t k, int64_t &u, int64_t &v) const {
+    if (m_unscaled) {
+      u = m_u0 + k;
+      v = m_v0;
+      return true;
+    }
+    const double fu = m_bu + static_cast<double>(k) * m_du, fv = m_bv + static_cast<double>(k) * m_dv;
+    const double flu = std::floor(fu), flv = std::floor(fv);
+    const double ru = fu - flu, rv = fv - flv;
+    if (ru > m_margin && ru < 1 - m_margin && rv > m_margin && rv < 1 - m_margin && std::fabs(flu) < 1e15 &&
+        std::fabs(flv) < 1e15) {
+      u = static_cast<int64_t>(flu);
+      v = static_cast<int64_t>(flv);
+      return true;
+    }
+    return MapSlow(k, u, v);
+  }
+
+  bool Hit(int64_t k) const {
+    int64_t u, v;
+    return Map(k, u, v) && m_p.mask->Get(u, v);
+  }
+
+  // Narrows [lo, hi] (columns of the row as k) to the columns that can
+  // fall inside the mask's grid: every column left out maps outside it.
+  // The range comes out empty (lo > hi) when no column can.
+  void Clip(int64_t &lo, int64_t &hi) const;
+
+private:
+  bool MapSlow(int64_t k, int64_t &u, int64_t &v) const;
+
+  const RMaskTransform &m_p;
+  bool m_unscaled;
+  double m_c = 1, m_s = 0;
+  double m_du = 1, m_dv = 0;
+  int64_t m_py = 0, m_left = 0;
+  int64_t m_u0 = 0, m_v0 = 0;
+  double m_bu = 0, m_bv = 0, m_margin = 0;
+};
 
 // The point is rounded to whole pixels (halves to even) and tested.
 bool CollisionPoint(const RMaskTransform &p, double x, double y);

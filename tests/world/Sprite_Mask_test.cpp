@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <random>
 
 #include "graphics/Picture_Text.h"
@@ -210,6 +211,117 @@ TEST(MaskCollision, PointTestNeedsBoxAndPixel) {
   EXPECT_FALSE(MaskPointUnscaled(p, 11, 20));
   EXPECT_FALSE(MaskPointUnscaled(p, 11, 21));  // set in the mask, outside the box
   EXPECT_FALSE(MaskPointUnscaled(p, 9, 19));
+}
+
+}  // namespace
+
+namespace {
+
+// The row walk gives the direct mapping's pixel everywhere, also where the
+// mapped value lands on or next to a whole number, and far from the origin.
+TEST(MaskRowMap, StepsGiveTheDirectPixel) {
+  const TMask m(Pic({"##", "##"}), 0, kMaskPrecise, RRect{}, kBoxAutomatic);
+  std::mt19937 rng(99);
+  const double scales[] = {1, 2, 0.5, -1, 3, 1.0 / 3, 0.1, -0.7, 1.25, 7};
+  const double angles[] = {0, 45, 90, 30, 135.5, -60, 1e-9, 359.999, 180, 12.345};
+  int64_t pixels = 0;
+  for (int round = 0; round < 2000; ++round) {
+    RMaskTransform p;
+    p.mask = &m;
+    const int64_t far = round % 4 == 0 ? 1000000 : 100;
+    p.x = static_cast<int32_t>(static_cast<int64_t>(rng() % (2 * far)) - far);
+    p.y = static_cast<int32_t>(static_cast<int64_t>(rng() % (2 * far)) - far);
+    p.xo = static_cast<int32_t>(rng() % 64) - 16;
+    p.yo = static_cast<int32_t>(rng() % 64) - 16;
+    p.sx = scales[rng() % 10];
+    p.sy = scales[rng() % 10];
+    p.angle = round % 3 == 0 ? angles[rng() % 10] : (rng() % 36000) / 100.0;
+    TMaskRowMap map(p);
+    const int64_t left = p.x - static_cast<int64_t>(rng() % 80), width = 1 + rng() % 160;
+    for (int64_t py = p.y - 40; py <= p.y + 40; py += 1 + rng() % 7) {
+      map.Start(py, left, left + width - 1);
+      for (int64_t k = 0; k < width; ++k) {
+        int64_t u, v, du, dv;
+        ASSERT_TRUE(map.Map(k, u, v));
+        ASSERT_TRUE(MaskMapPixel(p, left + k, py, du, dv));
+        ASSERT_EQ(u, du) << "round " << round << " at " << left + k << "," << py;
+        ASSERT_EQ(v, dv) << "round " << round << " at " << left + k << "," << py;
+        ++pixels;
+      }
+    }
+  }
+  EXPECT_GT(pixels, 1000000);
+}
+
+// Shape tests and the test between two masks skip what cannot hit; they
+// must still find exactly the pixels the direct mapping finds.
+TEST(MaskRowMap, ShapeAndPairTestsAgreeWithTheDirectMapping) {
+  std::mt19937 rng(5);
+  auto randomMask = [&] {
+    const int w = 1 + rng() % 40, h = 1 + rng() % 40;
+    TBitmap32 bm(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (rng() % 3 == 0) bm.SetPixel(x, y, 0xFF000000u);
+    return TMask(bm, 0, kMaskPrecise, RRect{}, kBoxFullImage);
+  };
+  const double scales[] = {1, 1, 2, 0.5, -1, 3, 0.3, -0.7, 1.25, 25, 0.01};
+  auto place = [&](const TMask &m, int64_t cx, int64_t cy) {
+    RMaskTransform p;
+    p.mask = &m;
+    p.x = static_cast<int32_t>(cx + static_cast<int64_t>(rng() % 40) - 20);
+    p.y = static_cast<int32_t>(cy + static_cast<int64_t>(rng() % 40) - 20);
+    p.xo = static_cast<int32_t>(rng() % 40) - 10;
+    p.yo = static_cast<int32_t>(rng() % 40) - 10;
+    p.sx = scales[rng() % 11];
+    p.sy = scales[rng() % 11];
+    p.angle = rng() % 4 == 0 ? 0 : (rng() % 3600) / 10.0;
+    // A box around the middle, sometimes cut short: the tests stay in it.
+    p.box = RRect{static_cast<int32_t>(cx - 30 + rng() % 20), static_cast<int32_t>(cy - 30 + rng() % 20),
+                  static_cast<int32_t>(cx + 10 + rng() % 20), static_cast<int32_t>(cy + 10 + rng() % 20)};
+    return p;
+  };
+  int agreeHit = 0, agreeMiss = 0;
+  for (int round = 0; round < 600; ++round) {
+    const int64_t cx = round % 5 == 0 ? 3000000 : 100, cy = round % 7 == 0 ? -2000000 : 50;
+    const TMask ma = randomMask(), mb = randomMask();
+    const RMaskTransform a = place(ma, cx, cy), b = place(mb, cx, cy);
+    bool pair = false, rect = false;
+    const RRect r{static_cast<int32_t>(cx - 15), static_cast<int32_t>(cy - 5), static_cast<int32_t>(cx + 5),
+                  static_cast<int32_t>(cy + 12)};
+    for (int64_t py = std::min(a.box.top, b.box.top); py <= std::max(a.box.bottom, b.box.bottom); ++py)
+      for (int64_t px = std::min(a.box.left, b.box.left); px <= std::max(a.box.right, b.box.right); ++px) {
+        const bool inA = px >= a.box.left && px <= a.box.right && py >= a.box.top && py <= a.box.bottom;
+        const bool inB = px >= b.box.left && px <= b.box.right && py >= b.box.top && py <= b.box.bottom;
+        const bool hitA = inA && MaskHitPixel(a, px, py);
+        pair = pair || (hitA && inB && MaskHitPixel(b, px, py));
+        rect = rect || (hitA && px >= r.left && px <= r.right && py >= r.top && py <= r.bottom);
+      }
+    ASSERT_EQ(CollisionMask(a, b), pair) << "round " << round;
+    ASSERT_EQ(CollisionMask(b, a), pair) << "round " << round;
+    ASSERT_EQ(CollisionRectangle(a, r), rect) << "round " << round;
+    (pair ? agreeHit : agreeMiss)++;
+  }
+  EXPECT_GT(agreeHit, 50);
+  EXPECT_GT(agreeMiss, 50);
+}
+
+TEST(MaskRowMap, QuarterTurnsAreExact) {
+  // Pixels straight above, below or beside the position: a cosine of 90
+  // degrees that is not quite 0 would put them a row or column off.
+  const TMask m(Pic({"###", "###"}), 0, kMaskPrecise, RRect{}, kBoxAutomatic);
+  struct Case {
+    double angle;
+    int64_t px, py, u, v;
+  } cases[] = {{90, 0, -2, 2, 0},  {90, 1, 2, -2, 1}, {180, 0, -2, 0, 2},
+               {270, 0, 2, 2, 0}, {-90, 0, 2, 2, 0}, {450, 0, -2, 2, 0}};
+  for (const Case &c : cases) {
+    const RMaskTransform p{&m, 0, 0, 0, 0, 1, 1, c.angle, RRect{}};
+    int64_t u, v;
+    ASSERT_TRUE(MaskMapPixel(p, c.px, c.py, u, v));
+    EXPECT_EQ(u, c.u) << c.angle << " at " << c.px << "," << c.py;
+    EXPECT_EQ(v, c.v) << c.angle << " at " << c.px << "," << c.py;
+  }
 }
 
 }  // namespace

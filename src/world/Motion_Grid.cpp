@@ -7,8 +7,8 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "functions/Function_Args.h"
-#include "code/Code_World.h"
 #include "world/Instance_Class.h"
+#include "world/Instance_Place.h"
 #include "world/Path_Main.h"
 
 namespace {
@@ -256,35 +256,14 @@ void F_GridPath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   result.SetReal(found ? 1 : 0);
 }
 
-// Every unmarked instance an object reference stands for: self (-1),
-// other (-2), every instance (-3), the instance with an id, or the
-// instances of an object and its descendants.
-template <class Fn>
-void ForReferenced(CInstance *self, CInstance *other, int32_t ref, Fn fn) {
-  CWorld *world = World();
-  auto visit = [&](CInstance *inst) {
-    if (inst != nullptr && !inst->i_marked) fn(*inst);
-  };
-  if (ref == -1 || ref == -2) {
-    visit(ref == -1 ? self : other);
-  } else if (world == nullptr) {
-    return;
-  } else if (ref == -3) {
-    const int count = world->InstanceCount();
-    for (int i = 0; i < count; ++i) visit(world->InstanceAt(i));
-  } else if (ref >= 100000) {
-    visit(world->FindInstance(ref));
-  } else if (ref >= 0) {
-    const int count = world->ObjectInstanceCount(ref);
-    for (int i = 0; i < count; ++i) visit(world->ObjectInstanceAt(ref, i));
-  }
-}
-
 void F_GridAddInstances(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
   CGrid *g = GridGet(ArgIndex(args[0]));
   if (!g) return;
   const bool prec = ArgBool(args[2]);
-  ForReferenced(self, other, ArgInt32(args[1]), [&](const CInstance &inst) { g->AddInstance(inst, prec); });
+  Instance_ForEachMatch(self, other, ArgInt32(args[1]), [&](const CInstance *inst) {
+    g->AddInstance(*inst, prec);
+    return true;
+  });
 }
 
 }  // namespace

@@ -134,10 +134,19 @@ inline bool IsZero(const RValue &v) noexcept {
   return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
 }
 
-// Looks at every slot.
+// Looks at every slot. Between runs the slots are nearly always all fresh
+// zeros, and one pass over their bytes settles that (padding that is not
+// zero only sends it the long way).
 uint32_t NonZeroSlots() noexcept {
-  uint32_t mask = 0;
   const RValue *global = g_ScriptCall.argument;
+  uint64_t any = 0;
+  for (size_t at = 0; at < sizeof(RValue) * kMaxArguments; at += sizeof any) {
+    uint64_t word;
+    std::memcpy(&word, reinterpret_cast<const unsigned char *>(global) + at, sizeof word);
+    any |= word;
+  }
+  if (any == 0) return 0;
+  uint32_t mask = 0;
   for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
   return mask;
 }
@@ -619,9 +628,25 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
   return true;
 }
 
+// An operand read from an instance or the globals: a built-in variable
+// through its getter, or a user variable's simple value.
+[[gnu::noinline]] bool VariableOperand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double &out) {
+  if (kind == kOperandBuiltin) {
+    // Built-in indices are never declared global, so the selector alone
+    // picks the instance.
+    const RBuiltinVariable *e = BuiltinEntry(index);
+    if (e == nullptr || e->getter == nullptr) return false;
+    RValue v;
+    if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
+    out = v.val;
+    return true;
+  }
+  return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+}
+
 // One operand of an operation; false when it is not a real at hand.
-inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant, double *&sp,
-                    double &out) {
+[[gnu::always_inline]] inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant,
+                                           double *&sp, double &out) {
   switch (kind) {
     case kOperandStack: out = *--sp; return true;
     case kOperandConst: out = constant; return true;
@@ -637,17 +662,7 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
       out = v.val;
       return true;
     }
-    case kOperandBuiltin: {
-      // A name declared global is a global variable instead.
-      if (sel == SEL_UNSPECIFIED && IsGlobalDeclared(index)) return false;
-      const RBuiltinVariable *e = BuiltinEntry(index);
-      if (e == nullptr || e->getter == nullptr) return false;
-      RValue v;
-      if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
-      out = v.val;
-      return true;
-    }
-    default: return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+    default: return VariableOperand(ctx, kind, index, sel, out);
   }
 }
 
@@ -714,6 +729,14 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
         QUILLON_REAL_COMPARE(kRealEqual, d > -kCompareEpsilon && d < kCompareEpsilon)
         QUILLON_REAL_COMPARE(kRealNotEqual, d < -kCompareEpsilon || d > kCompareEpsilon)
 #undef QUILLON_REAL_COMPARE
+    case kRealAnd:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) && RealIsTrue(b));
+      return true;
+    case kRealOr:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) || RealIsTrue(b));
+      return true;
       default: return false;
   }
 #undef QUILLON_LEFT

@@ -109,10 +109,12 @@ int32_t s_argument0 = -1000;
 // The argument slots that may hold anything but a fresh real 0, as a bit
 // set: a clear bit promises a fresh zero. Every write to a slot made while
 // code runs comes through here (the argument variables, execute_string,
-// script calls, the variable_* functions); the outermost code run and a
-// script call from outside any run take a fresh look at all 16 slots, so
-// writes made between runs are seen as well. Script calls then exchange
-// only the slots that matter instead of scanning all 16 twice per call.
+// script calls, the variable_* functions). Writes made between runs are
+// not, so the outermost code run starts with every bit set, and a script
+// call that finds every bit set (or comes from outside any run) takes a
+// fresh look at all 16 slots first. Code that calls no script (most event
+// code) never looks; script calls exchange only the slots that matter
+// instead of scanning all 16 twice per call.
 uint32_t s_argDirty = 0xFFFFu;
 
 constexpr uint32_t kAllSlots = (1u << kMaxArguments) - 1;
@@ -778,8 +780,13 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   for (int i = 0; i < argc; ++i) {
     const RToken &arg = n.Child(i);
-    if (const RValue *v = Peek(ctx, arg)) args.Add() = *v;  // a constant or variable at hand
-    else if (Eval(ctx, arg, args.Add()) != kCodeNormal) return kCodeError;
+    if (const RValue *v = Peek(ctx, arg)) {
+      args.Add() = *v;  // a constant or variable at hand
+      continue;
+    }
+    RValue &slot = args.Add();
+    if (arg.real >= 0 && EvalRealProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
+    if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
   }
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
@@ -1244,7 +1251,7 @@ public:
   CDepthGuard() {
     if (s_codeDepth++ == 0) {
       s_stackLimit = ThreadStackLimit();
-      s_argDirty = NonZeroSlots();
+      s_argDirty = kAllSlots;  // unknown until a script call looks
     }
   }
   ~CDepthGuard() { --s_codeDepth; }
@@ -1300,7 +1307,7 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 class CScriptCallFrame {
 public:
   CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
-    if (s_codeDepth == 0) s_argDirty = NonZeroSlots();  // called from outside any run
+    if (s_codeDepth == 0 || s_argDirty == kAllSlots) s_argDirty = NonZeroSlots();
     // The supplied arguments go in; every other slot the caller may have
     // used is covered by a fresh zero.
     m_callerDirty = s_argDirty;

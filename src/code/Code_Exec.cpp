@@ -772,7 +772,7 @@ inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
   return false;
 }
 
-int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
+[[gnu::noinline]] int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
@@ -977,7 +977,7 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
-int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   if (QuickAssign(ctx, n, res)) return kCodeNormal;
   return ExecAssignGeneral(ctx, n, res);
 }
@@ -1091,12 +1091,40 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 
 // One statement; assignments, the bulk of most code, skip a level of
 // dispatch.
-inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::always_inline]] inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
     if (QuickAssign(ctx, n, res)) return kCodeNormal;
     return ExecAssignGeneral(ctx, n, res);
   }
   return Exec(ctx, n, res);
+}
+
+// The statements of a block, after the block has counted its own step.
+inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (const RToken &c : n) {
+    const int r = ExecStatement(ctx, c, res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+[[gnu::noinline]] int ExecBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  return ExecBlockStatements(ctx, n, res);
+}
+
+// The body of a loop or a branch: a block runs its statements without the
+// general dispatch (counting its step as Exec would), anything else is one
+// statement.
+[[gnu::noinline]] int ExecCountedBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  return ExecBlockStatements(ctx, n, res);
+}
+
+[[gnu::always_inline]] inline int ExecBody(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_BLOCK) return ExecCountedBlock(ctx, n, res);
+  return ExecStatement(ctx, n, res);
 }
 
 [[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1151,7 +1179,7 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int r = ExecStatement(ctx, n.Child(1), res);
+    const int r = ExecBody(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
@@ -1177,7 +1205,7 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int b = ExecStatement(ctx, n.Child(3), res);
+    const int b = ExecBody(ctx, n.Child(3), res);
     if (b == kCodeNormal || b == kCodeContinue) {
       r = ExecStatement(ctx, n.Child(2), scratch);
       continue;
@@ -1190,8 +1218,8 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
 [[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
   bool truth = false;
   if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
-  if (truth) return ExecStatement(ctx, n.Child(1), res);
-  return n.itemnumb > 2 ? ExecStatement(ctx, n.Child(2), res) : kCodeNormal;
+  if (truth) return ExecBody(ctx, n.Child(1), res);
+  return n.itemnumb > 2 ? ExecBody(ctx, n.Child(2), res) : kCodeNormal;
 }
 
 [[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1201,7 +1229,7 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
   const int64_t times = RoundToInt64(c.val);
   for (int64_t i = 0; i < times; ++i) {
-    const int r = ExecStatement(ctx, n.Child(1), res);
+    const int r = ExecBody(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
@@ -1212,13 +1240,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
+  // Every case ends in a call of its own, so that this dispatch keeps no
+  // frame of its own.
   switch (n.kind) {
-    case NODE_BLOCK:
-      for (const RToken &c : n) {
-        const int r = ExecStatement(ctx, c, res);
-        if (r != kCodeNormal) return r;
-      }
-      return kCodeNormal;
+    case NODE_BLOCK: return ExecBlock(ctx, n, res);
     case NODE_ASSIGN: return ExecAssign(ctx, n, res);
     case NODE_CALL: return EvalCall(ctx, n, res);
     case NODE_IF: return ExecIf(ctx, n, res);

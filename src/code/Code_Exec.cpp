@@ -1322,7 +1322,13 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
     RecordAt(code, root.position, "This is not a program.");
     return false;
   }
-  return Exec(ctx, root, result) != kCodeError;
+  return ExecCountedBlock(ctx, root, result) != kCodeError;
+}
+
+// The result of code that failed.
+[[gnu::cold, gnu::noinline]] void SetErrorResult(RValue &result) {
+  static const RString kError("ERROR");
+  result.SetString(kError);
 }
 
 // Puts a script call's arguments, count and name in place and the caller's
@@ -1407,7 +1413,8 @@ bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, 
     ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
     ok = false;
   } else {
-    ok = EvaluateCode(self, other, *script.s_code, result);
+    ok = RunCode(self, other, *script.s_code, result);
+    if (!ok) SetErrorResult(result);
   }
   if (!ok) CodeErrorPrefix("In script " + name + ":\r");
   if (check && g_Settings.opt_argumenterrors && script.s_code != nullptr) {
@@ -1432,8 +1439,7 @@ bool ExecuteCode(CInstance *self, CInstance *other, CCode &code, RValue &result)
 
 bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result) {
   if (RunCode(self, other, code, result)) return true;
-  static const RString kError("ERROR");
-  result.SetString(kError);
+  SetErrorResult(result);
   return false;
 }
 

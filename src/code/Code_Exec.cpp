@@ -745,22 +745,20 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
 #undef QUILLON_RIGHT
 }
 
-[[gnu::noinline]] bool RunReal(RExecContext &ctx, const RRealOp *p, double &result) {
-  double stack[kRealStackDepth];
-  double *sp = stack;  // the next free place
-  for (; p->op != kRealEnd; ++p)
-    if (!StepReal(ctx, p, sp)) return false;
-  result = sp[-1];
-  return true;
-}
-
 // A program's value; one operation takes nothing from the stack and needs
 // none.
 [[gnu::noinline]] bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p[1].op != kRealEnd) return RunReal(ctx, p, out);
-  double *sp = &out;
-  return StepReal(ctx, p, sp);
+  if (p[1].op == kRealEnd) {
+    double *sp = &out;
+    return StepReal(ctx, p, sp);
+  }
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p)
+    if (!StepReal(ctx, p, sp)) return false;
+  out = sp[-1];
+  return true;
 }
 
 // The value of a pure subtree as a real: its program, or the constant or

@@ -1234,6 +1234,15 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   return kCodeNormal;
 }
 
+[[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res) {
+  return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+}
+
+[[gnu::noinline]] int ExecGlobalVar(const RToken &n) {
+  for (const RToken &c : n) GlobalDeclare(c.ind);
+  return kCodeNormal;
+}
+
 int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
@@ -1250,7 +1259,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
     case NODE_FOR: return ExecFor(ctx, n, res);
     case NODE_REPEAT: return ExecRepeat(ctx, n, res);
     case NODE_EXIT: return kCodeExit;
-    case NODE_RETURN: return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+    case NODE_RETURN: return ExecReturn(ctx, n, res);
     case NODE_BREAK: return kCodeBreak;
     case NODE_CONTINUE: return kCodeContinue;
     case NODE_WITH: return ExecWith(ctx, n, res);
@@ -1258,9 +1267,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
     case NODE_CASE: return Fail(ctx, n.position, "Case statement only allowed inside switch statement.");
     case NODE_DEFAULT: return Fail(ctx, n.position, "Default statement only allowed inside switch statement.");
     case NODE_VAR: return kCodeNormal;
-    case NODE_GLOBALVAR:
-      for (const RToken &c : n) GlobalDeclare(c.ind);
-      return kCodeNormal;
+    case NODE_GLOBALVAR: return ExecGlobalVar(n);
     default: return Fail(ctx, n.position, "Statement expected.");
   }
 }

@@ -217,6 +217,8 @@ public:
     ::new (static_cast<void *>(m_raw + m_built * sizeof(RValue))) RValue();
     return Slot(m_built++);
   }
+  // The next slot, a copy of the value.
+  void AddCopy(const RValue &v) { ::new (static_cast<void *>(m_raw + m_built++ * sizeof(RValue))) RValue(v); }
   // Slots 0 .. count-1 exist afterwards.
   void Build(int count) {
     while (m_built < count) Add();
@@ -779,7 +781,7 @@ inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
   for (int i = 0; i < argc; ++i) {
     const RToken &arg = n.Child(i);
     if (const RValue *v = Peek(ctx, arg)) {
-      args.Add() = *v;  // a constant or variable at hand
+      args.AddCopy(*v);  // a constant or variable at hand
       continue;
     }
     RValue &slot = args.Add();

@@ -202,12 +202,14 @@ public:
   ~CCallArguments() {
     // Most calls leave no text in any slot: one look at all the text
     // pointers settles that.
+    // pointers settles that. A built-in routine gets all 16 slots, and a
+    // look at a fixed 16 needs no loop.
     const int built = m_built;
     uintptr_t texts = 0;
-    for (int i = 0; i < built; ++i) {
-      uintptr_t text;
-      std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
-      texts |= text;
+    if (built == kMaxArguments) {
+      for (int i = 0; i < kMaxArguments; ++i) texts |= Text(i);
+    } else {
+      for (int i = 0; i < built; ++i) texts |= Text(i);
     }
     if (texts != 0)
       for (int i = 0; i < built; ++i) Slot(i).~RValue();
@@ -235,6 +237,12 @@ public:
   }
 
 private:
+  uintptr_t Text(int i) const {
+    uintptr_t text;
+    std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
+    return text;
+  }
+
   alignas(RValue) unsigned char m_raw[kMaxArguments * sizeof(RValue)];
   int m_built = 0;
 };

@@ -109,10 +109,12 @@ int32_t s_argument0 = -1000;
 // The argument slots that may hold anything but a fresh real 0, as a bit
 // set: a clear bit promises a fresh zero. Every write to a slot made while
 // code runs comes through here (the argument variables, execute_string,
-// script calls, the variable_* functions); the outermost code run and a
-// script call from outside any run take a fresh look at all 16 slots, so
-// writes made between runs are seen as well. Script calls then exchange
-// only the slots that matter instead of scanning all 16 twice per call.
+// script calls, the variable_* functions). Writes made between runs are
+// not, so the outermost code run starts with every bit set, and a script
+// call that finds every bit set (or comes from outside any run) takes a
+// fresh look at all 16 slots first. Code that calls no script (most event
+// code) never looks; script calls exchange only the slots that matter
+// instead of scanning all 16 twice per call.
 uint32_t s_argDirty = 0xFFFFu;
 
 constexpr uint32_t kAllSlots = (1u << kMaxArguments) - 1;
@@ -134,10 +136,19 @@ inline bool IsZero(const RValue &v) noexcept {
   return (static_cast<uint64_t>(static_cast<uint32_t>(v.kind)) | std::bit_cast<uint64_t>(v.val) | text) == 0;
 }
 
-// Looks at every slot.
+// Looks at every slot. Between runs the slots are nearly always all fresh
+// zeros, and one pass over their bytes settles that (padding that is not
+// zero only sends it the long way).
 uint32_t NonZeroSlots() noexcept {
-  uint32_t mask = 0;
   const RValue *global = g_ScriptCall.argument;
+  uint64_t any = 0;
+  for (size_t at = 0; at < sizeof(RValue) * kMaxArguments; at += sizeof any) {
+    uint64_t word;
+    std::memcpy(&word, reinterpret_cast<const unsigned char *>(global) + at, sizeof word);
+    any |= word;
+  }
+  if (any == 0) return 0;
+  uint32_t mask = 0;
   for (int i = 0; i < kMaxArguments; ++i) mask |= static_cast<uint32_t>(!IsZero(global[i])) << i;
   return mask;
 }
@@ -191,12 +202,14 @@ public:
   ~CCallArguments() {
     // Most calls leave no text in any slot: one look at all the text
     // pointers settles that.
+    // pointers settles that. A built-in routine gets all 16 slots, and a
+    // look at a fixed 16 needs no loop.
     const int built = m_built;
     uintptr_t texts = 0;
-    for (int i = 0; i < built; ++i) {
-      uintptr_t text;
-      std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
-      texts |= text;
+    if (built == kMaxArguments) {
+      for (int i = 0; i < kMaxArguments; ++i) texts |= Text(i);
+    } else {
+      for (int i = 0; i < built; ++i) texts |= Text(i);
     }
     if (texts != 0)
       for (int i = 0; i < built; ++i) Slot(i).~RValue();
@@ -206,6 +219,8 @@ public:
     ::new (static_cast<void *>(m_raw + m_built * sizeof(RValue))) RValue();
     return Slot(m_built++);
   }
+  // The next slot, a copy of the value.
+  void AddCopy(const RValue &v) { ::new (static_cast<void *>(m_raw + m_built++ * sizeof(RValue))) RValue(v); }
   // Slots 0 .. count-1 exist afterwards.
   void Build(int count) {
     while (m_built < count) Add();
@@ -222,6 +237,12 @@ public:
   }
 
 private:
+  uintptr_t Text(int i) const {
+    uintptr_t text;
+    std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
+    return text;
+  }
+
   alignas(RValue) unsigned char m_raw[kMaxArguments * sizeof(RValue)];
   int m_built = 0;
 };
@@ -619,9 +640,25 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
   return true;
 }
 
+// An operand read from an instance or the globals: a built-in variable
+// through its getter, or a user variable's simple value.
+[[gnu::noinline]] bool VariableOperand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double &out) {
+  if (kind == kOperandBuiltin) {
+    // Built-in indices are never declared global, so the selector alone
+    // picks the instance.
+    const RBuiltinVariable *e = BuiltinEntry(index);
+    if (e == nullptr || e->getter == nullptr) return false;
+    RValue v;
+    if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
+    out = v.val;
+    return true;
+  }
+  return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+}
+
 // One operand of an operation; false when it is not a real at hand.
-inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant, double *&sp,
-                    double &out) {
+[[gnu::always_inline]] inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant,
+                                           double *&sp, double &out) {
   switch (kind) {
     case kOperandStack: out = *--sp; return true;
     case kOperandConst: out = constant; return true;
@@ -637,17 +674,7 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
       out = v.val;
       return true;
     }
-    case kOperandBuiltin: {
-      // A name declared global is a global variable instead.
-      if (sel == SEL_UNSPECIFIED && IsGlobalDeclared(index)) return false;
-      const RBuiltinVariable *e = BuiltinEntry(index);
-      if (e == nullptr || e->getter == nullptr) return false;
-      RValue v;
-      if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
-      out = v.val;
-      return true;
-    }
-    default: return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+    default: return VariableOperand(ctx, kind, index, sel, out);
   }
 }
 
@@ -714,28 +741,34 @@ inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, dou
         QUILLON_REAL_COMPARE(kRealEqual, d > -kCompareEpsilon && d < kCompareEpsilon)
         QUILLON_REAL_COMPARE(kRealNotEqual, d < -kCompareEpsilon || d > kCompareEpsilon)
 #undef QUILLON_REAL_COMPARE
+    case kRealAnd:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) && RealIsTrue(b));
+      return true;
+    case kRealOr:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) || RealIsTrue(b));
+      return true;
       default: return false;
   }
 #undef QUILLON_LEFT
 #undef QUILLON_RIGHT
 }
 
-[[gnu::noinline]] bool RunReal(RExecContext &ctx, const RRealOp *p, double &result) {
-  double stack[kRealStackDepth];
-  double *sp = stack;  // the next free place
-  for (; p->op != kRealEnd; ++p)
-    if (!StepReal(ctx, p, sp)) return false;
-  result = sp[-1];
-  return true;
-}
-
 // A program's value; one operation takes nothing from the stack and needs
 // none.
 [[gnu::noinline]] bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p[1].op != kRealEnd) return RunReal(ctx, p, out);
-  double *sp = &out;
-  return StepReal(ctx, p, sp);
+  if (p[1].op == kRealEnd) {
+    double *sp = &out;
+    return StepReal(ctx, p, sp);
+  }
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p)
+    if (!StepReal(ctx, p, sp)) return false;
+  out = sp[-1];
+  return true;
 }
 
 // The value of a pure subtree as a real: its program, or the constant or
@@ -747,7 +780,7 @@ inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
   return false;
 }
 
-int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
+[[gnu::noinline]] int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
@@ -755,8 +788,13 @@ int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   for (int i = 0; i < argc; ++i) {
     const RToken &arg = n.Child(i);
-    if (const RValue *v = Peek(ctx, arg)) args.Add() = *v;  // a constant or variable at hand
-    else if (Eval(ctx, arg, args.Add()) != kCodeNormal) return kCodeError;
+    if (const RValue *v = Peek(ctx, arg)) {
+      args.AddCopy(*v);  // a constant or variable at hand
+      continue;
+    }
+    RValue &slot = args.Add();
+    if (arg.real >= 0 && EvalRealProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
+    if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
   }
   const int32_t id = n.ind;
   if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
@@ -947,7 +985,7 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
-int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::noinline]] int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   if (QuickAssign(ctx, n, res)) return kCodeNormal;
   return ExecAssignGeneral(ctx, n, res);
 }
@@ -1061,12 +1099,40 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 
 // One statement; assignments, the bulk of most code, skip a level of
 // dispatch.
-inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::always_inline]] inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
     if (QuickAssign(ctx, n, res)) return kCodeNormal;
     return ExecAssignGeneral(ctx, n, res);
   }
   return Exec(ctx, n, res);
+}
+
+// The statements of a block, after the block has counted its own step.
+inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) {
+  for (const RToken &c : n) {
+    const int r = ExecStatement(ctx, c, res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+[[gnu::noinline]] int ExecBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  return ExecBlockStatements(ctx, n, res);
+}
+
+// The body of a loop or a branch: a block runs its statements without the
+// general dispatch (counting its step as Exec would), anything else is one
+// statement.
+[[gnu::noinline]] int ExecCountedBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  return ExecBlockStatements(ctx, n, res);
+}
+
+[[gnu::always_inline]] inline int ExecBody(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind == NODE_BLOCK) return ExecCountedBlock(ctx, n, res);
+  return ExecStatement(ctx, n, res);
 }
 
 [[gnu::noinline]] int ExecSwitch(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1121,7 +1187,7 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(0), "Boolean expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int r = ExecStatement(ctx, n.Child(1), res);
+    const int r = ExecBody(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
@@ -1147,7 +1213,7 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;
     if (!truth) return kCodeNormal;
-    const int b = ExecStatement(ctx, n.Child(3), res);
+    const int b = ExecBody(ctx, n.Child(3), res);
     if (b == kCodeNormal || b == kCodeContinue) {
       r = ExecStatement(ctx, n.Child(2), scratch);
       continue;
@@ -1160,8 +1226,8 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
 [[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
   bool truth = false;
   if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
-  if (truth) return ExecStatement(ctx, n.Child(1), res);
-  return n.itemnumb > 2 ? ExecStatement(ctx, n.Child(2), res) : kCodeNormal;
+  if (truth) return ExecBody(ctx, n.Child(1), res);
+  return n.itemnumb > 2 ? ExecBody(ctx, n.Child(2), res) : kCodeNormal;
 }
 
 [[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1171,10 +1237,19 @@ inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (!c.IsReal()) return Fail(ctx, count.position, "Repeat count must be a number");
   const int64_t times = RoundToInt64(c.val);
   for (int64_t i = 0; i < times; ++i) {
-    const int r = ExecStatement(ctx, n.Child(1), res);
+    const int r = ExecBody(ctx, n.Child(1), res);
     if (r == kCodeNormal || r == kCodeContinue) continue;
     return r == kCodeBreak ? kCodeNormal : r;
   }
+  return kCodeNormal;
+}
+
+[[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res) {
+  return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+}
+
+[[gnu::noinline]] int ExecGlobalVar(const RToken &n) {
+  for (const RToken &c : n) GlobalDeclare(c.ind);
   return kCodeNormal;
 }
 
@@ -1182,13 +1257,10 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
+  // Every case ends in a call of its own, so that this dispatch keeps no
+  // frame of its own.
   switch (n.kind) {
-    case NODE_BLOCK:
-      for (const RToken &c : n) {
-        const int r = ExecStatement(ctx, c, res);
-        if (r != kCodeNormal) return r;
-      }
-      return kCodeNormal;
+    case NODE_BLOCK: return ExecBlock(ctx, n, res);
     case NODE_ASSIGN: return ExecAssign(ctx, n, res);
     case NODE_CALL: return EvalCall(ctx, n, res);
     case NODE_IF: return ExecIf(ctx, n, res);
@@ -1197,7 +1269,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
     case NODE_FOR: return ExecFor(ctx, n, res);
     case NODE_REPEAT: return ExecRepeat(ctx, n, res);
     case NODE_EXIT: return kCodeExit;
-    case NODE_RETURN: return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+    case NODE_RETURN: return ExecReturn(ctx, n, res);
     case NODE_BREAK: return kCodeBreak;
     case NODE_CONTINUE: return kCodeContinue;
     case NODE_WITH: return ExecWith(ctx, n, res);
@@ -1205,9 +1277,7 @@ int Exec(RExecContext &ctx, const RToken &n, RValue &res) {
     case NODE_CASE: return Fail(ctx, n.position, "Case statement only allowed inside switch statement.");
     case NODE_DEFAULT: return Fail(ctx, n.position, "Default statement only allowed inside switch statement.");
     case NODE_VAR: return kCodeNormal;
-    case NODE_GLOBALVAR:
-      for (const RToken &c : n) GlobalDeclare(c.ind);
-      return kCodeNormal;
+    case NODE_GLOBALVAR: return ExecGlobalVar(n);
     default: return Fail(ctx, n.position, "Statement expected.");
   }
 }
@@ -1221,7 +1291,7 @@ public:
   CDepthGuard() {
     if (s_codeDepth++ == 0) {
       s_stackLimit = ThreadStackLimit();
-      s_argDirty = NonZeroSlots();
+      s_argDirty = kAllSlots;  // unknown until a script call looks
     }
   }
   ~CDepthGuard() { --s_codeDepth; }
@@ -1267,7 +1337,13 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
     RecordAt(code, root.position, "This is not a program.");
     return false;
   }
-  return Exec(ctx, root, result) != kCodeError;
+  return ExecCountedBlock(ctx, root, result) != kCodeError;
+}
+
+// The result of code that failed.
+[[gnu::cold, gnu::noinline]] void SetErrorResult(RValue &result) {
+  static const RString kError("ERROR");
+  result.SetString(kError);
 }
 
 // Puts a script call's arguments, count and name in place and the caller's
@@ -1277,7 +1353,7 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 class CScriptCallFrame {
 public:
   CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
-    if (s_codeDepth == 0) s_argDirty = NonZeroSlots();  // called from outside any run
+    if (s_codeDepth == 0 || s_argDirty == kAllSlots) s_argDirty = NonZeroSlots();
     // The supplied arguments go in; every other slot the caller may have
     // used is covered by a fresh zero.
     m_callerDirty = s_argDirty;
@@ -1352,7 +1428,8 @@ bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, 
     ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
     ok = false;
   } else {
-    ok = EvaluateCode(self, other, *script.s_code, result);
+    ok = RunCode(self, other, *script.s_code, result);
+    if (!ok) SetErrorResult(result);
   }
   if (!ok) CodeErrorPrefix("In script " + name + ":\r");
   if (check && g_Settings.opt_argumenterrors && script.s_code != nullptr) {
@@ -1377,8 +1454,7 @@ bool ExecuteCode(CInstance *self, CInstance *other, CCode &code, RValue &result)
 
 bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result) {
   if (RunCode(self, other, code, result)) return true;
-  static const RString kError("ERROR");
-  result.SetString(kError);
+  SetErrorResult(result);
   return false;
 }
 

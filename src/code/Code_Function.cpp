@@ -28,6 +28,11 @@ FunctionTable &Table() {
 
 }  // namespace
 
+namespace function_table {
+const RFunction *g_entries = nullptr;
+int32_t g_count = 0;
+}  // namespace function_table
+
 int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb) {
   FunctionTable &t = Table();
   RFunction f;
@@ -37,6 +42,8 @@ int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb) {
   const int32_t id = static_cast<int32_t>(t.entries.size());
   t.first.emplace(f.f_name, id);  // keeps an earlier entry of the same name
   t.entries.push_back(std::move(f));
+  function_table::g_entries = t.entries.data();
+  function_table::g_count = static_cast<int32_t>(t.entries.size());
   return id;
 }
 
@@ -62,11 +69,6 @@ int32_t FunctionArgCount(int32_t id) {
 
 int32_t FunctionCount() { return static_cast<int32_t>(Table().entries.size()); }
 
-const RFunction *FunctionEntry(int32_t id) {
-  const FunctionTable &t = Table();
-  if (id < 0 || id >= static_cast<int32_t>(t.entries.size())) return nullptr;
-  return &t.entries[static_cast<size_t>(id)];
-}
 
 void FunctionSetExtensionHooks(TExtensionFind find, TExtensionArgCount argCount) {
   FunctionTable &t = Table();
@@ -78,4 +80,6 @@ void FunctionTableReset() {
   FunctionTable &t = Table();
   t.entries.clear();
   t.first.clear();
+  function_table::g_entries = t.entries.data();
+  function_table::g_count = 0;
 }

@@ -42,7 +42,16 @@ int32_t FunctionFind(std::string_view name);
 int32_t FunctionArgCount(int32_t id);
 
 int32_t FunctionCount();
-const RFunction *FunctionEntry(int32_t id);   // built-in ids only; null outside
+// Every call of a built-in function asks for its entry, so the lookup is a
+// bounds check and an offset.
+namespace function_table {
+extern const RFunction *g_entries;  // the table's entries (moved as it grows)
+extern int32_t g_count;
+}  // namespace function_table
+inline const RFunction *FunctionEntry(int32_t id) {  // built-in ids only; null outside
+  return static_cast<uint32_t>(id) < static_cast<uint32_t>(function_table::g_count) ? function_table::g_entries + id
+                                                                                   : nullptr;
+}
 // The built-in routine behind an id below 100000; null outside the table.
 inline TRoutine FunctionRoutine(int32_t id) {
   const RFunction *f = FunctionEntry(id);

@@ -95,6 +95,8 @@ private:
       case op::kAssign:
       case op::kEqual: return kRealEqual;
       case op::kNotEqual: return kRealNotEqual;
+      case op::kAnd: return kRealAnd;
+      case op::kOr: return kRealOr;
       default: return kRealBinary;
     }
   }

@@ -43,6 +43,8 @@ enum ERealOp : int16_t {
   kRealGreaterEqual,
   kRealEqual,
   kRealNotEqual,
+  kRealAnd,          // logic on two reals cannot fail
+  kRealOr,
 };
 
 constexpr int32_t kRealDynamicSelector = INT32_MIN;

@@ -392,6 +392,11 @@ const std::pair<const char *, double> kFixedValues[] = {
 
 }  // namespace
 
+namespace builtin_table {
+const RBuiltinVariable *g_entries = nullptr;
+int32_t g_count = 0;
+}  // namespace builtin_table
+
 int32_t BuiltinAdd(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter, bool writable) {
   BuiltinTable &t = Table();
   if (static_cast<int32_t>(t.entries.size()) >= kMaxBuiltinVariables) {
@@ -407,6 +412,8 @@ int32_t BuiltinAdd(std::string_view name, TBuiltinGetter getter, TBuiltinSetter 
   const int32_t index = static_cast<int32_t>(t.entries.size());
   t.byName.emplace(e.name, index);
   t.entries.push_back(std::move(e));
+  builtin_table::g_entries = t.entries.data();
+  builtin_table::g_count = static_cast<int32_t>(t.entries.size());
   t.store.emplace_back(1);
   return index;
 }
@@ -426,11 +433,6 @@ const std::string &BuiltinName(int32_t index) {
 
 int32_t BuiltinCount() { return static_cast<int32_t>(Table().entries.size()); }
 
-const RBuiltinVariable *BuiltinEntry(int32_t index) {
-  const BuiltinTable &t = Table();
-  if (index < 0 || index >= static_cast<int32_t>(t.entries.size())) return nullptr;
-  return &t.entries[static_cast<size_t>(index)];
-}
 
 void BuiltinRegisterAll() {
   BuiltinTable &t = Table();

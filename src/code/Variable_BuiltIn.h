@@ -34,7 +34,16 @@ int32_t BuiltinAdd(std::string_view name, TBuiltinGetter getter, TBuiltinSetter 
 int32_t BuiltinFind(std::string_view name);  // exact; -1 when not there
 const std::string &BuiltinName(int32_t index);  // "<unknown built-in variable>" outside
 int32_t BuiltinCount();
-const RBuiltinVariable *BuiltinEntry(int32_t index);  // null outside
+// The interpreter asks for entries on every read of a built-in variable,
+// so the lookup is a bounds check and an offset.
+namespace builtin_table {
+extern const RBuiltinVariable *g_entries;  // the table's entries (moved as it grows)
+extern int32_t g_count;
+}  // namespace builtin_table
+inline const RBuiltinVariable *BuiltinEntry(int32_t index) {  // null outside
+  return static_cast<uint32_t>(index) < static_cast<uint32_t>(builtin_table::g_count) ? builtin_table::g_entries + index
+                                                                                   : nullptr;
+}
 
 // Fills the table once with every built-in variable in its final order.
 // The language's own variables (argument..., error_..., event_..., the date

@@ -7,6 +7,11 @@
 #include "code/Variable_BuiltIn.h"
 #include "runner/Support_Stream.h"
 
+namespace global_flags {
+const uint8_t *g_declared = nullptr;
+size_t g_count = 0;
+}  // namespace global_flags
+
 namespace {
 
 struct NameHash {
@@ -34,6 +39,14 @@ struct GlobalStore {
   CVariableList vars;
   std::vector<uint8_t> declared = std::vector<uint8_t>(kInitialFlags, 0);
 };
+
+// Every change of the flags' size or storage publishes them for
+// IsGlobalDeclared. Before the store exists every flag reads false, as the
+// store's first flags are.
+void Publish(const GlobalStore &s) {
+  global_flags::g_declared = s.declared.data();
+  global_flags::g_count = s.declared.size();
+}
 
 GlobalStore &Store() {
   static GlobalStore store;
@@ -83,20 +96,15 @@ void GlobalDeclare(int32_t var_ind) {
   const size_t pos = static_cast<size_t>(var_ind - kUserVariableBase);
   if (pos >= s.declared.size()) s.declared.resize(pos + kFlagGrowth, 0);
   s.declared[pos] = 1;
+  Publish(s);
   s.vars.Init(var_ind);
-}
-
-bool IsGlobalDeclared(int32_t var_ind) {
-  if (var_ind < kUserVariableBase) return false;
-  const GlobalStore &s = Store();
-  const size_t pos = static_cast<size_t>(var_ind - kUserVariableBase);
-  return pos < s.declared.size() && s.declared[pos] != 0;
 }
 
 void GlobalReset() {
   GlobalStore &s = Store();
   s.vars.Clear();
   s.declared.assign(kInitialFlags, 0);
+  Publish(s);
 }
 
 int32_t GlobalDeclaredFlagCount() { return static_cast<int32_t>(Store().declared.size()); }
@@ -124,6 +132,7 @@ void Global_Replace(RGlobalStore &&store) {
   GlobalStore &s = Store();
   s.vars = std::move(store.vars);
   s.declared = std::move(store.declared);
+  Publish(s);
 }
 
 bool Global_LoadFromStream(CStream &stream) {

@@ -34,7 +34,17 @@ void GlobalSet(int32_t var_ind, int32_t arr_ind, const RValue &value);
 // For a user index: marks it declared (growing the flags) and creates the
 // variable as real 0 when new. Built-in indices are ignored.
 void GlobalDeclare(int32_t var_ind);
-bool IsGlobalDeclared(int32_t var_ind);
+// Asked on nearly every read of a plain name, so the flags are an offset
+// away.
+namespace global_flags {
+extern const uint8_t *g_declared;  // the store's flags (moved as they grow)
+extern size_t g_count;
+}  // namespace global_flags
+inline bool IsGlobalDeclared(int32_t var_ind) {
+  if (var_ind < kUserVariableBase) return false;
+  const size_t pos = static_cast<size_t>(var_ind - kUserVariableBase);
+  return pos < global_flags::g_count && global_flags::g_declared[pos] != 0;
+}
 // A new empty global list and 10000 false flags (game start).
 void GlobalReset();
 int32_t GlobalDeclaredFlagCount();

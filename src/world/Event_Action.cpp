@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
+#include <utility>
 
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
@@ -98,23 +100,40 @@ class CActionArguments {
 public:
   CActionArguments(const CAction &a, CInstance *self, CInstance *other)
       : m_count(ArgumentCount(a)), m_relative(g_EventContext.relative) {
-    for (int i = 0; i < m_count; ++i) m_saved[i] = g_ScriptCall.argument[i];
     g_EventContext.relative = a.act_userelative && a.act_relative;
-    for (int i = 0; i < m_count; ++i) g_ScriptCall.argument[i] = Argument(a, i, self, other);
-    if (m_count > 0) ScriptArgumentsChanged();
+    // Most code actions take no arguments: they then save nothing.
+    if (m_count == 0) return;
+    for (int i = 0; i < m_count; ++i) ::new (static_cast<void *>(Saved(i))) RValue(g_ScriptCall.argument[i]);
+    try {
+      for (int i = 0; i < m_count; ++i) g_ScriptCall.argument[i] = Argument(a, i, self, other);
+    } catch (...) {
+      // An arithmetic trap in an argument abandons the action: the caller's
+      // arguments and flag come back as they would after the code.
+      Restore();
+      throw;
+    }
+    ScriptArgumentsChanged();
   }
-  ~CActionArguments() {
-    for (int i = 0; i < m_count; ++i) g_ScriptCall.argument[i] = m_saved[i];
-    if (m_count > 0) ScriptArgumentsChanged();
-    g_EventContext.relative = m_relative;
-  }
+  ~CActionArguments() { Restore(); }
   CActionArguments(const CActionArguments &) = delete;
   CActionArguments &operator=(const CActionArguments &) = delete;
 
 private:
+  void Restore() {
+    if (m_count > 0) {
+      for (int i = 0; i < m_count; ++i) {
+        g_ScriptCall.argument[i] = std::move(*Saved(i));
+        Saved(i)->~RValue();
+      }
+      ScriptArgumentsChanged();
+    }
+    g_EventContext.relative = m_relative;
+  }
+  RValue *Saved(int i) { return std::launder(reinterpret_cast<RValue *>(m_saved + i * sizeof(RValue))); }
+
   int m_count;
   bool m_relative;
-  RValue m_saved[CAction::kMaxArguments];
+  alignas(RValue) unsigned char m_saved[CAction::kMaxArguments * sizeof(RValue)];
 };
 
 bool RunCodeAction(const CAction &a, CInstance *self, CInstance *other) {

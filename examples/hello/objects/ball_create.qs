@@ -4,3 +4,5 @@ age = 0;
 direction = irandom(359);
 speed = 2 + irandom(2);
 alarm[0] = 15 + irandom(30);
+// A ball never starts inside the wall: it steps left until it is clear.
+move_outside_solid(180, -1);

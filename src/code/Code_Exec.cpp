@@ -451,7 +451,7 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
 // The variable list that holds a user variable for the selectors that name
 // exactly one instance's or the global list; null for built-ins, locals and
 // the other selectors.
-inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind) {
+[[gnu::always_inline]] inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind) {
   if (ind < kUserVariableBase) return nullptr;
   switch (sel) {
     case SEL_UNSPECIFIED:
@@ -465,7 +465,7 @@ inline CVariableList *ListFor(RExecContext &ctx, int32_t sel, int32_t ind) {
 
 // An existing cell of a local or of a user variable in a single list, or
 // null.
-inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, int32_t slot) {
+[[gnu::always_inline]] inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, int32_t slot) {
   if (sel == SEL_LOCAL) return const_cast<RValue *>(LocalCell(ctx, slot, ind, arr));
   CVariableList *list = ListFor(ctx, sel, ind);
   return list != nullptr ? const_cast<RValue *>(list->Cell(ind, arr)) : nullptr;
@@ -474,7 +474,7 @@ inline RValue *ExistingCell(RExecContext &ctx, int32_t sel, int32_t ind, int32_t
 // The value of a constant, of an argument slot or of an existing simple
 // variable, in place; null when the node needs a full evaluation. The
 // pointer is only good until the next change of any variable.
-inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
+[[gnu::always_inline]] inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
   if (n.kind == NODE_CONSTANT) return &n.value;
   if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
   const int32_t sel = n.ind2;
@@ -562,7 +562,7 @@ inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 // div and mod of whole numbers of the 32-bit range: the truncated quotient
 // and the remainder are exact in integer arithmetic (and give +0, not -0);
 // false leaves everything else to the operators.
-inline bool WholeOperation(int32_t oper, double &a, double b) {
+[[gnu::always_inline]] inline bool WholeOperation(int32_t oper, double &a, double b) {
   if (oper != op::kMod && oper != op::kDiv) return false;
   if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
   const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
@@ -571,8 +571,8 @@ inline bool WholeOperation(int32_t oper, double &a, double b) {
   return true;
 }
 
-// The comparisons, div and mod of two reals that loops and conditions are
-// made of, without a call; false leaves everything else to the operators.
+// The comparisons, arithmetic, div and mod of two reals that loops and
+// conditions are made of, without a call; false leaves everything else to the operators.
 inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
   if (left.kind != RValue::kReal || right.kind != RValue::kReal) return false;
   const double d = left.val - right.val;
@@ -585,6 +585,10 @@ inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
     case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
     case op::kMod:
     case op::kDiv: return WholeOperation(oper, left.val, right.val);
+    // Sums of call results (recursive scripts) come this way.
+    case op::kPlus: left.val = CheckArith(left.val + right.val, left.val, right.val); return true;
+    case op::kMinus: left.val = CheckArith(d, left.val, right.val); return true;
+    case op::kTimes: left.val = CheckArith(left.val * right.val, left.val, right.val); return true;
     default: return false;
   }
 }
@@ -656,39 +660,52 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
   return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
 }
 
-// One operand of an operation; false when it is not a real at hand.
+// One operand of an operation; false when it is not a real at hand. A plain
+// program (see RunRealProgram) never reads an instance or the globals.
+template <bool kPlain>
 [[gnu::always_inline]] inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant,
                                            double *&sp, double &out) {
-  switch (kind) {
-    case kOperandStack: out = *--sp; return true;
-    case kOperandConst: out = constant; return true;
-    case kOperandLocal: {
-      const RLocalSlot &place = ctx.slots[index];
-      if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
-      out = place.var.simplevalue.val;
-      return true;
-    }
-    case kOperandArgument: {
-      const RValue &v = g_ScriptCall.argument[index];
-      if (v.kind != RValue::kReal) return false;
-      out = v.val;
-      return true;
-    }
-    default: return VariableOperand(ctx, kind, index, sel, out);
+  // Locals and constants first: they are most operands of loops.
+  if (kind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    out = place.var.simplevalue.val;
+    return true;
+  }
+  if (kind == kOperandConst) {
+    out = constant;
+    return true;
+  }
+  if (kind == kOperandStack) {
+    out = *--sp;
+    return true;
+  }
+  if (kind == kOperandArgument) {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    out = v.val;
+    return true;
+  }
+  if constexpr (kPlain) {
+    return false;
+  } else {
+    return VariableOperand(ctx, kind, index, sel, out);
   }
 }
 
 // One operation of a program: takes its operands, pushes its result.
+template <bool kPlain>
 [[gnu::always_inline]] inline bool StepReal(RExecContext &ctx, const RRealOp *p, double *&sp) {
   double a = 0.0, b = 0.0;
-#define QUILLON_LEFT(p) Operand(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
-#define QUILLON_RIGHT(p) Operand(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
+#define QUILLON_LEFT(p) Operand<kPlain>(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
+#define QUILLON_RIGHT(p) Operand<kPlain>(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
   switch (p->op) {
     case kRealPush:
       if (!QUILLON_LEFT(p)) return false;
       *sp++ = a;
       return true;
     case kRealArray: {
+      if constexpr (kPlain) return false;
       int32_t arr = 0;
       if (p->count > 0) {
         if (p->count > 1) {
@@ -708,12 +725,17 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
       return true;
     }
     case kRealUnary:
+      if constexpr (kPlain) return false;
       if (!QUILLON_LEFT(p) || !RealUnary(p->a, a)) return false;
       *sp++ = a;
       return true;
     case kRealBinary:
       if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
-      if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) return false;
+      if constexpr (kPlain) {
+        if (!WholeOperation(p->a, a, b)) return false;
+      } else if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) {
+        return false;
+      }
       *sp++ = a;
       return true;
 #define QUILLON_REAL_ARITH(name, expr)                 \
@@ -757,23 +779,41 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
 
 // A program's value; one operation takes nothing from the stack and needs
 // none.
-[[gnu::noinline]] bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
-  const RRealOp *p = ctx.code->i_reals.data() + at;
+template <bool kPlain>
+[[gnu::always_inline]] inline bool RunRealProgram(RExecContext &ctx, const RRealOp *p, double &out) {
   if (p[1].op == kRealEnd) {
     double *sp = &out;
-    return StepReal(ctx, p, sp);
+    return StepReal<kPlain>(ctx, p, sp);
   }
   double stack[kRealStackDepth];
   double *sp = stack;  // the next free place
   for (; p->op != kRealEnd; ++p)
-    if (!StepReal(ctx, p, sp)) return false;
+    if (!StepReal<kPlain>(ctx, p, sp)) return false;
   out = sp[-1];
   return true;
 }
 
+[[gnu::noinline]] bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out) {
+  return RunRealProgram<false>(ctx, p, out);
+}
+
+// A plain program first runs the lean way, which calls out for nothing;
+// when it stops short (an operand that is not a real, an operation it does
+// not do itself) the full way runs it again from the start, which reads the
+// same values and settles it.
+[[gnu::noinline]] bool EvalRealProgramPlain(RExecContext &ctx, const RRealOp *p, double &out) {
+  return RunRealProgram<true>(ctx, p, out);
+}
+
+inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
+  const RRealOp *p = ctx.code->i_reals.data() + at;
+  if (p->plain && EvalRealProgramPlain(ctx, p, out)) return true;
+  return EvalRealProgramFull(ctx, p, out);
+}
+
 // The value of a pure subtree as a real: its program, or the constant or
 // variable it is; false when that is not a real at hand.
-inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
+[[gnu::always_inline]] inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out) {
   if (n.kind == NODE_CONSTANT) return ReadReal(&n.value, out);
   if (n.real >= 0) return EvalRealProgram(ctx, n.real, out);
   if (n.kind == NODE_VARIABLE_SIMPLE) return ReadReal(Peek(ctx, n), out);
@@ -903,7 +943,7 @@ int32_t CompoundOperator(int32_t assign) {
 // Reals into and onto a local, the bulk of loops: no value copied, no list
 // searched. The source only reads, so looking at the local first changes
 // nothing. False leaves the assignment to the general way.
-inline bool QuickAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::always_inline]] inline bool QuickAssign(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
   if (target.kind != NODE_VARIABLE_SIMPLE || target.ind2 != SEL_LOCAL) return false;
   const RToken &source = n.Child(1);

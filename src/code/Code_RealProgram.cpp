@@ -25,6 +25,7 @@ public:
       if (Emit(n, result, depth, highest) && highest <= kRealStackDepth) {
         m_ops.push_back(RRealOp{});  // kRealEnd
         n.real = static_cast<int32_t>(start);
+        m_ops[start].plain = Plain(start) ? 1 : 0;
         inside = true;
       } else {
         m_ops.resize(start);
@@ -70,6 +71,23 @@ private:
       if (table.size() == static_cast<size_t>(n.real) || table.back().value != e.value) table.push_back(e);
     n.slot = static_cast<int32_t>(table.size()) - n.real;
     table.push_back(RSwitchEntry{0.0, fallback});
+  }
+
+  static bool PlainOperand(int8_t kind) {
+    return kind == kOperandStack || kind == kOperandConst || kind == kOperandLocal || kind == kOperandArgument;
+  }
+
+  // Whether the program from `start` needs nothing but reals at hand and
+  // the operations the lean run does itself (div and mod of whole numbers
+  // among the general binary operators).
+  bool Plain(size_t start) const {
+    for (size_t i = start; m_ops[i].op != kRealEnd; ++i) {
+      const RRealOp &o = m_ops[i];
+      if (o.op == kRealArray || o.op == kRealUnary) return false;
+      if (o.op == kRealBinary && o.a != op::kMod && o.a != op::kDiv) return false;
+      if (!PlainOperand(o.lkind) || !PlainOperand(o.rkind)) return false;
+    }
+    return true;
   }
 
   struct ROperand {

@@ -55,6 +55,10 @@ struct RRealOp {
   int16_t op = kRealEnd;
   int8_t lkind = kOperandStack;
   int8_t rkind = kOperandStack;
+  // Set on a program's first operation when every operation is plain: reals
+  // from the stack, constants, locals and argument slots only, and no
+  // operation that can need the general operators.
+  int8_t plain = 0;
   int32_t a = 0;
   int32_t l = 0;      // operand index (slot or variable)
   int32_t r = 0;

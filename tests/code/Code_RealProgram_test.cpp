@@ -151,6 +151,36 @@ TEST(CodeRealProgram, ArgumentsInScripts) {
   EXPECT_TRUE(EndsWith(out.error, "Wrong type of arguments to *.")) << out.error;
 }
 
+TEST(CodeRealProgram, ArithmeticOnCallResults) {
+  CCodeHost host;
+  host.AddScript("fib", "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)");
+  host.AddScript("big", "var b; b = 1; repeat (50) b *= 1000000; return b");
+  host.AddScript("word", "return 'ab'");
+  ASSERT_EQ(host.CompileScripts(), "");
+  EXPECT_EQ(host.Run("return fib(12)").Real(), 144);
+  EXPECT_EQ(host.Run("return fib(6) - fib(3) * fib(4)").Real(), 2);
+  const struct {
+    const char *program;
+    const char *message;
+  } cases[] = {
+      {"return word() + 1", "Wrong type of arguments to +."},
+      {"return fib(2) - word()", "Wrong type of arguments to -."},
+      {"return word() * fib(2)", "Wrong type of arguments to *."},
+  };
+  for (const auto &c : cases) {
+    const ROutcome out = host.Run(c.program);
+    EXPECT_FALSE(out.ok) << c.program;
+    EXPECT_TRUE(EndsWith(out.error, c.message)) << c.program << "\ngot: " << out.error;
+  }
+  EXPECT_EQ(host.Run("return word() + word()").Text(), "abab");
+  try {
+    host.Run("return big() * big()");
+    ADD_FAILURE() << "no trap";
+  } catch (const EMathTrap &e) {
+    EXPECT_STREQ(e.what(), kTrapOverflow);
+  }
+}
+
 TEST(CodeRealProgram, SwitchOnRealConstantLabels) {
   CCodeHost host;
   const RRealCase cases[] = {

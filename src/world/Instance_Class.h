@@ -67,10 +67,10 @@ public:
   double i_gravity = 0;
   double i_imageindex = 0;
   double i_imagespeed = 1;
-  RRect i_bbox{kNoBox, kNoBox, kNoBox, kNoBox};
   double i_depth = 0;
   int32_t i_spriteindex = -1;
   int32_t i_maskindex = -1;
+  RRect i_bbox{kNoBox, kNoBox, kNoBox, kNoBox};
   double i_direction = 0;
   double i_speed = 0;
   int32_t i_id = 0;

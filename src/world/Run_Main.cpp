@@ -323,7 +323,9 @@ void PhaseAnimation() {
     inst->i_imageindex += inst->i_imagespeed;
     RSpriteGeometry g;
     const int32_t images = inst->i_spriteindex >= 0 && Instance_SpriteGeometry(inst->i_spriteindex, g) ? g.count : 0;
-    if (std::floor(inst->i_imageindex) >= images) {
+    // The image index reaches the count exactly when its whole part does
+    // (the count is whole), so no rounding down is needed.
+    if (inst->i_imageindex >= images) {
       inst->i_imageindex -= images;
       if (ending.Has(inst->i_objectindex)) PerformEvent(inst, inst, inst->i_objectindex, kEvOther, kOtherAnimationEnd);
     }

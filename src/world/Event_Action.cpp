@@ -243,7 +243,37 @@ int32_t RunAction(const CEvent &ev, int32_t p, CInstance *self, CInstance *other
   return GameStatePending() ? kActionStop : p + 1;
 }
 
+namespace {
+
+// A code action run for self with nothing around it: no question, block,
+// repeat or exit, no arguments, compiled. Most events are made of these.
+bool PlainCode(const CAction &a) {
+  return a.act_exetype == CAction::kExeCode && !a.act_isquestion && a.act_kind != CAction::kBeginBlock &&
+         a.act_kind != CAction::kRepeat && a.act_kind != CAction::kExit && (!a.act_useapplyto || a.act_who == -1) &&
+         a.act_argumentcount <= 0 && a.act_codecode;
+}
+
+}  // namespace
+
 void RunActions(const CEvent &ev, CInstance *self, CInstance *other) {
   int32_t p = 0;
-  while (p < ev.Count() && p != kActionStop) p = RunAction(ev, p, self, other);
+  while (p < ev.Count() && p != kActionStop) {
+    const CAction *a = ev.e_actions[static_cast<size_t>(p)].get();
+    if (a == nullptr || !PlainCode(*a)) {
+      p = RunAction(ev, p, self, other);
+      continue;
+    }
+    // What RunAction does for such an action, without its general steps.
+    if (GameStatePending()) return;
+    CNestingGuard guard;
+    if (guard.TooDeep()) return;
+    g_EventContext.action = p;
+    {
+      RValue result;
+      CActionArguments arguments(*a, self, other);
+      ExecuteCode(self, other, *a->act_codecode, result);
+    }
+    if (GameStatePending()) return;
+    ++p;
+  }
 }

@@ -7,6 +7,7 @@ CAction &CEvent::AddCodeAction(std::string_view text) {
   auto action = std::make_unique<CAction>();
   action->CreateCode(text);
   e_actions.push_back(std::move(action));
+  Object_EventsChanged();
   return *e_actions.back();
 }
 
@@ -18,6 +19,7 @@ bool CEvent::LoadFromStream(CStream &stream) {
     auto action = std::make_unique<CAction>();
     const bool ok = action->LoadFromStream(stream);
     e_actions.push_back(std::move(action));
+    Object_EventsChanged();
     if (!ok) return false;
   }
   return true;

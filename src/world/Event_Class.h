@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "world/Action_Class.h"
+#include "world/Object_Lists.h"
 
 class CStream;
 
@@ -23,7 +24,10 @@ public:
     return index >= 0 && index < Count() ? e_actions[static_cast<size_t>(index)].get() : nullptr;
   }
 
-  void Clear() { e_actions.clear(); }
+  void Clear() {
+    e_actions.clear();
+    Object_EventsChanged();
+  }
   CAction &AddCodeAction(std::string_view text);
   // Reads the event record. False when the record cannot be read to its end:
   // another event version (the event stays empty and nothing more is read)

@@ -7,6 +7,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "world/Event_Action.h"
 #include "world/Event_Name.h"
+#include "world/Object_Lists.h"
 #include "world/Object_Main.h"
 #include "world/Run_Main.h"
 #include "world/TimeLine_Main.h"
@@ -79,6 +80,7 @@ void Event_Retire(std::shared_ptr<void> thing) {
 void Event_RetireActions(CEvent &ev) {
   std::vector<std::unique_ptr<CAction>> actions = std::move(ev.e_actions);
   ev.e_actions.clear();
+  Object_EventsChanged();
   for (auto &a : actions) Event_Retire(std::move(a));
 }
 
@@ -107,6 +109,21 @@ void PerformInstanceEvent(CInstance *self, CInstance *other, int32_t etype, int3
   CWorld *world = World();
   if (self == nullptr || world == nullptr) return;
   PerformEvent(self, other, world->InstanceObject(self), etype, enumb);
+}
+
+void PerformInstanceEvent(REventFinder &finder, CInstance *self, int32_t etype, int32_t enumb) {
+  CWorld *world = World();
+  if (self == nullptr || world == nullptr || GameStatePending()) return;
+  const int32_t objind = world->InstanceObject(self);
+  if (!finder.found || finder.object != objind || finder.generation != g_ObjectEventsGeneration) {
+    finder.found = true;
+    finder.object = objind;
+    finder.generation = g_ObjectEventsGeneration;
+    finder.owner = objind;
+    const CObject *obj = ObjectGet(objind);
+    finder.event = obj != nullptr ? obj->GetEventRecursive(etype, enumb, &finder.owner, objind) : nullptr;
+  }
+  if (finder.event != nullptr) Event_RunWithContext(*finder.event, self, self, finder.owner, etype, enumb);
 }
 
 void PerformEventAll(int32_t etype, int32_t enumb) {

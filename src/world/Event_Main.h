@@ -33,6 +33,19 @@ void Event_InstallProviders();
 void PerformEvent(CInstance *self, CInstance *other, int32_t objind, int32_t etype, int32_t enumb);
 // PerformEvent for self's own object; nothing when self is null.
 void PerformInstanceEvent(CInstance *self, CInstance *other, int32_t etype, int32_t enumb);
+// An object's event for one type and number, found once for many instances
+// of a dispatch; it is looked up again when the instance's object differs or
+// objects, parents or events changed since (an event can change them).
+struct REventFinder {
+  bool found = false;
+  int32_t object = -1;
+  uint64_t generation = 0;
+  const CEvent *event = nullptr;
+  int32_t owner = -1;
+};
+// PerformInstanceEvent with self as the other too, the event found through
+// the finder (which starts empty for each type and number).
+void PerformInstanceEvent(REventFinder &finder, CInstance *self, int32_t etype, int32_t enumb);
 // For every unmarked instance of the current room (the count taken at the
 // start), with self = other = the instance.
 void PerformEventAll(int32_t etype, int32_t enumb);

@@ -66,7 +66,8 @@ void CInstance::SetPosition(double x, double y) {
   if (x == i_x && y == i_y) return;
   i_x = x;
   i_y = y;
-  ComputeBoundingBox();
+  if (MaskSprite() < 0) i_bbox = RRect{kNoBox, kNoBox, kNoBox, kNoBox};  // no sprite, no box to move
+  else ComputeBoundingBox();
 }
 
 void CInstance::SetSpriteIndex(int32_t sprite) {
@@ -183,7 +184,7 @@ int32_t CInstance::ImageNumber() const {
 
 void CInstance::ComputeBoundingBox() {
   RSpriteGeometry g;
-  if (!Instance_SpriteGeometry(MaskSprite(), g)) {
+  if (MaskSprite() < 0 || !Instance_SpriteGeometry(MaskSprite(), g)) {
     i_bbox = RRect{kNoBox, kNoBox, kNoBox, kNoBox};
     return;
   }

@@ -2,6 +2,7 @@
 
 #include "runner/Support_Stream.h"
 #include "world/Event_Main.h"
+#include "world/Object_Lists.h"
 #include "world/Object_Main.h"
 
 namespace {
@@ -27,12 +28,16 @@ void CObject::Clear() {
   o_parent = -1;
   o_mask = -1;
   for (auto &list : o_events) list.clear();
+  Object_EventsChanged();
 }
 
 CEvent *CObject::CreateEvent(int32_t etype, int32_t enumb) {
   if (etype < 0 || etype >= kEventTypeCount || enumb < 0) return nullptr;
   std::unique_ptr<CEvent> &slot = o_events[static_cast<size_t>(etype)][enumb];
-  if (!slot) slot = std::make_unique<CEvent>();
+  if (!slot) {
+    slot = std::make_unique<CEvent>();
+    Object_EventsChanged();
+  }
   return slot.get();
 }
 

@@ -50,6 +50,7 @@ void ChainNumbers(int32_t o, int32_t etype, std::vector<int32_t> &out) {
 int32_t EventListLast(int32_t etype) { return LastNumber(etype); }
 
 void Object_BuildEventLists() {
+  Object_EventsChanged();
   const int count = ObjectCount();
   std::vector<int32_t> numbers;
   for (int32_t t = 0; t < kEventTypeCount; ++t) {

@@ -15,6 +15,12 @@ struct TColPair {
 // Builds both tables from the object list as it stands.
 void Object_BuildEventLists();
 
+// Counts the changes to objects, their parents and their events, so that a
+// dispatch can find an object's event once for all its instances and look
+// again only when something it depends on changed meanwhile.
+inline uint64_t g_ObjectEventsGeneration = 0;
+inline void Object_EventsChanged() { ++g_ObjectEventsGeneration; }
+
 // The objects, in increasing index, whose own or inherited event (type,
 // number) has actions. Covered numbers: create, destroy and draw 0; alarm
 // 0..12; step 0..16; keyboard, mouse, other, key press and key release

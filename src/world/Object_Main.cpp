@@ -15,6 +15,7 @@ constexpr int32_t kSectionVersion = 800;
 
 bool Object_Load(CStream &stream) {
   g_Objects.Clear();
+  Object_EventsChanged();
   if (stream.ReadInteger() != kSectionVersion) return false;
   return LoadNamedItems(stream, g_Objects);
 }
@@ -36,6 +37,7 @@ int ObjectAdd() {
   obj->Create();
   g_Objects.items.push_back(std::move(obj));
   g_Objects.names.push_back("__newobject" + std::to_string(index));
+  Object_EventsChanged();
   return index;
 }
 
@@ -44,6 +46,7 @@ void ObjectDelete(int index) {
   Event_Retire(std::move(g_Objects.items[static_cast<size_t>(index)]));
   g_Objects.items[static_cast<size_t>(index)].reset();
   g_Objects.names[static_cast<size_t>(index)].clear();
+  Object_EventsChanged();
 }
 
 bool Object_CompileAll() {

@@ -376,16 +376,6 @@ void CRoom::SortInstances() {
   std::stable_sort(r_instance.begin(), r_instance.end(), deeperFirst);
 }
 
-int32_t CRoom::Obj_Number(int32_t objind) const {
-  if (objind < 0 || objind >= static_cast<int32_t>(r_obj_instance.size())) return 0;
-  return static_cast<int32_t>(r_obj_instance[static_cast<size_t>(objind)].size());
-}
-
-CInstance *CRoom::Obj_Instance(int32_t objind, int32_t n) const {
-  if (n < 0 || n >= Obj_Number(objind)) return nullptr;
-  return r_obj_instance[static_cast<size_t>(objind)][static_cast<size_t>(n)];
-}
-
 int32_t CRoom::Obj_Number_Recursive(int32_t objind) const {
   if (objind < 0 || objind >= static_cast<int32_t>(r_obj_instance_recursive.size())) return 0;
   return static_cast<int32_t>(r_obj_instance_recursive[static_cast<size_t>(objind)].size());

@@ -151,8 +151,15 @@ public:
   // Both kinds of per-object lists from the active instances, in room
   // order, sized to the object count.
   void RebuildObjectLists();
-  int32_t Obj_Number(int32_t objind) const;
-  CInstance *Obj_Instance(int32_t objind, int32_t n) const;
+  // Inline: dispatch reads them for every instance it visits.
+  int32_t Obj_Number(int32_t objind) const {
+    if (objind < 0 || objind >= static_cast<int32_t>(r_obj_instance.size())) return 0;
+    return static_cast<int32_t>(r_obj_instance[static_cast<size_t>(objind)].size());
+  }
+  CInstance *Obj_Instance(int32_t objind, int32_t n) const {
+    if (n < 0 || n >= Obj_Number(objind)) return nullptr;
+    return r_obj_instance[static_cast<size_t>(objind)][static_cast<size_t>(n)];
+  }
   int32_t Obj_Number_Recursive(int32_t objind) const;
   CInstance *Obj_Instance_Recursive(int32_t objind, int32_t n) const;
 

@@ -6,12 +6,11 @@ int32_t g_LastTileId = 10000000;
 std::vector<int32_t> g_RoomOrder;
 std::vector<std::unique_ptr<CRoom>> g_RunRooms;
 int32_t g_RoomIndex = -1;
+CRoom *g_RunRoom = nullptr;
 
 namespace {
 constexpr int32_t kSectionVersion = 800;
 constexpr int32_t kOrderVersion = 700;
-
-CRoom *g_RunRoom = nullptr;
 
 int AppendRoom(std::unique_ptr<CRoom> room) {
   const int index = g_Rooms.Count();
@@ -87,7 +86,6 @@ int32_t RoomNext(int32_t index) {
   return -1;
 }
 
-CRoom *Room_Current() { return g_RunRoom; }
 
 void Room_SetCurrent(int32_t index) {
   g_RoomIndex = index;

@@ -54,8 +54,10 @@ extern std::vector<std::unique_ptr<CRoom>> g_RunRooms;
 // The current room index (the `room` variable); -1 before the first room.
 extern int32_t g_RoomIndex;
 
-// The current run-time room; null when no room runs.
-CRoom *Room_Current();
+// The current run-time room; null when no room runs. Inline: built-in
+// variables and every phase of a step ask for it.
+extern CRoom *g_RunRoom;
+inline CRoom *Room_Current() { return g_RunRoom; }
 // Makes slot index (run-time copy or none) the current room.
 void Room_SetCurrent(int32_t index);
 // The slot's run-time copy, or null.

@@ -15,9 +15,9 @@ bool AsBool(const RValue &v) { return RoundToInt64(v.val) > 0; }
 // Without a current room the variables read a default room and writes go
 // nowhere.
 const CRoom &ReadRoom() {
+  if (const CRoom *room = Room_Current()) return *room;
   static const CRoom none;
-  const CRoom *room = Room_Current();
-  return room ? *room : none;
+  return none;
 }
 
 // Layers and views 0..7; any other index means 0.

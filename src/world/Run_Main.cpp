@@ -112,8 +112,9 @@ void ForListed(int32_t t, int32_t n, Fn fn) {
 template <class Test>
 void DispatchWhere(int32_t t, int32_t n, Test test) {
   if (GameStatePending()) return;  // no event would start
+  REventFinder finder;
   ForListed(t, n, [&](CInstance *inst) {
-    if (test(inst)) PerformInstanceEvent(inst, inst, t, n);
+    if (test(inst)) PerformInstanceEvent(finder, inst, t, n);
   });
 }
 
@@ -127,8 +128,9 @@ void DispatchTriggers(int32_t moment) {
   for (int32_t t = 0; t < TriggerCount(); ++t) {
     const CTrigger *trigger = TriggerGet(t);
     if (trigger == nullptr || trigger->i_moment != moment) continue;
-    ForListed(kEventTrigger, t, [t](CInstance *inst) {
-      if (Trigger_Condition(t, inst)) PerformInstanceEvent(inst, inst, kEventTrigger, t);
+    REventFinder finder;
+    ForListed(kEventTrigger, t, [t, &finder](CInstance *inst) {
+      if (Trigger_Condition(t, inst)) PerformInstanceEvent(finder, inst, kEventTrigger, t);
     });
   }
 }
@@ -137,11 +139,12 @@ void DispatchTriggers(int32_t moment) {
 // (their own or inherited); the event runs when one reaches 0.
 void PhaseAlarms() {
   for (int a = 0; a < kAlarmCount; ++a) {
-    ForListed(kEvAlarm, a, [a](CInstance *inst) {
+    REventFinder finder;
+    ForListed(kEvAlarm, a, [a, &finder](CInstance *inst) {
       int32_t value = inst->GetAlarm(a);
       if (value < 0) return;
       inst->SetAlarm(a, --value);
-      if (value == 0) PerformInstanceEvent(inst, inst, kEvAlarm, a);
+      if (value == 0) PerformInstanceEvent(finder, inst, kEvAlarm, a);
     });
   }
 }
@@ -152,7 +155,7 @@ void PhaseTimeLines() {
   const int count = room->InstanceCount();
   for (int i = 0; i < count; ++i) {
     CInstance *inst = room->InstanceAt(i);
-    if (inst == nullptr || inst->i_marked) continue;
+    if (inst == nullptr || inst->i_marked || inst->i_timelineindex < 0) continue;  // no time line: nothing to step
     TimeLine_StepInstance(*inst);
   }
 }
@@ -237,8 +240,9 @@ void PhaseMotion() {
   for (int i = 0; i < count; ++i) {
     CInstance *inst = room->InstanceAt(i);
     if (inst == nullptr) continue;
-    inst->Adapt_Speed();
-    if (Path_Adapt(*inst)) PerformInstanceEvent(inst, inst, kEvOther, kOtherEndOfPath);
+    // Most instances have no friction, gravity or path: they skip the calls.
+    if (inst->i_friction != 0 || inst->i_gravity != 0) inst->Adapt_Speed();
+    if (inst->i_pathindex >= 0 && Path_Adapt(*inst)) PerformInstanceEvent(inst, inst, kEvOther, kOtherEndOfPath);
     inst->SetPosition(inst->i_x + inst->i_hspeed, inst->i_y + inst->i_vspeed);
   }
 }
@@ -293,12 +297,13 @@ void DrawRoomHeadless() {
   room->SortInstances();
   const CObjectSet drawing(kEvDraw, 0);
   if (drawing.Empty()) return;
+  REventFinder finder;
   const int count = room->InstanceCount();
   for (int i = 0; i < count; ++i) {
     CInstance *inst = room->InstanceAt(i);
     if (inst == nullptr || inst->i_marked || !inst->i_visible || !drawing.Has(inst->i_objectindex)) continue;
     if (GameStatePending()) break;
-    PerformInstanceEvent(inst, inst, kEvDraw, 0);
+    PerformInstanceEvent(finder, inst, kEvDraw, 0);
   }
 }
 
@@ -317,8 +322,10 @@ void PhaseAnimation() {
     if (inst == nullptr) continue;
     inst->i_imageindex += inst->i_imagespeed;
     RSpriteGeometry g;
-    const int32_t images = Instance_SpriteGeometry(inst->i_spriteindex, g) ? g.count : 0;
-    if (std::floor(inst->i_imageindex) >= images) {
+    const int32_t images = inst->i_spriteindex >= 0 && Instance_SpriteGeometry(inst->i_spriteindex, g) ? g.count : 0;
+    // The image index reaches the count exactly when its whole part does
+    // (the count is whole), so no rounding down is needed.
+    if (inst->i_imageindex >= images) {
       inst->i_imageindex -= images;
       if (ending.Has(inst->i_objectindex)) PerformEvent(inst, inst, inst->i_objectindex, kEvOther, kOtherAnimationEnd);
     }

@@ -4,38 +4,12 @@
 #include <map>
 #include <utility>
 
+#include "Pack_Entries.h"
 #include "Pack_Text.h"
 
 namespace {
 
 std::string Size(const TBitmap32 &bm) { return std::to_string(bm.Width()) + "x" + std::to_string(bm.Height()); }
-
-// Reads the entries of a resource array: null is an empty slot, anything
-// else an object with a unique, valid "name" that read() turns into T.
-template <class T, class Read>
-void ReadEntries(const JsonValue &value, const char *kind, RResourceList<T> &out, Read read) {
-  out.Clear();
-  std::map<std::string, size_t> seen;
-  for (size_t i = 0; i < value.Size(); ++i) {
-    const JsonValue entry = value.At(i);
-    if (entry.IsNull()) {
-      out.Append(nullptr, "");
-      continue;
-    }
-    JsonObject o(entry);
-    const JsonValue nameField = o.Require("name");
-    std::string name = nameField.AsString();
-    if (!IsValidResourceName(name))
-      nameField.Fail("\"" + name + "\" is not a valid name (a letter or _ first, then letters, digits or _)");
-    auto [it, fresh] = seen.emplace(name, i);
-    if (!fresh)
-      nameField.Fail("the name \"" + name + "\" is already used by " + kind + "[" + std::to_string(it->second) + "]");
-    auto res = std::make_unique<T>();
-    read(o, *res);
-    o.Done();
-    out.Append(std::move(res), std::move(name));
-  }
-}
 
 // The frames of a sprite: "image" (cut into "frames" equal parts side by
 // side) or "images" (one file each, all of one size).

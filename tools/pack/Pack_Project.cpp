@@ -6,6 +6,7 @@
 #include <iterator>
 #include <map>
 
+#include "Pack_Entries.h"
 #include "Pack_Graphics.h"
 #include "Pack_Settings.h"
 #include "Pack_Text.h"
@@ -14,19 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Reads the "name" of a resource entry and checks that no earlier resource
-// of the same kind has it.
-std::string ReadResourceName(JsonObject &obj, std::map<std::string, size_t> &seen, size_t index,
-                             const std::string &kind) {
-  const JsonValue v = obj.Require("name");
-  std::string name = v.AsString();
-  if (!IsValidResourceName(name))
-    v.Fail("\"" + name + "\" is not a valid name (a letter or _ first, then letters, digits or _)");
-  auto [it, fresh] = seen.emplace(name, index);
-  if (!fresh) v.Fail("the name \"" + name + "\" is already used by " + kind + "[" + std::to_string(it->second) + "]");
-  return name;
-}
 
 // Spaces and control characters around a constant name do not count.
 std::string TrimName(const std::string &name) {
@@ -53,26 +41,12 @@ void ReadConstants(const JsonValue &value, RConstantList &out) {
 }
 
 void ReadScripts(const JsonValue &value, const ProjectFiles &files, RResourceList<CScript> &out) {
-  out.Clear();
-  std::map<std::string, size_t> seen;
-  for (size_t i = 0; i < value.Size(); ++i) {
-    const JsonValue entry = value.At(i);
-    if (entry.IsNull()) {
-      out.items.emplace_back();
-      out.names.emplace_back();
-      continue;
-    }
-    JsonObject s(entry);
-    std::string name = ReadResourceName(s, seen, i, "scripts");
-    auto script = std::make_unique<CScript>();
+  ReadEntries(value, "scripts", out, [&](JsonObject &s, CScript &script) {
     const bool hasFile = s.Has("file"), hasCode = s.Has("code");
     if (hasFile && hasCode) s.Require("code").Fail("give either \"code\" or \"file\", not both");
     if (!hasFile && !hasCode) s.Require("file");
-    script->s_text = files.ReadCode(s, "code", "file");
-    s.Done();
-    out.items.push_back(std::move(script));
-    out.names.push_back(std::move(name));
-  }
+    script.s_text = files.ReadCode(s, "code", "file");
+  });
 }
 
 int32_t ReadExportAction(const JsonValue &v) {
@@ -162,29 +136,15 @@ RWayPoint ReadPathPoint(const JsonValue &v) {
 }
 
 void ReadPaths(const JsonValue &value, RResourceList<CPath> &out) {
-  out.Clear();
-  std::map<std::string, size_t> seen;
-  for (size_t i = 0; i < value.Size(); ++i) {
-    const JsonValue entry = value.At(i);
-    if (entry.IsNull()) {
-      out.items.emplace_back();
-      out.names.emplace_back();
-      continue;
-    }
-    JsonObject p(entry);
-    std::string name = ReadResourceName(p, seen, i, "paths");
-    auto path = std::make_unique<CPath>();
-    if (const std::optional<JsonValue> kind = p.Get("kind")) path->SetKind(ReadPathKind(*kind));
-    path->SetClosed(p.Bool("closed", path->i_closed));
-    path->SetPrecision(p.IntIn("precision", path->i_precision, 0, CPath::kMaxPrecision));
+  ReadEntries(value, "paths", out, [](JsonObject &p, CPath &path) {
+    if (const std::optional<JsonValue> kind = p.Get("kind")) path.SetKind(ReadPathKind(*kind));
+    path.SetClosed(p.Bool("closed", path.i_closed));
+    path.SetPrecision(p.IntIn("precision", path.i_precision, 0, CPath::kMaxPrecision));
     std::vector<RWayPoint> points;
     if (const std::optional<JsonValue> list = p.Get("points"))
       for (size_t k = 0; k < list->Size(); ++k) points.push_back(ReadPathPoint(list->At(k)));
-    path->SetPoints(std::move(points));
-    p.Done();
-    out.items.push_back(std::move(path));
-    out.names.push_back(std::move(name));
-  }
+    path.SetPoints(std::move(points));
+  });
 }
 
 void ReadLibInitCode(const JsonValue &value, const ProjectFiles &files, std::vector<std::string> &out) {

@@ -431,14 +431,7 @@ ROUTINE(F_PointDistance) {
 }
 ROUTINE(F_PointDirection) {
   const double dx = Diff(Num(args[2]), Num(args[0])), dy = Diff(Num(args[3]), Num(args[1]));
-  double dir;
-  if (dx != 0) {
-    const double a = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
-    dir = a > 0 ? 360 - a : -a;
-  } else {
-    dir = dy > 0 ? 270 : (dy < 0 ? 90 : 0);
-  }
-  result.SetReal(dir + 0.0);
+  result.SetReal(PointDirection(dx, dy));
 }
 // Lengths along a direction land on whole numbers when they are within
 // 0.0001 of one, so lengthdir_x(10, 90) is exactly 0.
@@ -544,4 +537,15 @@ void Function_Math_Init() {
   FunctionAdd("clipboard_set_text", F_ClipboardSetText, 1);
   FunctionAdd("clipboard_get_text", F_ClipboardGetText, 0);
   Function_Date_Register();
+}
+
+double PointDirection(double dx, double dy) {
+  double dir;
+  if (dx != 0) {
+    const double a = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
+    dir = a > 0 ? 360 - a : -a;
+  } else {
+    dir = dy > 0 ? 270 : (dy < 0 ? 90 : 0);
+  }
+  return dir + 0.0;  // never -0
 }

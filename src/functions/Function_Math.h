@@ -15,6 +15,10 @@
 // (Function_Date), in that order.
 void Function_Math_Init();
 
+// The direction of the vector (dx, dy) in degrees, 0 up to 360, counter-
+// clockwise on the screen (whose y axis points down); 0 for no vector.
+double PointDirection(double dx, double dy);
+
 // --- text conversions shared with the rest of the runner ------------------
 // The text string() gives a real: an integral value as a plain integer, any
 // other as fixed notation with two decimals (exponent form beyond ten integer

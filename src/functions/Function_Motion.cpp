@@ -22,8 +22,6 @@ constexpr int32_t kDefaultSteps = 1000;  // contact and outside moves without a 
 constexpr int32_t kRandomTries = 100;
 constexpr int32_t kBounceTries = 35;     // turns of 10 degrees each way
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
-
 // Free of solids, or (all) free of every instance.
 bool FreeAt(CInstance &self, double x, double y, bool all) {
   return all ? Place_Empty(self, x, y) : Place_Free(self, x, y);

@@ -13,8 +13,6 @@ TSpriteMaskFn s_spriteMask = nullptr;
 
 constexpr double kSnap = 0.0001;
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
-
 // The nearest whole number when v lies within 0.0001 of it, else v. Whole
 // results are +0 rather than -0, as an integer would be.
 double Snap(double v) {

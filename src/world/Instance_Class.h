@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>  // the value header uses offsetof without including it
 #include <cstdint>
+#include <numbers>
 #include <string>
 
 #include "code/Variable_Class.h"
@@ -23,6 +24,9 @@ struct RRect {
 // the 32-bit range, so that a position far outside every room (or one that
 // is not a number, which gives 0) still gives a pixel instead of a fault.
 int32_t RoundPixel(double v);
+
+// Degrees to radians, as every motion and turn of an instance counts them.
+inline double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 
 inline constexpr int kAlarmCount = 12;
 // The box of an instance without a sprite or mask: it meets nothing.

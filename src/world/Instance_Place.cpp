@@ -1,7 +1,5 @@
 #include "world/Instance_Place.h"
 
-#include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -49,11 +47,4 @@ bool Place_Empty(CInstance &self, double x, double y) {
 CInstance *Place_Instance(CInstance &self, CInstance *other, double x, double y, int32_t ref) {
   const CTryPlace at(self, x, y);
   return Instance_FirstMatch(&self, other, ref, [&](CInstance *inst) { return inst->Collision_Instance(self, true); });
-}
-
-double Place_Direction(double x1, double y1, double x2, double y2) {
-  const double dx = x2 - x1, dy = y2 - y1;
-  if (dx == 0) return dy > 0 ? 270 : (dy < 0 ? 90 : 0);
-  const double a = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
-  return (a > 0 ? 360 - a : -a) + 0.0;  // +0, never -0
 }

@@ -68,7 +68,3 @@ bool Place_Free(CInstance &self, double x, double y);
 bool Place_Empty(CInstance &self, double x, double y);
 // The first instance matching ref that self meets at (x, y); null when none.
 CInstance *Place_Instance(CInstance &self, CInstance *other, double x, double y, int32_t ref);
-
-// The direction from (x1, y1) to (x2, y2) in degrees, 0..360, counter-
-// clockwise on screen; 0 when the points are the same.
-double Place_Direction(double x1, double y1, double x2, double y2);

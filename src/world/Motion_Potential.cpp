@@ -7,6 +7,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "functions/Function_Args.h"
+#include "functions/Function_Math.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Place.h"
 #include "world/Path_Class.h"
@@ -16,8 +17,6 @@ RPotentialSettings g_PotentialSettings;
 
 namespace {
 
-double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
-
 bool FreeFor(CInstance &self, const RObstacles &ob, double x, double y) {
   if (ob.ref != kRefAll) return Place_Instance(self, ob.other, x, y, ob.ref) == nullptr;
   return ob.checkall ? Place_Empty(self, x, y) : Place_Free(self, x, y);
@@ -26,7 +25,7 @@ bool FreeFor(CInstance &self, const RObstacles &ob, double x, double y) {
 bool AtGoal(const CInstance &self, double gx, double gy) { return self.i_x == gx && self.i_y == gy; }
 
 void MoveTo(CInstance &self, double x, double y) {
-  self.SetDirection(Place_Direction(self.i_x, self.i_y, x, y));
+  self.SetDirection(PointDirection(x - self.i_x, y - self.i_y));
   self.SetPosition(x, y);
 }
 
@@ -100,7 +99,7 @@ bool Motion_PotentialStep(CInstance &self, const RObstacles &ob, double gx, doub
     return true;
   }
   const RPotentialSettings &s = g_PotentialSettings;
-  const double g = Place_Direction(self.i_x, self.i_y, gx, gy);
+  const double g = PointDirection(gx - self.i_x, gy - self.i_y);
   // The turns are tried from the goal's direction outwards, right before
   // left; no turn at all is tried once.
   for (double turn = 0; turn < 180; turn += s.rotstep) {

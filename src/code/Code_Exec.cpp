@@ -805,9 +805,56 @@ template <bool kPlain>
   return RunRealProgram<true>(ctx, p, out);
 }
 
+// An index operand of an array cell read: a constant, a local or an
+// argument slot.
+[[gnu::always_inline]] inline bool IndexOperand(RExecContext &ctx, int kind, int32_t index, double constant,
+                                                int32_t &out) {
+  double x;
+  if (kind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    x = place.var.simplevalue.val;
+  } else if (kind == kOperandConst) {
+    x = constant;
+  } else {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    x = v.val;
+  }
+  // Whole indices in range, nearly all of them, need no rounding.
+  if (x >= 0.0 && x < static_cast<double>(kArrayDim)) {
+    const auto i = static_cast<int32_t>(x);
+    if (static_cast<double>(i) == x) {
+      out = i;
+      return true;
+    }
+  }
+  return RealIndex(x, out);
+}
+
+// The lean run of a program that reads one array cell through a constant
+// selector; false leaves it to the full run, which reads the same cell or
+// reports why it cannot.
+[[gnu::noinline]] bool ReadArrayCell(RExecContext &ctx, const RRealOp &p, double &out) {
+  int32_t arr = 0;
+  if (p.count > 0) {
+    if (!IndexOperand(ctx, p.lkind, p.l, p.ld, arr)) return false;
+    if (p.count > 1) {
+      int32_t j;
+      if (!IndexOperand(ctx, p.rkind, p.r, p.rd, j)) return false;
+      arr = arr * kArrayDim + j;
+    }
+  }
+  return ReadReal(ExistingCell(ctx, p.lsel, p.a, arr, p.rsel), out);
+}
+
 inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->plain && EvalRealProgramPlain(ctx, p, out)) return true;
+  if (p->plain == kRunPlain) {
+    if (EvalRealProgramPlain(ctx, p, out)) return true;
+  } else if (p->plain == kRunArrayCell) {
+    if (ReadArrayCell(ctx, *p, out)) return true;
+  }
   return EvalRealProgramFull(ctx, p, out);
 }
 
@@ -1044,6 +1091,19 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return kCodeNormal;
 }
 
+// A comparison (kLess .. kGreater) of two reals by their difference, which
+// is not NaN.
+[[gnu::always_inline]] inline bool CompareDifference(int32_t oper, double d) {
+  switch (oper) {
+    case op::kLess: return d < -kCompareEpsilon;
+    case op::kLessEqual: return d <= kCompareEpsilon;
+    case op::kEqual: return d > -kCompareEpsilon && d < kCompareEpsilon;
+    case op::kNotEqual: return d < -kCompareEpsilon || d > kCompareEpsilon;
+    case op::kGreaterEqual: return d >= -kCompareEpsilon;
+    default: return d > kCompareEpsilon;
+  }
+}
+
 [[gnu::always_inline]] inline int EvalCondition(RExecContext &ctx, const RToken &n, const char *message, bool &truth) {
   // A comparison of two values at hand needs not even a program.
   if (n.kind == NODE_BINARY && n.ind >= op::kLess && n.ind <= op::kGreater) {
@@ -1052,14 +1112,8 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
     if (r != nullptr && l->kind == RValue::kReal && r->kind == RValue::kReal) {
       const double d = l->val - r->val;
       if (d == d) {
-        switch (n.ind) {
-          case op::kLess: truth = d < -kCompareEpsilon; return kCodeNormal;
-          case op::kLessEqual: truth = d <= kCompareEpsilon; return kCodeNormal;
-          case op::kEqual: truth = d > -kCompareEpsilon && d < kCompareEpsilon; return kCodeNormal;
-          case op::kNotEqual: truth = d < -kCompareEpsilon || d > kCompareEpsilon; return kCodeNormal;
-          case op::kGreaterEqual: truth = d >= -kCompareEpsilon; return kCodeNormal;
-          default: truth = d > kCompareEpsilon; return kCodeNormal;
-        }
+        truth = CompareDifference(n.ind, d);
+        return kCodeNormal;
       }
     }
   }
@@ -1244,11 +1298,103 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   }
 }
 
+// The counting loop most `for` statements are: the condition compares a
+// local with a real constant or another local, and the step adds a real
+// constant to a local or takes it away.
+struct RCountingLoop {
+  int32_t oper;            // the comparison
+  int32_t var;             // the compared local's slot
+  const RValue *limit;     // the constant compared with, or null
+  int32_t limitVar;        // else the local's slot
+  int32_t stepVar;         // the stepped local's slot
+  double step;             // the constant added (or taken away)
+  bool add;
+};
+
+bool IsLocal(const RToken &n) { return n.kind == NODE_VARIABLE_SIMPLE && n.ind2 == SEL_LOCAL && n.slot >= 0; }
+
+bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop) {
+  if (cond.kind != NODE_BINARY || cond.ind < op::kLess || cond.ind > op::kGreater || !IsLocal(cond.Child(0)))
+    return false;
+  const RToken &limit = cond.Child(1);
+  if (limit.kind == NODE_CONSTANT && limit.value.IsReal()) {
+    loop.limit = &limit.value;
+    loop.limitVar = -1;
+  } else if (IsLocal(limit)) {
+    loop.limit = nullptr;
+    loop.limitVar = limit.slot;
+  } else {
+    return false;
+  }
+  if (step.kind != NODE_ASSIGN || (step.ind != SYM_ADD_ASSIGN && step.ind != SYM_SUB_ASSIGN) ||
+      !IsLocal(step.Child(0)) || step.Child(1).kind != NODE_CONSTANT || !step.Child(1).value.IsReal())
+    return false;
+  loop.oper = cond.ind;
+  loop.var = cond.Child(0).slot;
+  loop.stepVar = step.Child(0).slot;
+  loop.step = step.Child(1).value.val;
+  loop.add = step.ind == SYM_ADD_ASSIGN;
+  return true;
+}
+
+// A counting loop runs its condition and step in place whenever the locals
+// hold reals, and hands them to the general way otherwise; steps are
+// counted exactly as the general way counts them.
+[[gnu::noinline]] int ExecCountingLoop(RExecContext &ctx, const RToken &n, const RCountingLoop &loop, RValue &res,
+                                       RValue &scratch) {
+  const RToken &cond = n.Child(1);
+  const RToken &step = n.Child(2);
+  const RToken &body = n.Child(3);
+  for (;;) {
+    bool truth;
+    const RLocalSlot &v = ctx.slots[loop.var];
+    const RValue *limit = loop.limit;
+    if (limit == nullptr) {
+      const RLocalSlot &l = ctx.slots[loop.limitVar];
+      limit = l.exists ? &l.var.simplevalue : nullptr;
+    }
+    const double d = v.var.simplevalue.val - (limit != nullptr ? limit->val : 0.0);
+    if (v.exists && v.var.simplevalue.kind == RValue::kReal && limit != nullptr && limit->kind == RValue::kReal &&
+        d == d) [[likely]] {
+      truth = CompareDifference(loop.oper, d);
+    } else if (EvalCondition(ctx, cond, "Expression expected", truth) != kCodeNormal) {
+      return kCodeError;
+    }
+    if (!truth) return kCodeNormal;
+    int b;
+    if (body.kind == NODE_BLOCK) {
+      if (NeedsInterrupt()) [[unlikely]] {
+        if (Interrupted(ctx, body) != kCodeNormal) return kCodeError;
+      }
+      b = ExecBlockStatements(ctx, body, res);
+    } else {
+      b = ExecStatement(ctx, body, res);
+    }
+    if (b != kCodeNormal && b != kCodeContinue) return b == kCodeBreak ? kCodeNormal : b;
+    if (NeedsInterrupt()) [[unlikely]] {
+      const int r = Exec(ctx, step, scratch);
+      if (r != kCodeNormal) return r;
+      continue;
+    }
+    RLocalSlot &s = ctx.slots[loop.stepVar];
+    RValue &cell = s.var.simplevalue;
+    if (s.exists && cell.kind == RValue::kReal) [[likely]] {
+      const double a = cell.val;
+      cell.val = CheckArith(loop.add ? a + loop.step : a - loop.step, a, loop.step);
+    } else if (const int r = ExecAssignGeneral(ctx, step, scratch); r != kCodeNormal) {
+      return r;
+    }
+  }
+}
+
 [[gnu::noinline]] int ExecFor(RExecContext &ctx, const RToken &n, RValue &res) {
   // The initial and step statements write a scratch value, not the code's
   // result.
   RValue scratch;
   int r = Exec(ctx, n.Child(0), scratch);
+  if (r != kCodeNormal) return r;
+  if (RCountingLoop loop; IsCountingLoop(n.Child(1), n.Child(2), loop))
+    return ExecCountingLoop(ctx, n, loop, res, scratch);
   while (r == kCodeNormal) {
     bool truth = false;
     if (EvalCondition(ctx, n.Child(1), "Expression expected", truth) != kCodeNormal) return kCodeError;

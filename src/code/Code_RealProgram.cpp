@@ -25,7 +25,7 @@ public:
       if (Emit(n, result, depth, highest) && highest <= kRealStackDepth) {
         m_ops.push_back(RRealOp{});  // kRealEnd
         n.real = static_cast<int32_t>(start);
-        m_ops[start].plain = Plain(start) ? 1 : 0;
+        m_ops[start].plain = Plain(start) ? kRunPlain : ArrayCell(start) ? kRunArrayCell : kRunGeneral;
         inside = true;
       } else {
         m_ops.resize(start);
@@ -88,6 +88,13 @@ private:
       if (!PlainOperand(o.lkind) || !PlainOperand(o.rkind)) return false;
     }
     return true;
+  }
+
+  bool ArrayCell(size_t start) const {
+    const RRealOp &o = m_ops[start];
+    if (o.op != kRealArray || m_ops[start + 1].op != kRealEnd || o.lsel == kRealDynamicSelector) return false;
+    return (o.count < 1 || (o.lkind != kOperandStack && PlainOperand(o.lkind))) &&
+           (o.count < 2 || (o.rkind != kOperandStack && PlainOperand(o.rkind)));
   }
 
   struct ROperand {

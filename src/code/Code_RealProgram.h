@@ -49,16 +49,27 @@ enum ERealOp : int16_t {
 
 constexpr int32_t kRealDynamicSelector = INT32_MIN;
 
+// How a program may be run, beside the general way that does everything.
+enum ERealRun : int8_t {
+  kRunGeneral = 0,
+  // Every operation is plain: reals from the stack, constants, locals and
+  // argument slots only, and no operation that can need the general
+  // operators.
+  kRunPlain,
+  // The program is one array cell read: a constant selector, and indices
+  // that are constants, locals or argument slots (array loops are made of
+  // these).
+  kRunArrayCell,
+};
+
 // One operation: it takes its operands (the right one first when both come
 // from the stack) and pushes its result.
 struct RRealOp {
   int16_t op = kRealEnd;
   int8_t lkind = kOperandStack;
   int8_t rkind = kOperandStack;
-  // Set on a program's first operation when every operation is plain: reals
-  // from the stack, constants, locals and argument slots only, and no
-  // operation that can need the general operators.
-  int8_t plain = 0;
+  // Set on a program's first operation: how the program may be run.
+  int8_t plain = kRunGeneral;
   int32_t a = 0;
   int32_t l = 0;      // operand index (slot or variable)
   int32_t r = 0;

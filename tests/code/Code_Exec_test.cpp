@@ -519,6 +519,73 @@ TEST(CodeExecLimits, StepBudgetEndsEndlessLoops) {
   EXPECT_TRUE(host.Run("n = 0; repeat (20000) n += 1").ok);
 }
 
+// Counting loops over locals (`var i; for (i = 0; i < n; i += 1)`) run their
+// condition and step in place; these cases change the locals under the loop's
+// feet, so they would see a condition or step that was not rechecked.
+TEST(CodeExecFlow, CountingLoopsOverLocals) {
+  CCodeHost host;
+  const RRealCase cases[] = {
+      {"var i, s; s = 0; for (i = 0; i < 5; i += 1) s += i; return s", 10},
+      {"var i, s; s = 0; for (i = 10; i > 0; i -= 3) s += i; return s", 22},
+      {"var i, n; n = 0; for (i = 0; i <= 1; i += 0.1) n += 1; return n", 11},
+      {"var i, n; n = 0; for (i = 3; i >= 1; i -= 1) n += 1; return n", 3},
+      {"var i, n; n = 0; for (i = 0; i != 5; i += 1) n += 1; return n", 5},
+      {"var i, n; n = 0; for (i = 0; i == 0; i += 1) n += 1; return n", 1},
+      // the limit is a local the body changes
+      {"var i, n, s; n = 5; s = 0; for (i = 0; i < n; i += 1) { n -= 1; s += 1 } return s", 3},
+      // the step moves another local than the condition reads
+      {"var i, k; k = 0; for (i = 0; k < 3; i += 2) k += 1; return i", 6},
+      // the body moves the counter; break, continue and return
+      {"var i, n; n = 0; for (i = 0; i < 10; i += 1) { i += 2; n += 1 } return n", 4},
+      {"var i, s; s = 0; for (i = 0; i < 10; i += 1) { if (i == 4) break; s += i } return s", 6},
+      {"var i, s; s = 0; for (i = 0; i < 5; i += 1) { if (i == 2) continue; s += i } return s", 8},
+      {"var i; for (i = 0; i < 5; i += 1) if (i == 3) return i * 10; return -1", 30},
+      // a string counter goes the general way: 'a' < 3 cannot be compared,
+      // but a counter that becomes a real again goes on
+      {"var i, n; n = 0; for (i = 0; i < 3; i += 1) { n += 1; if (i == 1) { i = 'x'; i = 1 } } return n", 3},
+      {"var i, j, s; s = 0; for (i = 0; i < 30; i += 1) for (j = 0; j < i; j += 1) s += 1; return s", 435},
+  };
+  for (const RRealCase &c : cases) ExpectReal(host, c);
+  const RErrorCase errors[] = {
+      {"var i; for (i = 0; i < 3; i += 1) i = 'a'", "Wrong type of arguments to +."},
+      {"var i; for (i = 0; i < 3; i += 1) { i = 1; i = 'a' }", "Wrong type of arguments to +."},
+      {"var i, k; for (i = 0; i < 3; k += 1) {}", "Unknown variable k"},
+      {"var i, k; for (k = 0; i < 3; k += 1) {}", "Unknown variable i"},
+      {"var i, n; n = 'a'; for (i = 0; i < n; i += 1) {}", "Cannot compare arguments."},
+  };
+  for (const RErrorCase &c : errors) ExpectError(host, c);
+  // a step beyond the double range traps as the general step does
+  const std::string huge = "1" + std::string(308, '0');
+  EXPECT_THROW(host.Run("var i; for (i = 1; i > 0; i += " + huge + ") {}"), EMathTrap);
+  EXPECT_THROW(host.Run("var i; for (i = -1; i < 0; i -= " + huge + ") {}"), EMathTrap);
+}
+
+// A counting loop over locals uses up exactly the steps of the same loop
+// over instance variables, which the general way runs.
+TEST(CodeExecLimits, CountingLoopsCountTheirSteps) {
+  CCodeHost host;
+  const char *loops[][2] = {
+      {"var i; for (i = 0; i < 20; i += 1) {}", "var q; for (i = 0; i < 20; i += 1) {}"},
+      {"var i; for (i = 0; i < 20; i += 1) { a = i }", "var q; for (i = 0; i < 20; i += 1) { a = i }"},
+      {"var i; for (i = 0; i < 20; i += 1) a = i", "var q; for (i = 0; i < 20; i += 1) a = i"},
+      {"var i, j; for (i = 0; i < 5; i += 1) for (j = 0; j < 4; j += 1) a = j",
+       "var q; for (i = 0; i < 5; i += 1) for (j = 0; j < 4; j += 1) a = j"},
+  };
+  const auto fewest = [&host](const char *program) {
+    for (int64_t budget = 0; budget < 1000; ++budget) {
+      SetStepBudget(budget);
+      if (host.Run(program).ok) return budget;
+    }
+    return int64_t{-1};
+  };
+  for (const auto &pair : loops) {
+    const int64_t general = fewest(pair[1]);
+    ASSERT_GT(general, 0) << pair[1];
+    EXPECT_EQ(fewest(pair[0]), general) << pair[0];
+  }
+  SetStepBudget(-1);
+}
+
 TEST(CodeExecLimits, ArithmeticTrapAbandonsTheCode) {
   CCodeHost host;
   // a result beyond the double range

@@ -6,6 +6,8 @@
 #include <functional>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 #include "code/Code_Operator.h"
@@ -609,6 +611,32 @@ inline bool FirstEqualAt(const std::vector<RValue> &keys, size_t h, const RValue
   return Compare(e, key) == 0 && (h == 0 || Compare(keys[h - 1], key) < 0);
 }
 
+// Entries move along the map's arrays by their bytes. A value is a kind, a
+// real and one counted pointer to its text, so its bytes put elsewhere, with
+// the old place forgotten rather than destroyed, are the same value with the
+// count still right; moving values one by one (as vector insert and erase
+// do) clears and re-checks every pointer on the way, several times the work
+// for the long shifts of a big map.
+static_assert(std::is_standard_layout_v<RValue> && sizeof(RValue) == 24);
+
+void InsertAt(std::vector<RValue> &v, size_t pos, const RValue &x) {
+  RValue copy(x);
+  v.emplace_back();  // an empty value: nothing to release when overwritten
+  RValue *d = v.data();
+  std::memmove(static_cast<void *>(d + pos + 1), static_cast<const void *>(d + pos),
+               (v.size() - 1 - pos) * sizeof(RValue));
+  ::new (static_cast<void *>(d + pos)) RValue(std::move(copy));
+}
+
+void EraseAt(std::vector<RValue> &v, size_t pos) {
+  RValue *d = v.data();
+  const size_t n = v.size();
+  d[pos].~RValue();
+  std::memmove(static_cast<void *>(d + pos), static_cast<const void *>(d + pos + 1), (n - 1 - pos) * sizeof(RValue));
+  ::new (static_cast<void *>(d + n - 1)) RValue();  // the last place's bytes now live one before it
+  v.pop_back();
+}
+
 }  // namespace
 
 int32_t CDS_Map::FindFirstEqual(const RValue &key) const {
@@ -631,8 +659,8 @@ void CDS_Map::Add(const RValue &key, const RValue &value) {
     pos = i_key.size();
     while (pos > 0 && DsCompare(i_key[pos - 1], key) > 0) --pos;
   }
-  i_key.insert(i_key.begin() + static_cast<std::ptrdiff_t>(pos), key);
-  i_val.insert(i_val.begin() + static_cast<std::ptrdiff_t>(pos), value);
+  InsertAt(i_key, pos, key);
+  InsertAt(i_val, pos, value);
   if (m_exact) {
     // NaN stands in no order, not even alone.
     if ((key.kind == RValue::kReal && std::isnan(key.val)) || (pos > 0 && !ExactNotAfter(i_key[pos - 1], key)) ||
@@ -651,8 +679,8 @@ bool CDS_Map::Replace(const RValue &key, const RValue &value) {
 bool CDS_Map::Delete(const RValue &key) {
   const int32_t i = FindFirstEqual(key);
   if (i < 0) return false;
-  i_key.erase(i_key.begin() + i);
-  i_val.erase(i_val.begin() + i);
+  EraseAt(i_key, static_cast<size_t>(i));
+  EraseAt(i_val, static_cast<size_t>(i));
   return true;
 }
 

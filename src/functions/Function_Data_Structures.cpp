@@ -85,6 +85,13 @@ std::string_view ArgText(const RValue &v) { return v.kind == RValue::kString ? v
 // The container the argument names, or null after reporting the error.
 template <class T>
 T *Arg(const RValue &id) {
+  // Ids are small whole numbers: those skip the rounding.
+  const double d = id.val;
+  if (id.kind == RValue::kReal && d >= 0 && d < 2147483648.0) {
+    const auto i = static_cast<int32_t>(d);
+    if (static_cast<double>(i) == d)
+      if (T *ds = Store<T>().Get(i)) return ds;
+  }
   T *ds = Store<T>().Get(ArgInt(id));
   if (!ds) ReportActionError(kDsNoSuchIndex, false);
   return ds;

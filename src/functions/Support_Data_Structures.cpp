@@ -1,8 +1,13 @@
 #include "functions/Support_Data_Structures.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <functional>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 #include "code/Code_Operator.h"
@@ -20,7 +25,10 @@ double g_precision = kDsDefaultPrecision;
 double DsPrecision() { return g_precision; }
 void DsSetPrecision(double precision) { g_precision = std::fabs(precision); }
 
-int DsCompare(const RValue &a, const RValue &b) {
+namespace {
+
+// The element order, inlined into the map's searches.
+inline int Compare(const RValue &a, const RValue &b) {
   if (a.kind == RValue::kReal) {
     if (b.kind != RValue::kReal) return -1;
     // Equal values are equal outright, infinities included (their
@@ -40,6 +48,10 @@ int DsCompare(const RValue &a, const RValue &b) {
   if (b.kind == RValue::kReal) return 1;
   return DsCompareText(a.str.view(), b.str.view());
 }
+
+}  // namespace
+
+int DsCompare(const RValue &a, const RValue &b) { return Compare(a, b); }
 
 int DsCompareText(std::string_view a, std::string_view b) {
   // UTF-8 bytes order texts as their UTF-16 units do, except where a
@@ -397,39 +409,24 @@ void CDS_Map::Clear() {
   i_key.clear();
   i_val.clear();
   m_exact = true;
+  ForgetHints();
 }
 
 void CDS_Map::Assign(const CDS_Map &source) {
   i_key = source.i_key;
   i_val = source.i_val;
   m_exact = source.m_exact;
+  ForgetHints();
 }
 
 namespace {
 
-// The partition point of `below` (true for a leading run of the keys, false
-// for the rest) among keys in exact order, for a real key near the value
-// `near`. Real keys come first; their values usually spread evenly (counts,
-// ids, coordinates), so the place is first guessed from the value by
-// interpolation, then bracketed by doubling steps and settled by halving.
-// Any search order finds the same point of a partitioned sequence; the
-// guess only saves probes.
+// The bracket of a partition point found from a guessed place: doubling
+// steps away from the guess, then halving. Any search order finds the same
+// point of a partitioned sequence; a good guess only saves probes.
 template <class Below>
-size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below below) {
+size_t PartitionFrom(const std::vector<RValue> &keys, size_t guess, Below below) {
   const size_t n = keys.size();
-  // The real keys: all of them unless the last one is a string.
-  size_t reals = n;
-  if (n > 0 && keys.back().kind != RValue::kReal)
-    reals = static_cast<size_t>(std::partition_point(keys.begin(), keys.end(),
-                                                     [](const RValue &k) { return k.kind == RValue::kReal; }) -
-                                keys.begin());
-  if (reals < 8) return static_cast<size_t>(std::partition_point(keys.begin(), keys.end(), below) - keys.begin());
-  const double lo = keys.front().val, hi = keys[reals - 1].val;
-  const double f = (near - lo) / (hi - lo) * static_cast<double>(reals - 1);
-  size_t guess;
-  if (!(f >= 0)) guess = 0;  // NaN (equal ends, infinities) included
-  else if (f >= static_cast<double>(reals - 1)) guess = reals - 1;
-  else guess = static_cast<size_t>(f);
   // Bracket the point in [first, last]: below(keys[first - 1]) and not below(keys[last]).
   size_t first, last;
   if (below(keys[guess])) {
@@ -455,7 +452,89 @@ size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below belo
       keys.begin());
 }
 
+// The partition point of `below` (true for a leading run of the keys, false
+// for the rest) among keys in exact order, for a real key near the value
+// `near`. Real keys come first; their values usually spread evenly (counts,
+// ids, coordinates), so the place is first guessed from the value by
+// interpolation.
+template <class Below>
+size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below below) {
+  const size_t n = keys.size();
+  // The real keys: all of them unless the last one is a string.
+  size_t reals = n;
+  if (n > 0 && keys.back().kind != RValue::kReal)
+    reals = static_cast<size_t>(std::partition_point(keys.begin(), keys.end(),
+                                                     [](const RValue &k) { return k.kind == RValue::kReal; }) -
+                                keys.begin());
+  if (reals < 8) return static_cast<size_t>(std::partition_point(keys.begin(), keys.end(), below) - keys.begin());
+  const double lo = keys.front().val, hi = keys[reals - 1].val;
+  const double f = (near - lo) / (hi - lo) * static_cast<double>(reals - 1);
+  size_t guess;
+  if (!(f >= 0)) guess = 0;  // NaN (equal ends, infinities) included
+  else if (f >= static_cast<double>(reals - 1)) guess = reals - 1;
+  else guess = static_cast<size_t>(f);
+  return PartitionFrom(keys, guess, below);
+}
+
+// The hint table's hash of a key. Equal keys hash alike (0 and -0 are one
+// key); keys equal only within the precision may not, which merely costs
+// their lookups the search.
+uint64_t KeyHash(const RValue &key) {
+  uint64_t u;
+  if (key.kind == RValue::kReal) {
+    const double v = key.val == 0 ? 0.0 : key.val;
+    std::memcpy(&u, &v, sizeof u);
+    // Whole numbers differ only in their high bits; fold them down so the
+    // multiplication spreads them over the whole word.
+    u ^= u >> 29;
+  } else {
+    u = std::hash<std::string_view>()(key.str.view()) ^ 0x5bd1e9955bd1e995ull;
+  }
+  return u * 0x9e3779b97f4a7c15ull;
+}
+
 }  // namespace
+
+void CDS_Map::ForgetHints() const {
+  m_hints = {};
+  m_hintCount = 0;
+  m_hintShift = 64;
+}
+
+int32_t *CDS_Map::HintSlot(uint64_t hash) const {
+  if (m_hints.empty()) return nullptr;
+  const size_t mask = m_hints.size() - 1;
+  const auto tag = static_cast<uint32_t>(hash);
+  for (size_t i = static_cast<size_t>(hash >> m_hintShift);; i = (i + 1) & mask) {
+    SHint &h = m_hints[i];
+    if (h.pos < 0) return nullptr;
+    if (h.tag == tag) return &h.pos;
+  }
+}
+
+void CDS_Map::RememberHint(uint64_t hash, int32_t pos) const {
+  if (int32_t *slot = HintSlot(hash)) {
+    *slot = pos;
+    return;
+  }
+  // At most half the slots in use, so probes stay short and end. A full
+  // table starts afresh, sized for the entries the map has now: the slots
+  // of deleted keys go, and a live key dropped with them costs one search
+  // to come back (a resize needs as many new keys as it has slots to fill
+  // half of them again, so the searches are paid for).
+  if ((m_hintCount + 1) * 2 > m_hints.size()) {
+    size_t slots = 16;
+    while (slots < 2 * (i_key.size() + 1)) slots *= 2;
+    m_hints.assign(slots, SHint{0, -1});
+    m_hintCount = 0;
+    m_hintShift = 64 - std::countr_zero(slots);
+  }
+  const size_t mask = m_hints.size() - 1;
+  size_t i = static_cast<size_t>(hash >> m_hintShift);
+  while (m_hints[i].pos >= 0) i = (i + 1) & mask;
+  m_hints[i] = SHint{static_cast<uint32_t>(hash), pos};
+  ++m_hintCount;
+}
 
 // With a precision and a real key, "below" and "above" reduce to one
 // subtraction: a real e is below k when k - e exceeds the precision (as
@@ -464,18 +543,35 @@ size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below belo
 // neither way, as in the element order. NaN keys never reach these
 // (a map holding one is searched by walking).
 int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
-  if (m_exact) {
-    const double eps = DsPrecision();
-    if (key.kind == RValue::kReal && eps > 0 && !std::isnan(key.val)) {
-      const double k = key.val;
-      return static_cast<int32_t>(
-          GuessedPartition(i_key, k - eps, [k, eps](const RValue &e) { return e.kind == RValue::kReal && k - e.val > eps; }));
+  const size_t n = i_key.size();
+  if (m_exact && !(key.kind == RValue::kReal && std::isnan(key.val))) {
+    const uint64_t hash = KeyHash(key);
+    size_t hint = n;
+    if (const int32_t *slot = HintSlot(hash)) {
+      hint = static_cast<size_t>(*slot);
+      if (hint < n && Compare(i_key[hint], key) >= 0 && (hint == 0 || Compare(i_key[hint - 1], key) < 0))
+        return static_cast<int32_t>(hint);
     }
-    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return DsCompare(k, key) < 0; });
+    size_t p;
+    const double eps = DsPrecision();
+    if (key.kind == RValue::kReal && eps > 0) {
+      const double k = key.val;
+      auto below = [k, eps](const RValue &e) { return e.kind == RValue::kReal && k - e.val > eps; };
+      p = hint < n ? PartitionFrom(i_key, hint, below) : GuessedPartition(i_key, k - eps, below);
+    } else {
+      auto below = [&key](const RValue &e) { return Compare(e, key) < 0; };
+      p = hint < n ? PartitionFrom(i_key, hint, below)
+                   : static_cast<size_t>(std::partition_point(i_key.begin(), i_key.end(), below) - i_key.begin());
+    }
+    if (p < n && Compare(i_key[p], key) == 0) RememberHint(hash, static_cast<int32_t>(p));
+    return static_cast<int32_t>(p);
+  }
+  if (m_exact) {
+    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return Compare(k, key) < 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
-  for (size_t i = 0; i < i_key.size(); ++i)
-    if (DsCompare(i_key[i], key) >= 0) return static_cast<int32_t>(i);
+  for (size_t i = 0; i < n; ++i)
+    if (Compare(i_key[i], key) >= 0) return static_cast<int32_t>(i);
   return Size();
 }
 
@@ -487,21 +583,84 @@ int32_t CDS_Map::FirstAbove(const RValue &key) const {
       return static_cast<int32_t>(GuessedPartition(
           i_key, k + eps, [k, eps](const RValue &e) { return e.kind == RValue::kReal && !(e.val - k > eps); }));
     }
-    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return DsCompare(k, key) <= 0; });
+    auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return Compare(k, key) <= 0; });
     return static_cast<int32_t>(it - i_key.begin());
   }
   for (size_t i = 0; i < i_key.size(); ++i)
-    if (DsCompare(i_key[i], key) > 0) return static_cast<int32_t>(i);
+    if (Compare(i_key[i], key) > 0) return static_cast<int32_t>(i);
   return Size();
 }
 
+namespace {
+
+// Whether keys[h] is the first entry equal to key, in a map in exact order:
+// it is equal and the entry before it is below (the entries equal to a key
+// stand together). Reals with a precision, the common case, are checked
+// without the general comparison.
+inline bool FirstEqualAt(const std::vector<RValue> &keys, size_t h, const RValue &key) {
+  if (h >= keys.size()) return false;
+  const RValue &e = keys[h];
+  const double eps = g_precision;
+  if (key.kind == RValue::kReal && e.kind == RValue::kReal && eps > 0) {
+    const double k = key.val;
+    if (!(e.val == k || std::fabs(e.val - k) <= eps)) return false;
+    if (h == 0) return true;
+    const RValue &before = keys[h - 1];
+    return before.kind == RValue::kReal && k - before.val > eps;
+  }
+  return Compare(e, key) == 0 && (h == 0 || Compare(keys[h - 1], key) < 0);
+}
+
+// Entries move along the map's arrays by their bytes. A value is a kind, a
+// real and one counted pointer to its text, so its bytes put elsewhere, with
+// the old place forgotten rather than destroyed, are the same value with the
+// count still right; moving values one by one (as vector insert and erase
+// do) clears and re-checks every pointer on the way, several times the work
+// for the long shifts of a big map.
+static_assert(std::is_standard_layout_v<RValue> && sizeof(RValue) == 24);
+
+void InsertAt(std::vector<RValue> &v, size_t pos, const RValue &x) {
+  RValue copy(x);
+  v.emplace_back();  // an empty value: nothing to release when overwritten
+  RValue *d = v.data();
+  std::memmove(static_cast<void *>(d + pos + 1), static_cast<const void *>(d + pos),
+               (v.size() - 1 - pos) * sizeof(RValue));
+  ::new (static_cast<void *>(d + pos)) RValue(std::move(copy));
+}
+
+void EraseAt(std::vector<RValue> &v, size_t pos) {
+  RValue *d = v.data();
+  const size_t n = v.size();
+  d[pos].~RValue();
+  // Front to back in 16-byte steps: each step reads a whole step ahead of
+  // what it writes (a value is 24 bytes), so nothing is read after it was
+  // overwritten. A plain loop keeps the move as cheap under the profilers as
+  // on the machine, where the library's string-move instruction is not.
+  auto *to = reinterpret_cast<unsigned char *>(d + pos);
+  const unsigned char *from = to + sizeof(RValue);
+  const size_t bytes = (n - 1 - pos) * sizeof(RValue);
+  size_t k = 0;
+  for (; k + 16 <= bytes; k += 16) {
+    unsigned char step[16];
+    std::memcpy(step, from + k, 16);
+    std::memcpy(to + k, step, 16);
+  }
+  if (k < bytes) std::memcpy(to + k, from + k, 8);  // 24 * count leaves 0 or 8
+  ::new (static_cast<void *>(d + n - 1)) RValue();  // the last place's bytes now live one before it
+  v.pop_back();
+}
+
+}  // namespace
+
 int32_t CDS_Map::FindFirstEqual(const RValue &key) const {
   if (m_exact) {
+    if (const int32_t *slot = HintSlot(KeyHash(key)))
+      if (FirstEqualAt(i_key, static_cast<size_t>(*slot), key)) return *slot;
     const int32_t i = FirstNotBelow(key);
-    return (i < Size() && DsCompare(i_key[static_cast<size_t>(i)], key) == 0) ? i : -1;
+    return (i < Size() && Compare(i_key[static_cast<size_t>(i)], key) == 0) ? i : -1;
   }
   for (size_t i = 0; i < i_key.size(); ++i)
-    if (DsCompare(i_key[i], key) == 0) return static_cast<int32_t>(i);
+    if (Compare(i_key[i], key) == 0) return static_cast<int32_t>(i);
   return -1;
 }
 
@@ -513,8 +672,8 @@ void CDS_Map::Add(const RValue &key, const RValue &value) {
     pos = i_key.size();
     while (pos > 0 && DsCompare(i_key[pos - 1], key) > 0) --pos;
   }
-  i_key.insert(i_key.begin() + static_cast<std::ptrdiff_t>(pos), key);
-  i_val.insert(i_val.begin() + static_cast<std::ptrdiff_t>(pos), value);
+  InsertAt(i_key, pos, key);
+  InsertAt(i_val, pos, value);
   if (m_exact) {
     // NaN stands in no order, not even alone.
     if ((key.kind == RValue::kReal && std::isnan(key.val)) || (pos > 0 && !ExactNotAfter(i_key[pos - 1], key)) ||
@@ -533,8 +692,8 @@ bool CDS_Map::Replace(const RValue &key, const RValue &value) {
 bool CDS_Map::Delete(const RValue &key) {
   const int32_t i = FindFirstEqual(key);
   if (i < 0) return false;
-  i_key.erase(i_key.begin() + i);
-  i_val.erase(i_val.begin() + i);
+  EraseAt(i_key, static_cast<size_t>(i));
+  EraseAt(i_val, static_cast<size_t>(i));
   return true;
 }
 
@@ -585,6 +744,7 @@ EDsRead CDS_Map::ReadFromString(std::string_view text) {
     i_key = std::move(keys);
     i_val = std::move(values);
     CheckExactOrder();
+    ForgetHints();
   }
   return r;
 }

@@ -120,6 +120,11 @@ public:
 // exact numeric order (the usual case) lookups search by halving; keys that
 // only the precision tells apart can leave them out of that order, and then
 // every lookup walks the entries as the rules are written.
+//
+// In exact order a lookup first tries the place where the same key value was
+// found last time (a small hashed table of hints); two comparisons with the
+// neighbours prove or refute the hint, so a hint made stale by inserts,
+// deletes or a new precision only costs the ordinary search.
 class CDS_Map {
 public:
   static constexpr int32_t kTextKind = 401;
@@ -150,7 +155,22 @@ private:
   int32_t FirstNotBelow(const RValue &key) const;    // size when none
   int32_t FirstAbove(const RValue &key) const;       // size when none
   void CheckExactOrder();
+  void ForgetHints() const;
+  int32_t *HintSlot(uint64_t hash) const;             // null when none
+  void RememberHint(uint64_t hash, int32_t pos) const;
   bool m_exact = true;
+
+  // Open addressing by the key's hash; pos < 0 marks a free slot. Holds only
+  // keys that were found, and is emptied once deleted keys outnumber the live
+  // ones, so it never grows beyond a few slots per entry.
+  // The slot comes from the hash's top bits, the tag is its low half.
+  struct SHint {
+    uint32_t tag;
+    int32_t pos;
+  };
+  mutable std::vector<SHint> m_hints;  // empty, or a power of two slots
+  mutable size_t m_hintCount = 0;
+  mutable int m_hintShift = 64;
 };
 
 // Values with their priorities, in storage order (unsorted).

@@ -672,6 +672,122 @@ TEST_F(DsTest, MapEntriesWithinThePrecisionGoAfterEachOther) {
   EXPECT_TRUE(m.InExactOrder());
 }
 
+TEST_F(DsTest, MapLookupsStayRightAfterEveryChange) {
+  // Lookups remember where a key was found; every change below moves,
+  // removes or redefines entries behind that memory. After each step every
+  // probe is looked up twice (the second time from memory) and compared
+  // with the rules as written.
+  enum Op { kAdd, kDelete, kReplace, kPrecision, kCopy, kRead, kClear };
+  struct Step {
+    Op op;
+    RValue key;
+    double number;  // the precision, or the value added
+  };
+  const double huge = 1e300;
+  struct Scenario {
+    const char *name;
+    std::vector<Step> steps;
+  };
+  const Scenario scenarios[] = {
+      {"inserts before found keys",
+       {{kAdd, R(5), 1}, {kAdd, R(6), 2}, {kAdd, R(4), 3}, {kAdd, R(-huge), 4}, {kAdd, R(5), 5}, {kAdd, R(4.5), 6}}},
+      {"deletes before and of found keys",
+       {{kAdd, R(1), 1}, {kAdd, R(2), 2}, {kAdd, R(2), 3}, {kAdd, R(3), 4}, {kDelete, R(1), 0}, {kDelete, R(2), 0},
+        {kDelete, R(2), 0}, {kAdd, R(2), 5}, {kDelete, R(3), 0}}},
+      {"keys within the precision of each other",
+       {{kAdd, R(1), 1}, {kAdd, R(1 + 0.4e-8), 2}, {kAdd, R(1 - 0.4e-8), 3}, {kAdd, R(1 + 2e-8), 4},
+        {kDelete, R(1 - 0.4e-8), 0}, {kReplace, R(1 + 0.9e-8), 5}}},
+      {"precision widened and narrowed after the keys went in",
+       {{kAdd, R(1), 1}, {kAdd, R(1.3), 2}, {kAdd, R(2), 3}, {kAdd, R(2.6), 4}, {kPrecision, R(0), 0.5},
+        {kReplace, R(1.3), 5}, {kPrecision, R(0), 1e-8}, {kPrecision, R(0), 0}, {kAdd, R(2 + 1e-13), 6},
+        {kPrecision, R(0), 3}}},
+      {"zero, negative zero, infinities and huge keys",
+       {{kAdd, R(-0.0), 1}, {kAdd, R(INFINITY), 2}, {kAdd, R(-INFINITY), 3}, {kAdd, R(huge), 4}, {kAdd, R(0), 5},
+        {kDelete, R(0), 0}, {kAdd, R(-huge), 6}, {kDelete, R(INFINITY), 0}}},
+      {"texts and reals mixed",
+       {{kAdd, S("b"), 1}, {kAdd, R(2), 2}, {kAdd, S("a"), 3}, {kAdd, S(""), 4}, {kAdd, S("b"), 5},
+        {kDelete, S("a"), 0}, {kAdd, R(1), 6}, {kDelete, S("b"), 0}, {kReplace, S("b"), 7}}},
+      {"copied over and read over",
+       {{kAdd, R(3), 1}, {kAdd, S("x"), 2}, {kCopy, R(0), 0}, {kAdd, R(2), 3}, {kRead, R(0), 0}, {kDelete, R(3), 0},
+        {kCopy, R(0), 0}, {kClear, R(0), 0}, {kAdd, R(3), 4}}},
+  };
+  std::vector<RValue> probes = {R(-huge), R(-INFINITY), R(INFINITY), R(-0.0), R(huge), S("zz")};
+  for (const Scenario &sc : scenarios)
+    for (const Step &st : sc.steps)
+      if (st.op != kPrecision && st.op != kClear && st.op != kCopy && st.op != kRead) {
+        probes.push_back(st.key);
+        if (st.key.IsReal())
+          for (double d : {-0.6, -0.3e-8, 0.3e-8, 0.6})
+            if (std::isfinite(st.key.val)) probes.push_back(R(st.key.val + d));
+      }
+  for (const Scenario &sc : scenarios) {
+    DsSetPrecision(kDsDefaultPrecision);
+    CDS_Map map;
+    ReferenceMap ref;
+    // Another map with other entries: copying and reading into `map` must
+    // replace what `map` remembered about its own keys.
+    CDS_Map other;
+    for (int i = 0; i < 4; ++i) other.Add(R(i * 2 + 1), R(100 + i));
+    size_t step = 0;
+    for (const Step &st : sc.steps) {
+      ++step;
+      switch (st.op) {
+        case kAdd:
+          map.Add(st.key, R(st.number));
+          ref.Add(st.key, R(st.number));
+          break;
+        case kDelete: {
+          const int i = ref.FirstEqual(st.key);
+          ASSERT_EQ(map.Delete(st.key), i >= 0) << sc.name << " step " << step;
+          if (i >= 0) {
+            ref.keys.erase(ref.keys.begin() + i);
+            ref.vals.erase(ref.vals.begin() + i);
+          }
+          break;
+        }
+        case kReplace: {
+          const int i = ref.FirstEqual(st.key);
+          ASSERT_EQ(map.Replace(st.key, R(st.number)), i >= 0) << sc.name << " step " << step;
+          if (i >= 0) ref.vals[static_cast<size_t>(i)] = R(st.number);
+          break;
+        }
+        case kPrecision:
+          DsSetPrecision(st.number);
+          break;
+        case kCopy:
+        case kRead: {
+          // `other` first learns where its own keys are, then takes the
+          // entries of `map` and goes on in its place.
+          for (const RValue &k : other.i_key) other.FindValue(k);
+          if (st.op == kCopy) {
+            other.Assign(map);
+          } else {
+            ASSERT_EQ(other.ReadFromString(map.WriteToString()), EDsRead::kOk);
+          }
+          std::swap(map, other);
+          other.Clear();
+          for (int i = 0; i < 4; ++i) other.Add(R(i * 2 + 1), R(100 + i));
+          break;
+        }
+        case kClear:
+          map.Clear();
+          ref = {};
+          break;
+      }
+      for (int round = 0; round < 2; ++round)
+        for (const RValue &k : probes) {
+          const int i = ref.FirstEqual(k);
+          ASSERT_EQ(Show(map.FindValue(k)), Show(i < 0 ? nullptr : &ref.vals[static_cast<size_t>(i)]))
+              << sc.name << " step " << step << " key " << Show(&k);
+          ASSERT_EQ(map.Exists(k), i >= 0) << sc.name << " step " << step << " key " << Show(&k);
+          ASSERT_EQ(Show(map.FindPrevious(k)), Show(ref.Previous(k))) << sc.name << " step " << step << " key " << Show(&k);
+          ASSERT_EQ(Show(map.FindNext(k)), Show(ref.Next(k))) << sc.name << " step " << step << " key " << Show(&k);
+        }
+      ASSERT_EQ(map.Size(), static_cast<int32_t>(ref.keys.size())) << sc.name << " step " << step;
+    }
+  }
+}
+
 // --- priority queues ----------------------------------------------------------------
 
 TEST_F(DsTest, PriorityExtremesTakeTheEarliestOnTies) {

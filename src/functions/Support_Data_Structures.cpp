@@ -506,7 +506,7 @@ int32_t *CDS_Map::HintSlot(uint64_t hash) const {
   const size_t mask = m_hints.size() - 1;
   const auto tag = static_cast<uint32_t>(hash);
   for (size_t i = static_cast<size_t>(hash >> m_hintShift);; i = (i + 1) & mask) {
-    SHint &h = m_hints[i];
+    RHint &h = m_hints[i];
     if (h.pos < 0) return nullptr;
     if (h.tag == tag) return &h.pos;
   }
@@ -525,14 +525,14 @@ void CDS_Map::RememberHint(uint64_t hash, int32_t pos) const {
   if ((m_hintCount + 1) * 2 > m_hints.size()) {
     size_t slots = 16;
     while (slots < 2 * (i_key.size() + 1)) slots *= 2;
-    m_hints.assign(slots, SHint{0, -1});
+    m_hints.assign(slots, RHint{0, -1});
     m_hintCount = 0;
     m_hintShift = 64 - std::countr_zero(slots);
   }
   const size_t mask = m_hints.size() - 1;
   size_t i = static_cast<size_t>(hash >> m_hintShift);
   while (m_hints[i].pos >= 0) i = (i + 1) & mask;
-  m_hints[i] = SHint{static_cast<uint32_t>(hash), pos};
+  m_hints[i] = RHint{static_cast<uint32_t>(hash), pos};
   ++m_hintCount;
 }
 
@@ -632,20 +632,8 @@ void EraseAt(std::vector<RValue> &v, size_t pos) {
   RValue *d = v.data();
   const size_t n = v.size();
   d[pos].~RValue();
-  // Front to back in 16-byte steps: each step reads a whole step ahead of
-  // what it writes (a value is 24 bytes), so nothing is read after it was
-  // overwritten. A plain loop keeps the move as cheap under the profilers as
-  // on the machine, where the library's string-move instruction is not.
-  auto *to = reinterpret_cast<unsigned char *>(d + pos);
-  const unsigned char *from = to + sizeof(RValue);
-  const size_t bytes = (n - 1 - pos) * sizeof(RValue);
-  size_t k = 0;
-  for (; k + 16 <= bytes; k += 16) {
-    unsigned char step[16];
-    std::memcpy(step, from + k, 16);
-    std::memcpy(to + k, step, 16);
-  }
-  if (k < bytes) std::memcpy(to + k, from + k, 8);  // 24 * count leaves 0 or 8
+  std::memmove(static_cast<void *>(d + pos), static_cast<const void *>(d + pos + 1),
+               (n - 1 - pos) * sizeof(RValue));
   ::new (static_cast<void *>(d + n - 1)) RValue();  // the last place's bytes now live one before it
   v.pop_back();
 }

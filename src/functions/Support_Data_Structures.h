@@ -164,11 +164,11 @@ private:
   // keys that were found, and is emptied once deleted keys outnumber the live
   // ones, so it never grows beyond a few slots per entry.
   // The slot comes from the hash's top bits, the tag is its low half.
-  struct SHint {
+  struct RHint {
     uint32_t tag;
     int32_t pos;
   };
-  mutable std::vector<SHint> m_hints;  // empty, or a power of two slots
+  mutable std::vector<RHint> m_hints;  // empty, or a power of two slots
   mutable size_t m_hintCount = 0;
   mutable int m_hintShift = 64;
 };

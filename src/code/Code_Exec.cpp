@@ -660,9 +660,7 @@ inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
   return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
 }
 
-// One operand of an operation; false when it is not a real at hand. A plain
-// program (see RunRealProgram) never reads an instance or the globals.
-template <bool kPlain>
+// One operand of an operation; false when it is not a real at hand.
 [[gnu::always_inline]] inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant,
                                            double *&sp, double &out) {
   // Locals and constants first: they are most operands of loops.
@@ -686,26 +684,20 @@ template <bool kPlain>
     out = v.val;
     return true;
   }
-  if constexpr (kPlain) {
-    return false;
-  } else {
-    return VariableOperand(ctx, kind, index, sel, out);
-  }
+  return VariableOperand(ctx, kind, index, sel, out);
 }
 
 // One operation of a program: takes its operands, pushes its result.
-template <bool kPlain>
 [[gnu::always_inline]] inline bool StepReal(RExecContext &ctx, const RRealOp *p, double *&sp) {
   double a = 0.0, b = 0.0;
-#define QUILLON_LEFT(p) Operand<kPlain>(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
-#define QUILLON_RIGHT(p) Operand<kPlain>(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
+#define QUILLON_LEFT(p) Operand(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
+#define QUILLON_RIGHT(p) Operand(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
   switch (p->op) {
     case kRealPush:
       if (!QUILLON_LEFT(p)) return false;
       *sp++ = a;
       return true;
     case kRealArray: {
-      if constexpr (kPlain) return false;
       int32_t arr = 0;
       if (p->count > 0) {
         if (p->count > 1) {
@@ -725,15 +717,12 @@ template <bool kPlain>
       return true;
     }
     case kRealUnary:
-      if constexpr (kPlain) return false;
       if (!QUILLON_LEFT(p) || !RealUnary(p->a, a)) return false;
       *sp++ = a;
       return true;
     case kRealBinary:
       if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
-      if constexpr (kPlain) {
-        if (!WholeOperation(p->a, a, b)) return false;
-      } else if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) {
+      if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) {
         return false;
       }
       *sp++ = a;
@@ -779,22 +768,80 @@ template <bool kPlain>
 
 // A program's value; one operation takes nothing from the stack and needs
 // none.
-template <bool kPlain>
-[[gnu::always_inline]] inline bool RunRealProgram(RExecContext &ctx, const RRealOp *p, double &out) {
+[[gnu::noinline]] bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out) {
   if (p[1].op == kRealEnd) {
     double *sp = &out;
-    return StepReal<kPlain>(ctx, p, sp);
+    return StepReal(ctx, p, sp);
   }
   double stack[kRealStackDepth];
   double *sp = stack;  // the next free place
   for (; p->op != kRealEnd; ++p)
-    if (!StepReal<kPlain>(ctx, p, sp)) return false;
+    if (!StepReal(ctx, p, sp)) return false;
   out = sp[-1];
   return true;
 }
 
-[[gnu::noinline]] bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out) {
-  return RunRealProgram<false>(ctx, p, out);
+// ---- the lean run of plain programs --------------------------------------------
+//
+// Each operation of a plain program carries one code for itself and the
+// kinds of its two operands (RealLeanCode), so that a single dispatch picks
+// a step that reads its operands without asking what they are.
+
+template <int kKind>
+[[gnu::always_inline]] inline bool LeanOperand(RExecContext &ctx, int32_t index, double constant, double *&sp,
+                                               double &out) {
+  if constexpr (kKind == kOperandStack) {
+    out = *--sp;
+  } else if constexpr (kKind == kOperandConst) {
+    out = constant;
+  } else if constexpr (kKind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    out = place.var.simplevalue.val;
+  } else {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    out = v.val;
+  }
+  return true;
+}
+
+// One operation, as StepReal does it for plain programs: the right operand
+// is taken first (it is on top when both come from the stack).
+template <int kOp, int kLeft, int kRight>
+[[gnu::always_inline]] inline bool LeanStep(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  double a, b = 0.0;
+  if constexpr (kOp != kRealPush) {
+    if (!LeanOperand<kRight>(ctx, p->r, p->rd, sp, b)) return false;
+  }
+  if (!LeanOperand<kLeft>(ctx, p->l, p->ld, sp, a)) return false;
+  if constexpr (kOp == kRealPush) {
+    *sp++ = a;
+  } else if constexpr (kOp == kRealBinary) {
+    if (!WholeOperation(p->a, a, b)) return false;
+    *sp++ = a;
+  } else if constexpr (kOp == kRealAdd) {
+    *sp++ = CheckArith(a + b, a, b);
+  } else if constexpr (kOp == kRealSub) {
+    *sp++ = CheckArith(a - b, a, b);
+  } else if constexpr (kOp == kRealMul) {
+    *sp++ = CheckArith(a * b, a, b);
+  } else if constexpr (kOp == kRealAnd) {
+    *sp++ = Comparison(RealIsTrue(a) && RealIsTrue(b));
+  } else if constexpr (kOp == kRealOr) {
+    *sp++ = Comparison(RealIsTrue(a) || RealIsTrue(b));
+  } else {
+    // NaN differences give up: the general way decides whether they trap.
+    const double d = a - b;
+    if (d != d) return false;
+    if constexpr (kOp == kRealLess) *sp++ = Comparison(d < -kCompareEpsilon);
+    else if constexpr (kOp == kRealLessEqual) *sp++ = Comparison(d <= kCompareEpsilon);
+    else if constexpr (kOp == kRealGreater) *sp++ = Comparison(d > kCompareEpsilon);
+    else if constexpr (kOp == kRealGreaterEqual) *sp++ = Comparison(d >= -kCompareEpsilon);
+    else if constexpr (kOp == kRealEqual) *sp++ = Comparison(d > -kCompareEpsilon && d < kCompareEpsilon);
+    else *sp++ = Comparison(d < -kCompareEpsilon || d > kCompareEpsilon);
+  }
+  return true;
 }
 
 // A plain program first runs the lean way, which calls out for nothing;
@@ -802,7 +849,47 @@ template <bool kPlain>
 // not do itself) the full way runs it again from the start, which reads the
 // same values and settles it.
 [[gnu::noinline]] bool EvalRealProgramPlain(RExecContext &ctx, const RRealOp *p, double &out) {
-  return RunRealProgram<true>(ctx, p, out);
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p) {
+    switch (p->lean) {
+#define QUILLON_LEAN(op, l, r) \
+  case RealLeanCode(op, l, r): \
+    if (!LeanStep<op, l, r>(ctx, p, sp)) return false; \
+    break;
+#define QUILLON_LEAN_RIGHT(op, l) \
+  QUILLON_LEAN(op, l, kOperandStack)   \
+  QUILLON_LEAN(op, l, kOperandConst)   \
+  QUILLON_LEAN(op, l, kOperandLocal)   \
+  QUILLON_LEAN(op, l, kOperandArgument)
+#define QUILLON_LEAN_OP(op)                   \
+  QUILLON_LEAN_RIGHT(op, kOperandStack)       \
+  QUILLON_LEAN_RIGHT(op, kOperandConst)       \
+  QUILLON_LEAN_RIGHT(op, kOperandLocal)       \
+  QUILLON_LEAN_RIGHT(op, kOperandArgument)
+      QUILLON_LEAN(kRealPush, kOperandConst, kOperandStack)
+      QUILLON_LEAN(kRealPush, kOperandLocal, kOperandStack)
+      QUILLON_LEAN(kRealPush, kOperandArgument, kOperandStack)
+      QUILLON_LEAN_OP(kRealBinary)
+      QUILLON_LEAN_OP(kRealAdd)
+      QUILLON_LEAN_OP(kRealSub)
+      QUILLON_LEAN_OP(kRealMul)
+      QUILLON_LEAN_OP(kRealLess)
+      QUILLON_LEAN_OP(kRealLessEqual)
+      QUILLON_LEAN_OP(kRealGreater)
+      QUILLON_LEAN_OP(kRealGreaterEqual)
+      QUILLON_LEAN_OP(kRealEqual)
+      QUILLON_LEAN_OP(kRealNotEqual)
+      QUILLON_LEAN_OP(kRealAnd)
+      QUILLON_LEAN_OP(kRealOr)
+#undef QUILLON_LEAN_OP
+#undef QUILLON_LEAN_RIGHT
+#undef QUILLON_LEAN
+      default: return false;
+    }
+  }
+  out = sp[-1];
+  return true;
 }
 
 // An index operand of an array cell read: a constant, a local or an
@@ -1202,7 +1289,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 }
 
 // The statements of a block, after the block has counted its own step.
-inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::always_inline]] inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) {
   for (const RToken &c : n) {
     const int r = ExecStatement(ctx, c, res);
     if (r != kCodeNormal) return r;

@@ -80,12 +80,17 @@ private:
   // Whether the program from `start` needs nothing but reals at hand and
   // the operations the lean run does itself (div and mod of whole numbers
   // among the general binary operators).
-  bool Plain(size_t start) const {
+  // Gives the operations of a plain program their lean codes.
+  bool Plain(size_t start) {
     for (size_t i = start; m_ops[i].op != kRealEnd; ++i) {
       const RRealOp &o = m_ops[i];
       if (o.op == kRealArray || o.op == kRealUnary) return false;
       if (o.op == kRealBinary && o.a != op::kMod && o.a != op::kDiv) return false;
       if (!PlainOperand(o.lkind) || !PlainOperand(o.rkind)) return false;
+    }
+    for (size_t i = start; m_ops[i].op != kRealEnd; ++i) {
+      RRealOp &o = m_ops[i];
+      o.lean = RealLeanCode(o.op, o.lkind, o.rkind);
     }
     return true;
   }

@@ -78,7 +78,13 @@ struct RRealOp {
   int32_t count = 0;
   double ld = 0.0;    // operand constant
   double rd = 0.0;
+  // In a plain program: RealLeanCode of the operation and its operand kinds.
+  int16_t lean = 0;
 };
+
+constexpr int16_t RealLeanCode(int op, int lkind, int rkind) {
+  return static_cast<int16_t>(op << 4 | lkind << 2 | rkind);
+}
 
 // A switch whose labels, up to its first default, are all real constants
 // gets a table: one entry per label value (the first label of that value,

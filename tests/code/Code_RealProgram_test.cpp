@@ -51,6 +51,52 @@ TEST(CodeRealProgram, ResultsOfPureExpressions) {
   }
 }
 
+// Every operation of the quick way with every kind of operand (a local, a
+// constant, a result on the stack, an argument) against the same expression
+// over instance variables, which only the general way reads.
+TEST(CodeRealProgram, EveryOperandKindGivesTheGeneralResult) {
+  const char *operators[] = {"+", "-", "*", "<", "<=", ">", ">=", "==", "!=", "&&", "||", "mod", "div"};
+  const char *values[] = {"7", "3", "2.5", "0", "0.000000001", "1000000000", "3000000000"};
+  // How an operand is written: quick (over locals and arguments) and general
+  // (over instance variables); %s is the value.
+  struct RForm {
+    const char *quick;
+    const char *general;
+  };
+  const RForm left[] = {{"a", "x"}, {"%s", "%s"}, {"(a + 0)", "(x + 0)"}, {"argument0", "x"}};
+  const RForm right[] = {{"b", "y"}, {"%s", "%s"}, {"(b * 1)", "(y * 1)"}, {"argument1", "y"}};
+  const auto fill = [](std::string text, const char *value) {
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, value);
+    return text;
+  };
+  for (const char *op : operators) {
+    for (const RForm &l : left) {
+      for (const RForm &r : right) {
+        if (&l == &left[1] && &r == &right[1]) continue;  // folded when compiled
+        for (const char *u : values) {
+          for (const char *v : values) {
+            CCodeHost host;
+            const std::string quick = fill(l.quick, u) + " " + op + " " + fill(r.quick, v);
+            const std::string general = fill(l.general, u) + " " + op + " " + fill(r.general, v);
+            host.AddScript("quick", "var a, b; a = argument0; b = argument1; return " + quick);
+            host.AddScript("general", "x = argument0; y = argument1; return " + general);
+            ASSERT_EQ(host.CompileScripts(), "") << quick;
+            const std::string call = std::string("(") + u + ", " + v + ")";
+            const ROutcome want = host.Run("return general" + call);
+            const ROutcome got = host.Run("return quick" + call);
+            ASSERT_EQ(got.ok, want.ok) << quick << " with " << call << "\n" << got.error << want.error;
+            EXPECT_EQ(got.result.kind, want.result.kind) << quick << " with " << call;
+            EXPECT_EQ(got.Real(), want.Real()) << quick << " with " << call;
+            const auto message = [](const std::string &e) { return e.substr(e.rfind(": ") + 1); };
+            EXPECT_EQ(message(got.error), message(want.error)) << quick << " with " << call;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(CodeRealProgram, LocalsNamedOnlyThroughAComputedSelector) {
   CCodeHost host;
   // No node names u as a local: it lives apart from the numbered ones and

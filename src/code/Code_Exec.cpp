@@ -1129,8 +1129,12 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   const int32_t oper = CompoundOperator(n.ind);
   if (oper == 0) return Fail(ctx, n.position, "Assignment operator expected.");
   RValue v;
-  const RValue *value = Peek(ctx, source);
-  if (value == nullptr) {
+  const RValue *value;
+  if (source.kind == NODE_CALL) {
+    // `s += f(...)`: the call's result is the value.
+    if (EvalCall(ctx, source, v) != kCodeNormal) return kCodeError;
+    value = &v;
+  } else if ((value = Peek(ctx, source)) == nullptr) {
     if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
     value = &v;
   }

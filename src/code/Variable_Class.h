@@ -49,8 +49,10 @@ struct RVariable {
 inline const RValue *VariableCell(const RVariable &var, int32_t arr_ind) {
   if (arr_ind == 0) return &var.simplevalue;
   if (arr_ind < 0) return nullptr;
-  const size_t row = static_cast<size_t>(arr_ind / kArrayDim);
-  const size_t col = static_cast<size_t>(arr_ind % kArrayDim);
+  // One-dimensional cells, the most read, all lie in row 0.
+  const bool flat = arr_ind < kArrayDim;
+  const size_t row = flat ? 0 : static_cast<size_t>(arr_ind / kArrayDim);
+  const size_t col = flat ? static_cast<size_t>(arr_ind) : static_cast<size_t>(arr_ind % kArrayDim);
   if (row >= var.value.size()) return nullptr;
   const std::vector<RValue> &r = var.value[row];
   if (col >= r.size()) return nullptr;
@@ -88,8 +90,12 @@ public:
   // Lower-level access for the interpreter (no opt_uninitzero substitution):
   // the variable, or null.
   const RVariable *Find(int32_t var_ind) const {
-    const size_t last = static_cast<size_t>(m_last);
-    if (last < v_vars.size() && v_vars[last].ind == var_ind) return &v_vars[last];
+    // Compared as places, not counts: the count of a vector of variables
+    // costs a division.
+    if (m_last >= 0) {
+      const RVariable *last = v_vars.data() + m_last;
+      if (last < v_vars.data() + v_vars.size() && last->ind == var_ind) return last;
+    }
     return FindSlow(var_ind);
   }
   RVariable *Find(int32_t var_ind) {

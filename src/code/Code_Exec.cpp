@@ -1431,6 +1431,82 @@ void RecordAt(const CCode &code, int32_t position, std::string_view message) {
   ReportCodeError(code.GetText(), code.IsProgram(), position, message);
 }
 
+// The statements of a block from the i-th on.
+[[gnu::noinline]] int ExecStatementsFrom(RExecContext &ctx, const RToken &n, int i, RValue &res) {
+  for (; i < n.itemnumb; ++i) {
+    const int r = ExecStatement(ctx, n.Child(i), res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+// A script's block, run as ExecCountedBlock runs it. The statements that
+// are not assignments (the `if` and `return` of a short script) go out one
+// call each from here; at the first assignment the rest goes to a loop that
+// has assignments in line.
+[[gnu::always_inline]] inline int ExecRootBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  for (int i = 0; i < n.itemnumb; ++i) {
+    const RToken &c = n.Child(i);
+    if (c.kind == NODE_ASSIGN) return ExecStatementsFrom(ctx, n, i, res);
+    const int r = Exec(ctx, c, res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+// The numbered locals of code runs. Each nesting depth of runs keeps its
+// array from run to run (a script called in a loop allocates nothing), and
+// a run hands its places back fresh: not existing, real 0, no cells. Depths
+// are bounded by the recursion limit, so what is kept stays bounded too.
+struct RLocalArray {
+  std::unique_ptr<RLocalSlot[]> slots;
+  size_t size = 0;
+};
+std::vector<RLocalArray> s_localArrays;
+
+[[gnu::noinline]] RLocalSlot *TakeLocals(size_t count) {
+  const auto depth = static_cast<size_t>(s_codeDepth);
+  if (s_localArrays.size() <= depth) s_localArrays.resize(depth + 1);
+  RLocalArray &kept = s_localArrays[depth];
+  if (kept.size < count) {
+    kept.slots = std::make_unique<RLocalSlot[]>(count);
+    kept.size = count;
+  }
+  return kept.slots.get();
+}
+
+inline void ResetLocal(RLocalSlot &place) noexcept {
+  place.exists = false;
+  place.var.ind = 0;
+  ResetSlot(place.var.simplevalue);
+  if (!place.var.value.empty()) [[unlikely]]
+    place.var.value.clear();
+}
+
+class CLocals {
+public:
+  explicit CLocals(const std::vector<int32_t> &numbered) {
+    if (!numbered.empty()) [[unlikely]] {
+      m_count = numbered.size();
+      m_slots = TakeLocals(m_count);
+    }
+  }
+  ~CLocals() {
+    if (m_slots != nullptr) [[unlikely]]
+      for (size_t i = 0; i < m_count; ++i) ResetLocal(m_slots[i]);
+  }
+  CLocals(const CLocals &) = delete;
+  CLocals &operator=(const CLocals &) = delete;
+  RLocalSlot *Slots() const { return m_slots; }
+
+private:
+  RLocalSlot *m_slots = nullptr;
+  size_t m_count = 0;
+};
+
 // One run of a code unit; script calls have it in line. kStackChecked: the
 // caller has just checked the stack in this same frame.
 template <bool kStackChecked>
@@ -1454,9 +1530,8 @@ template <bool kStackChecked>
     RecordAt(code, 0, kRecursionMessage);
     return false;
   }
-  std::unique_ptr<RLocalSlot[]> slots;
-  if (!code.i_locals.empty()) slots = std::make_unique<RLocalSlot[]>(code.i_locals.size());
-  RExecContext ctx{self, other, &code, slots.get(), nullptr};
+  const CLocals locals(code.i_locals);
+  RExecContext ctx{self, other, &code, locals.Slots(), nullptr};
   const RToken &root = code.Token();
   if (code.Kind() == CCode::kExpression) return Eval(ctx, root, result) == kCodeNormal;
   if (root.kind == NODE_EMPTY_PROGRAM) return true;
@@ -1464,7 +1539,11 @@ template <bool kStackChecked>
     RecordAt(code, root.position, "This is not a program.");
     return false;
   }
-  return ExecCountedBlock(ctx, root, result) != kCodeError;
+  if constexpr (kStackChecked) {
+    return ExecRootBlock(ctx, root, result) != kCodeError;
+  } else {
+    return ExecCountedBlock(ctx, root, result) != kCodeError;
+  }
 }
 
 [[gnu::noinline]] bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &result) {

@@ -816,6 +816,18 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   return false;
 }
 
+// An argument's program. A single lean operation (n - 1 for a recursive
+// call) runs in line; it reads nothing but locals, arguments and
+// constants, so when it gives up the usual way may run it again.
+[[gnu::always_inline]] inline bool EvalArgumentProgram(RExecContext &ctx, int32_t at, double &out) {
+  const RRealOp *p = ctx.code->i_reals.data() + at;
+  if (p->plain && p[1].op == kRealEnd) {
+    double *sp = &out;
+    if (StepReal<true>(ctx, p, sp)) return true;
+  }
+  return EvalRealProgram(ctx, at, out);
+}
+
 // A call's arguments, in order, into its slots.
 [[gnu::always_inline]] inline int EvalArguments(RExecContext &ctx, const RToken &n, CCallArguments &args, int argc) {
   args.Written((1u << argc) - 1);
@@ -826,7 +838,7 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
       slot = *v;  // a constant or variable at hand
       continue;
     }
-    if (arg.real >= 0 && EvalRealProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
+    if (arg.real >= 0 && EvalArgumentProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
     if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
   }
   return kCodeNormal;
@@ -1274,6 +1286,25 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   return ExecStatement(ctx, n, res);
 }
 
+[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res);
+[[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res);
+
+// An `if` or `return` whose step found the budget used up.
+[[gnu::cold, gnu::noinline]] int ExecAfterInterrupt(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  return n.kind == NODE_IF ? ExecIf(ctx, n, res) : ExecReturn(ctx, n, res);
+}
+
+// Exec for a statement other than an assignment; the `if` and `return`
+// that short scripts are made of skip Exec's dispatch (not its step). Every
+// way is a call of its own, so that callers keep no frame for it.
+[[gnu::always_inline]] inline int ExecPlainStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind != NODE_IF && n.kind != NODE_RETURN) return Exec(ctx, n, res);
+  if (NeedsInterrupt()) [[unlikely]]
+    return ExecAfterInterrupt(ctx, n, res);
+  return n.kind == NODE_IF ? ExecIf(ctx, n, res) : ExecReturn(ctx, n, res);
+}
+
 // The chosen branch of an `if` runs as a body; every way ends in a call of
 // its own, so that the caller keeps no frame across it.
 [[gnu::always_inline]] inline int ExecBranch(RExecContext &ctx, const RToken &n, bool truth, RValue &res) {
@@ -1281,7 +1312,7 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   const RToken &branch = n.Child(truth ? 1 : 2);
   if (branch.kind == NODE_BLOCK) return ExecCountedBlock(ctx, branch, res);
   if (branch.kind == NODE_ASSIGN) return ExecBranchStatement(ctx, branch, res);
-  return Exec(ctx, branch, res);
+  return ExecPlainStatement(ctx, branch, res);
 }
 
 [[gnu::noinline]] int ExecIfGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1367,7 +1398,8 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
       return kCodeExit;
     }
   }
-  return Eval(ctx, value, res) == kCodeNormal ? kCodeExit : kCodeError;
+  const int r = value.kind == NODE_BINARY ? EvalOperator(ctx, value, res) : Eval(ctx, value, res);
+  return r == kCodeNormal ? kCodeExit : kCodeError;
 }
 
 [[gnu::noinline]] int ExecGlobalVar(const RToken &n) {
@@ -1451,7 +1483,7 @@ void RecordAt(const CCode &code, int32_t position, std::string_view message) {
   for (int i = 0; i < n.itemnumb; ++i) {
     const RToken &c = n.Child(i);
     if (c.kind == NODE_ASSIGN) return ExecStatementsFrom(ctx, n, i, res);
-    const int r = Exec(ctx, c, res);
+    const int r = ExecPlainStatement(ctx, c, res);
     if (r != kCodeNormal) return r;
   }
   return kCodeNormal;
@@ -1507,9 +1539,10 @@ private:
   size_t m_count = 0;
 };
 
-// One run of a code unit; script calls have it in line. kStackChecked: the
-// caller has just checked the stack in this same frame.
-template <bool kStackChecked>
+// One run of a code unit; script calls have it in line. kFromCode: a call
+// from running code, which has just checked the stack in this same frame
+// and whose self and other are always instances.
+template <bool kFromCode>
 [[gnu::always_inline]] inline bool RunCodeInline(CInstance *self, CInstance *other, const CCode &code,
                                                  RValue &result) {
   CodeErrorClear();
@@ -1521,12 +1554,12 @@ template <bool kStackChecked>
     result = code.Value();
     return true;
   }
-  if (self == nullptr || other == nullptr) {
+  if (!kFromCode && (self == nullptr || other == nullptr)) {
     RecordAt(code, 0, "Internal Error: Executing code for nil instance.");
     return false;
   }
   CDepthGuard depth;
-  if (s_codeDepth > kMaxCallDepth + 1 || (!kStackChecked && StackLow())) {
+  if (s_codeDepth > kMaxCallDepth + 1 || (!kFromCode && StackLow())) {
     RecordAt(code, 0, kRecursionMessage);
     return false;
   }
@@ -1539,7 +1572,7 @@ template <bool kStackChecked>
     RecordAt(code, root.position, "This is not a program.");
     return false;
   }
-  if constexpr (kStackChecked) {
+  if constexpr (kFromCode) {
     return ExecRootBlock(ctx, root, result) != kCodeError;
   } else {
     return ExecCountedBlock(ctx, root, result) != kCodeError;
@@ -1642,7 +1675,7 @@ private:
 // `slots` holds the supplied arguments (the first `count`); they are lent
 // to the call and come back holding whatever the script left in its
 // argument variables.
-template <bool kStackChecked>
+template <bool kFromCode>
 [[gnu::always_inline]] inline bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self,
                                                    CInstance *other, RValue &result, bool check,
                                                    CCallArguments &slots, int count) {
@@ -1654,7 +1687,7 @@ template <bool kStackChecked>
     ScriptFailed(name, result, false);
     return false;
   }
-  bool ok = RunCodeInline<kStackChecked>(self, other, *code, result);
+  bool ok = RunCodeInline<kFromCode>(self, other, *code, result);
   if (!ok) [[unlikely]]
     ScriptFailed(name, result, true);
   if (check && g_Settings.opt_argumenterrors) {

@@ -190,19 +190,22 @@ struct RExecContext {
   static CWorld &World();
 };
 
-// The 16 argument values of one call live in a block of a pool with one
-// block per nesting level of calls being set up. A block not in use holds
-// fresh zeros only (see IsZero), so a call writes just the slots of its
-// arguments and afterwards resets just the slots that were written: no call
-// zeroes or inspects all 16. A built-in routine sees the whole block (the
-// slots past its arguments read real 0) and leaves it as it received it.
-// Blocks never move once made, so one held by an outer call stays valid
-// while inner calls add blocks.
-std::vector<std::unique_ptr<RValue[]>> s_argBlocks;
-size_t s_argBlocksInUse = 0;
+// The 16 argument values of one call live in a block taken from a stack of
+// free blocks; the calls being set up at any moment hold one block each. A
+// free block holds fresh zeros only (see IsZero), so a call writes just the
+// slots of its arguments and afterwards resets just the slots that were
+// written: no call zeroes or inspects all 16. A built-in routine sees the
+// whole block (the slots past its arguments read real 0) and leaves it as
+// it received it. Blocks never move once made.
+struct RArgumentBlock {
+  RValue slots[kMaxArguments];
+  RArgumentBlock *next = nullptr;  // the next free block
+};
+std::vector<std::unique_ptr<RArgumentBlock>> s_argBlocks;  // every block made
+RArgumentBlock *s_freeArgBlocks = nullptr;
 
-[[gnu::cold, gnu::noinline]] RValue *NewArgumentBlock() {
-  s_argBlocks.push_back(std::make_unique<RValue[]>(kMaxArguments));
+[[gnu::cold, gnu::noinline]] RArgumentBlock *NewArgumentBlock() {
+  s_argBlocks.push_back(std::make_unique<RArgumentBlock>());
   return s_argBlocks.back().get();
 }
 
@@ -219,28 +222,33 @@ inline void ResetSlot(RValue &v) noexcept {
 class CCallArguments {
 public:
   CCallArguments() {
-    const size_t at = s_argBlocksInUse;
-    m_slots = at < s_argBlocks.size() ? s_argBlocks[at].get() : NewArgumentBlock();
-    s_argBlocksInUse = at + 1;
+    RArgumentBlock *block = s_freeArgBlocks;
+    if (block == nullptr) [[unlikely]]
+      block = NewArgumentBlock();
+    s_freeArgBlocks = block->next;
+    m_block = block;
   }
   ~CCallArguments() {
     uint32_t mask = m_written;
     while (mask != 0) {
-      ResetSlot(m_slots[std::countr_zero(mask)]);
+      ResetSlot(m_block->slots[std::countr_zero(mask)]);
       mask &= mask - 1;
     }
-    --s_argBlocksInUse;
+    m_block->next = s_freeArgBlocks;
+    s_freeArgBlocks = m_block;
   }
   CCallArguments(const CCallArguments &) = delete;
   CCallArguments &operator=(const CCallArguments &) = delete;
 
-  RValue &Slot(int i) { return m_slots[i]; }
-  RValue *All() { return m_slots; }
+  RValue &Slot(int i) { return m_block->slots[i]; }
+  RValue *All() { return m_block->slots; }
   // The slots of the bit set may hold something other than a fresh zero.
   void Written(uint32_t mask) { m_written |= mask; }
+  // Slot i, still a fresh zero, becomes a copy of the value.
+  void Put(int i, const RValue &v) { ::new (static_cast<void *>(&m_block->slots[i])) RValue(v); }
 
 private:
-  RValue *m_slots;
+  RArgumentBlock *m_block;
   uint32_t m_written = 0;
 };
 
@@ -833,11 +841,11 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   args.Written((1u << argc) - 1);
   for (int i = 0; i < argc; ++i) {
     const RToken &arg = n.Child(i);
-    RValue &slot = args.Slot(i);
     if (const RValue *v = Peek(ctx, arg)) {
-      slot = *v;  // a constant or variable at hand
+      args.Put(i, *v);  // a constant or variable at hand
       continue;
     }
+    RValue &slot = args.Slot(i);
     if (arg.real >= 0 && EvalArgumentProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
     if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
   }
@@ -1737,7 +1745,7 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
   count = std::clamp(count, 0, kMaxArguments);
   CCallArguments slots;
   slots.Written((1u << count) - 1);
-  for (int i = 0; i < count; ++i) slots.Slot(i) = args[i];
+  for (int i = 0; i < count; ++i) slots.Put(i, args[i]);
   CodeErrorClear();
   if (!g_Scripts.Exists(index)) {
     CodeErrorSet("Trying to execute non-existing script.");

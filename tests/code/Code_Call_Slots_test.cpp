@@ -142,4 +142,35 @@ TEST_F(CallSlots, ScriptLocalsAreFreshOnEveryCall) {
   EXPECT_NE(unset.error.find("Unknown variable v"), std::string::npos) << unset.error;
 }
 
+TEST_F(CallSlots, AStepBudgetEndsARecursiveScriptAtWhicheverStepItRunsOut) {
+  Scripts({{"fib", "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)"}});
+  // Every budget either suffices or ends the run with the budget message,
+  // in the main code (the smallest budgets) or in the script, with the call
+  // state put back; from the first budget that suffices on, all do.
+  int first = -1;
+  int inScript = 0;
+  for (int budget = 0; budget <= 200; ++budget) {
+    SetStepBudget(budget);
+    const ROutcome out = host.Run("return fib(6)");
+    if (out.ok) {
+      EXPECT_EQ(out.Real(), 8) << budget;
+      if (first < 0) first = budget;
+      continue;
+    }
+    EXPECT_LT(first, 0) << "budget " << budget << " failed after " << first << " sufficed";
+    EXPECT_NE(out.error.find(kStepBudgetMessage), std::string::npos) << budget << ": " << out.error;
+    if (out.error.rfind("In script fib:\r", 0) == 0) {
+      ++inScript;
+    } else {
+      EXPECT_EQ(inScript, 0) << budget << ": " << out.error;
+      EXPECT_EQ(out.error.rfind("Error in code at line 1:", 0), 0u) << budget << ": " << out.error;
+    }
+    EXPECT_EQ(g_ScriptCall.argumentCount, 0);
+    EXPECT_EQ(g_ScriptCall.scriptName, "");
+  }
+  SetStepBudget(-1);
+  EXPECT_GT(first, 25) << "fib(6) makes 25 calls";
+  EXPECT_GT(inScript, 25);
+}
+
 }  // namespace

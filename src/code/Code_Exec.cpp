@@ -1388,6 +1388,21 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   return kCodeNormal;
 }
 
+// `return f(...) + g(...)`, the last line of a recursive script: the two
+// calls and the operator as EvalOperator applies them to operands that are
+// calls, without its general dispatch.
+[[gnu::noinline]] int ReturnOfTwoCalls(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &right = n.Child(1);
+  if (EvalCall(ctx, n.Child(0), res) != kCodeNormal) return kCodeError;
+  RValue r;
+  if (EvalCall(ctx, right, r) != kCodeNormal) return kCodeError;
+  if (!RealFastOperation(n.ind, res, r)) {
+    if (const char *message = BinaryOperation(n.ind, res, r)) [[unlikely]]
+      return Fail(ctx, right.position, message);
+  }
+  return kCodeExit;
+}
+
 [[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &value = n.Child(0);
   // A value at hand, or an operation the lean program settles, goes
@@ -1406,6 +1421,8 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
       return kCodeExit;
     }
   }
+  if (value.kind == NODE_BINARY && value.Child(0).kind == NODE_CALL && value.Child(1).kind == NODE_CALL)
+    return ReturnOfTwoCalls(ctx, value, res);
   const int r = value.kind == NODE_BINARY ? EvalOperator(ctx, value, res) : Eval(ctx, value, res);
   return r == kCodeNormal ? kCodeExit : kCodeError;
 }

@@ -142,6 +142,43 @@ TEST_F(CallSlots, ScriptLocalsAreFreshOnEveryCall) {
   EXPECT_NE(unset.error.find("Unknown variable v"), std::string::npos) << unset.error;
 }
 
+TEST_F(CallSlots, ReturnOfAnOperationOnTwoCalls) {
+  Scripts({{"num", "return argument0"}, {"str", "return 'ab'"}, {"big", "var b; b = 2; repeat (1000) b *= 2; return b"},
+           {"fails", "return nothing_here"}});
+  const struct {
+    const char *program;
+    const char *text;    // the string result, or
+    double real;         // the real result, or
+    const char *error;   // the end of the error text
+  } cases[] = {
+      {"return num(7) - num(2)", nullptr, 5, nullptr},
+      {"return num(3) < num(4)", nullptr, 1, nullptr},
+      {"return num(7) div num(2)", nullptr, 3, nullptr},
+      {"return str() + str()", "abab", 0, nullptr},
+      {"return str() == str()", nullptr, 1, nullptr},
+      // located at the right operand, as for any operation
+      {"return str() - num(1)", nullptr, 0, "at position 16: Wrong type of arguments to -."},
+      {"return num(1) + str()", nullptr, 0, "at position 17: Wrong type of arguments to +."},
+      {"return num(1) + fails()", nullptr, 0, "Unknown variable nothing_here"},
+      {"return fails() + num(1)", nullptr, 0, "Unknown variable nothing_here"},
+  };
+  for (const auto &c : cases) {
+    const ROutcome out = host.Run(c.program);
+    if (c.error != nullptr) {
+      EXPECT_FALSE(out.ok) << c.program;
+      const std::string tail = c.error;
+      EXPECT_TRUE(out.error.size() >= tail.size() && out.error.compare(out.error.size() - tail.size(), tail.size(), tail) == 0)
+          << c.program << "\n" << out.error;
+    } else if (c.text != nullptr) {
+      EXPECT_EQ(out.Text(), c.text) << c.program << out.error;
+    } else {
+      EXPECT_TRUE(out.ok) << c.program << out.error;
+      EXPECT_EQ(out.Real(), c.real) << c.program;
+    }
+  }
+  EXPECT_THROW(host.Run("return big() * big()"), EMathTrap);
+}
+
 TEST_F(CallSlots, AStepBudgetEndsARecursiveScriptAtWhicheverStepItRunsOut) {
   Scripts({{"fib", "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)"}});
   // Every budget either suffices or ends the run with the budget message,

@@ -1323,10 +1323,12 @@ inline int ExecBlockStatements(RExecContext &ctx, const RToken &n, RValue &res) 
   return ExecPlainStatement(ctx, branch, res);
 }
 
+// Any condition; the branch runs in line here, assignments included.
 [[gnu::noinline]] int ExecIfGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   bool truth = false;
   if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
-  return ExecBranch(ctx, n, truth, res);
+  if (truth) return ExecBody(ctx, n.Child(1), res);
+  return n.itemnumb > 2 ? ExecBody(ctx, n.Child(2), res) : kCodeNormal;
 }
 
 // A constant, a local or an argument slot in place; null for anything

@@ -51,6 +51,7 @@ void ReportCodeError(std::string_view text, bool isProgram, int position, std::s
   ErrorState &s = State();
   if (s.codeFlag) return;
   s.codeFlag = true;
+  code_error::g_held = true;
   s.codeText.clear();
 
   const int len = static_cast<int>(text.size());
@@ -115,18 +116,23 @@ const std::string &CodeErrorText() { return State().codeText; }
 void CodeErrorPrefix(std::string_view prefix) {
   ErrorState &s = State();
   s.codeText.insert(0, prefix);
+  code_error::g_held = true;
 }
 
 void CodeErrorSet(std::string_view text) {
   ErrorState &s = State();
   s.codeFlag = true;
   s.codeText.assign(text);
+  code_error::g_held = true;
 }
 
-void CodeErrorClear() {
+bool code_error::g_held = false;
+
+void code_error::ClearHeld() {
   ErrorState &s = State();
   s.codeFlag = false;
   s.codeText.clear();
+  g_held = false;
 }
 
 void SetErrorContextProvider(TErrorContextProvider provider) { State().contextProvider = provider; }
@@ -178,6 +184,7 @@ void ErrorReset() {
   ErrorState &s = State();
   s.codeFlag = false;
   s.codeText.clear();
+  code_error::g_held = false;
   s.last.clear();
   s.occurred = false;
   s.aborting = false;

@@ -15,7 +15,15 @@ bool CodeErrorFlag();
 const std::string &CodeErrorText();
 // Prefixes the recorded text (script calls add "In script NAME:" + CR).
 void CodeErrorPrefix(std::string_view prefix);
-void CodeErrorClear();
+// Every code run starts by clearing the recorder, which nearly always holds
+// nothing: one test of a flag settles that without a call.
+namespace code_error {
+extern bool g_held;  // the recorder holds the flag or some text
+void ClearHeld();
+}  // namespace code_error
+inline void CodeErrorClear() {
+  if (code_error::g_held) code_error::ClearHeld();
+}
 
 // --- the event context that action errors name ----------------------------
 struct RErrorContext {

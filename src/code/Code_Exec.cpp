@@ -190,61 +190,66 @@ struct RExecContext {
   static CWorld &World();
 };
 
-// The 16 argument values of one call, built only as far as they are used:
-// the supplied arguments, then (for a built-in routine, or where a script
-// call needs a zero to lend) real 0 up to the slot asked for. Zeroing and
-// destroying all 16 on every call is a measurable share of a script call.
+// The 16 argument values of one call live in a block taken from a stack of
+// free blocks; the calls being set up at any moment hold one block each. A
+// free block holds fresh zeros only (see IsZero), so a call writes just the
+// slots of its arguments and afterwards resets just the slots that were
+// written: no call zeroes or inspects all 16. A built-in routine sees the
+// whole block (the slots past its arguments read real 0) and leaves it as
+// it received it. Blocks never move once made.
+struct RArgumentBlock {
+  RValue slots[kMaxArguments];
+  RArgumentBlock *next = nullptr;  // the next free block
+};
+std::vector<std::unique_ptr<RArgumentBlock>> s_argBlocks;  // every block made
+RArgumentBlock *s_freeArgBlocks = nullptr;
+
+[[gnu::cold, gnu::noinline]] RArgumentBlock *NewArgumentBlock() {
+  s_argBlocks.push_back(std::make_unique<RArgumentBlock>());
+  return s_argBlocks.back().get();
+}
+
+// Back to a fresh zero, letting go of any text.
+inline void ResetSlot(RValue &v) noexcept {
+  uintptr_t text;
+  std::memcpy(&text, reinterpret_cast<const unsigned char *>(&v) + offsetof(RValue, str), sizeof text);
+  if (text != 0) [[unlikely]]
+    v.str = RString();
+  v.kind = RValue::kReal;
+  v.val = 0.0;
+}
+
 class CCallArguments {
 public:
-  CCallArguments() = default;
+  CCallArguments() {
+    RArgumentBlock *block = s_freeArgBlocks;
+    if (block == nullptr) [[unlikely]]
+      block = NewArgumentBlock();
+    s_freeArgBlocks = block->next;
+    m_block = block;
+  }
+  ~CCallArguments() {
+    uint32_t mask = m_written;
+    while (mask != 0) {
+      ResetSlot(m_block->slots[std::countr_zero(mask)]);
+      mask &= mask - 1;
+    }
+    m_block->next = s_freeArgBlocks;
+    s_freeArgBlocks = m_block;
+  }
   CCallArguments(const CCallArguments &) = delete;
   CCallArguments &operator=(const CCallArguments &) = delete;
-  ~CCallArguments() {
-    // Most calls leave no text in any slot: one look at all the text
-    // pointers settles that.
-    // pointers settles that. A built-in routine gets all 16 slots, and a
-    // look at a fixed 16 needs no loop.
-    const int built = m_built;
-    uintptr_t texts = 0;
-    if (built == kMaxArguments) {
-      for (int i = 0; i < kMaxArguments; ++i) texts |= Text(i);
-    } else {
-      for (int i = 0; i < built; ++i) texts |= Text(i);
-    }
-    if (texts != 0)
-      for (int i = 0; i < built; ++i) Slot(i).~RValue();
-  }
-  // The next slot, a fresh real 0.
-  RValue &Add() {
-    ::new (static_cast<void *>(m_raw + m_built * sizeof(RValue))) RValue();
-    return Slot(m_built++);
-  }
-  // The next slot, a copy of the value.
-  void AddCopy(const RValue &v) { ::new (static_cast<void *>(m_raw + m_built++ * sizeof(RValue))) RValue(v); }
-  // Slots 0 .. count-1 exist afterwards.
-  void Build(int count) {
-    while (m_built < count) Add();
-  }
-  RValue &Slot(int i) { return *std::launder(reinterpret_cast<RValue *>(m_raw + i * sizeof(RValue))); }
-  RValue *All() {
-    // A fresh value is all zero bytes (kind real, +0, no text; see
-    // IsZero), so the remaining slots are made at one stroke.
-    const int built = m_built;
-    if (built < kMaxArguments)
-      std::memset(static_cast<void *>(m_raw + built * sizeof(RValue)), 0, (kMaxArguments - built) * sizeof(RValue));
-    m_built = kMaxArguments;
-    return &Slot(0);
-  }
+
+  RValue &Slot(int i) { return m_block->slots[i]; }
+  RValue *All() { return m_block->slots; }
+  // The slots of the bit set may hold something other than a fresh zero.
+  void Written(uint32_t mask) { m_written |= mask; }
+  // Slot i, still a fresh zero, becomes a copy of the value.
+  void Put(int i, const RValue &v) { ::new (static_cast<void *>(&m_block->slots[i])) RValue(v); }
 
 private:
-  uintptr_t Text(int i) const {
-    uintptr_t text;
-    std::memcpy(&text, m_raw + i * sizeof(RValue) + offsetof(RValue, str), sizeof text);
-    return text;
-  }
-
-  alignas(RValue) unsigned char m_raw[kMaxArguments * sizeof(RValue)];
-  int m_built = 0;
+  RArgumentBlock *m_block;
+  uint32_t m_written = 0;
 };
 
 [[gnu::cold, gnu::noinline]] int Fail(const RExecContext &ctx, int32_t position, std::string_view message) {
@@ -255,8 +260,7 @@ private:
 int Eval(RExecContext &ctx, const RToken &n, RValue &out);
 inline bool EvalReal(RExecContext &ctx, const RToken &n, double &out);
 int Exec(RExecContext &ctx, const RToken &n, RValue &res);
-bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
-                     RValue &result, bool check, CCallArguments &slots, int count);
+[[gnu::noinline]] int EvalScriptCall(RExecContext &ctx, const RToken &n, RValue &out);
 inline void SetRealZero(RValue &v) {
   v.kind = RValue::kReal;
   v.val = 0.0;
@@ -954,41 +958,63 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   return false;
 }
 
-[[gnu::noinline]] int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
+// An argument's program. A single lean operation (n - 1 for a recursive
+// call) runs in line; it reads nothing but locals, arguments and
+// constants, so when it gives up the usual way may run it again.
+[[gnu::always_inline]] inline bool EvalArgumentProgram(RExecContext &ctx, int32_t at, double &out) {
+  const RRealOp *p = ctx.code->i_reals.data() + at;
+  if (p->plain && p[1].op == kRealEnd) {
+    double *sp = &out;
+    if (StepReal<true>(ctx, p, sp)) return true;
+  }
+  return EvalRealProgram(ctx, at, out);
+}
+
+// A call's arguments, in order, into its slots.
+[[gnu::always_inline]] inline int EvalArguments(RExecContext &ctx, const RToken &n, CCallArguments &args, int argc) {
+  args.Written((1u << argc) - 1);
+  for (int i = 0; i < argc; ++i) {
+    const RToken &arg = n.Child(i);
+    if (const RValue *v = Peek(ctx, arg)) {
+      args.Put(i, *v);  // a constant or variable at hand
+      continue;
+    }
+    RValue &slot = args.Slot(i);
+    if (arg.real >= 0 && EvalArgumentProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
+    if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
+  }
+  return kCodeNormal;
+}
+
+[[gnu::cold, gnu::noinline]] int CallExtension(RExecContext &ctx, const RToken &n, CCallArguments &args, int argc,
+                                               RValue &out) {
+  if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
+  // The extension machinery is free to use all 16 slots.
+  args.Written(kAllSlots);
+  return s_extensionCall(n.ind - kFunctionExtensionBase, ctx.self, ctx.other, argc, args.All(), out) ? kCodeNormal
+                                                                                                    : kCodeError;
+}
+
+// A built-in routine or an extension function.
+[[gnu::noinline]] int EvalRoutineCall(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
-  for (int i = 0; i < argc; ++i) {
-    const RToken &arg = n.Child(i);
-    if (const RValue *v = Peek(ctx, arg)) {
-      args.AddCopy(*v);  // a constant or variable at hand
-      continue;
-    }
-    RValue &slot = args.Add();
-    if (arg.real >= 0 && EvalRealProgram(ctx, arg.real, slot.val)) continue;  // a real computed in place
-    if (Eval(ctx, arg, slot) != kCodeNormal) return kCodeError;
-  }
-  const int32_t id = n.ind;
-  if (id >= kFunctionScriptBase && id < kFunctionExtensionBase) {
-    if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);
-    const int index = id - kFunctionScriptBase;
-    if (!g_Scripts.Exists(index)) return Fail(ctx, n.position, "Trying to execute non-existing script.");
-    CScript &script = *g_Scripts.items[static_cast<size_t>(index)];
-    const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
-    return CallScriptSlots(script, name, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal : kCodeError;
-  }
+  if (EvalArguments(ctx, n, args, argc) != kCodeNormal) return kCodeError;
   SetRealZero(out);
-  if (id >= kFunctionExtensionBase) {
-    if (s_extensionCall == nullptr) return Fail(ctx, n.position, "Unknown extension function.");
-    return s_extensionCall(id - kFunctionExtensionBase, ctx.self, ctx.other, argc, args.All(), out) ? kCodeNormal
-                                                                                             : kCodeError;
-  }
+  const int32_t id = n.ind;
+  if (id >= kFunctionExtensionBase) return CallExtension(ctx, n, args, argc, out);
   TRoutine routine = FunctionRoutine(id);
   if (routine == nullptr) return Fail(ctx, n.position, "Internal Error: Unknown function.");
   routine(ctx.self, ctx.other, argc, args.All(), out);
   return kCodeNormal;
+}
+
+[[gnu::always_inline]] inline int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (n.ind >= kFunctionScriptBase && n.ind < kFunctionExtensionBase) return EvalScriptCall(ctx, n, out);
+  return EvalRoutineCall(ctx, n, out);
 }
 
 // Variables, arrays and operators: kept out of Eval so that its frame stays
@@ -1500,11 +1526,91 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   return r;
 }
 
-[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
+// A branch that is an assignment, out of ExecIf's way.
+[[gnu::noinline]] int ExecBranchStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  return ExecStatement(ctx, n, res);
+}
+
+[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res);
+[[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res);
+
+// An `if` or `return` whose step found the budget used up.
+[[gnu::cold, gnu::noinline]] int ExecAfterInterrupt(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  return n.kind == NODE_IF ? ExecIf(ctx, n, res) : ExecReturn(ctx, n, res);
+}
+
+// Exec for a statement other than an assignment; the `if` and `return`
+// that short scripts are made of skip Exec's dispatch (not its step). Every
+// way is a call of its own, so that callers keep no frame for it.
+[[gnu::always_inline]] inline int ExecPlainStatement(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.kind != NODE_IF && n.kind != NODE_RETURN) return Exec(ctx, n, res);
+  if (NeedsInterrupt()) [[unlikely]]
+    return ExecAfterInterrupt(ctx, n, res);
+  return n.kind == NODE_IF ? ExecIf(ctx, n, res) : ExecReturn(ctx, n, res);
+}
+
+// The chosen branch of an `if` runs as a body; every way ends in a call of
+// its own, so that the caller keeps no frame across it.
+[[gnu::always_inline]] inline int ExecBranch(RExecContext &ctx, const RToken &n, bool truth, RValue &res) {
+  if (!truth && n.itemnumb <= 2) return kCodeNormal;
+  const RToken &branch = n.Child(truth ? 1 : 2);
+  if (branch.kind == NODE_BLOCK) return ExecCountedBlock(ctx, branch, res);
+  if (branch.kind == NODE_ASSIGN) return ExecBranchStatement(ctx, branch, res);
+  return ExecPlainStatement(ctx, branch, res);
+}
+
+// Any condition; the branch runs in line here, assignments included.
+[[gnu::noinline]] int ExecIfGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   bool truth = false;
   if (EvalCondition(ctx, n.Child(0), "Expression expected", truth) != kCodeNormal) return kCodeError;
   if (truth) return ExecBody(ctx, n.Child(1), res);
   return n.itemnumb > 2 ? ExecBody(ctx, n.Child(2), res) : kCodeNormal;
+}
+
+// A constant, a local or an argument slot in place; null for anything
+// else. The part of Peek that calls out for nothing.
+[[gnu::always_inline]] inline const RValue *PeekNear(RExecContext &ctx, const RToken &n) {
+  if (n.kind == NODE_CONSTANT) return &n.value;
+  if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
+  const int32_t sel = n.ind2;
+  if (sel == SEL_LOCAL) {
+    const RLocalSlot &place = ctx.slots[n.slot];
+    return place.exists ? &place.var.simplevalue : nullptr;
+  }
+  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER) return nullptr;
+  const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
+  return slot < kMaxArguments ? &g_ScriptCall.argument[slot] : nullptr;
+}
+
+// The truth of a comparison of two reals at hand that PeekNear finds, as
+// the general condition decides it; false when it is anything else.
+[[gnu::always_inline]] inline bool NearComparison(RExecContext &ctx, const RToken &n, bool &truth) {
+  if (n.kind != NODE_BINARY || n.ind < op::kLess || n.ind > op::kGreater) return false;
+  const RValue *l = PeekNear(ctx, n.Child(0));
+  if (l == nullptr || l->kind != RValue::kReal) return false;
+  const RValue *r = PeekNear(ctx, n.Child(1));
+  if (r == nullptr || r->kind != RValue::kReal) return false;
+  const double d = l->val - r->val;
+  if (d != d) return false;
+  switch (n.ind) {
+    case op::kLess: truth = d < -kCompareEpsilon; break;
+    case op::kLessEqual: truth = d <= kCompareEpsilon; break;
+    case op::kEqual: truth = d > -kCompareEpsilon && d < kCompareEpsilon; break;
+    case op::kNotEqual: truth = d < -kCompareEpsilon || d > kCompareEpsilon; break;
+    case op::kGreaterEqual: truth = d >= -kCompareEpsilon; break;
+    default: truth = d > kCompareEpsilon; break;
+  }
+  return true;
+}
+
+// Conditions on locals and arguments (the guard of a recursive script) are
+// settled without a call, so that this function needs no frame; anything
+// else takes the general way, which looks again from the start.
+[[gnu::noinline]] int ExecIf(RExecContext &ctx, const RToken &n, RValue &res) {
+  bool truth;
+  if (!NearComparison(ctx, n.Child(0), truth)) return ExecIfGeneral(ctx, n, res);
+  return ExecBranch(ctx, n, truth, res);
 }
 
 [[gnu::noinline]] int ExecRepeat(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -1521,8 +1627,43 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   return kCodeNormal;
 }
 
+// `return f(...) + g(...)`, the last line of a recursive script: the two
+// calls and the operator as EvalOperator applies them to operands that are
+// calls, without its general dispatch.
+[[gnu::noinline]] int ReturnOfTwoCalls(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &right = n.Child(1);
+  if (EvalCall(ctx, n.Child(0), res) != kCodeNormal) return kCodeError;
+  RValue r;
+  if (EvalCall(ctx, right, r) != kCodeNormal) return kCodeError;
+  if (!RealFastOperation(n.ind, res, r)) {
+    if (const char *message = BinaryOperation(n.ind, res, r)) [[unlikely]]
+      return Fail(ctx, right.position, message);
+  }
+  return kCodeExit;
+}
+
 [[gnu::noinline]] int ExecReturn(RExecContext &ctx, const RToken &n, RValue &res) {
-  return Eval(ctx, n.Child(0), res) == kCodeNormal ? kCodeExit : kCodeError;
+  const RToken &value = n.Child(0);
+  // A value at hand, or an operation the lean program settles, goes
+  // straight into the result as Eval would put it there. The lean program
+  // reads nothing but locals, arguments and constants, so when it gives up
+  // Eval may run it again.
+  if (const RValue *v = Peek(ctx, value)) {
+    res = *v;
+    return kCodeExit;
+  }
+  if (value.real >= 0 && (value.kind == NODE_BINARY || value.kind == NODE_UNARY || value.kind == NODE_VARIABLE)) {
+    const RRealOp *p = ctx.code->i_reals.data() + value.real;
+    double d;
+    if (p->plain && EvalRealProgramPlain(ctx, p, d)) {
+      SetRealValue(res, d);
+      return kCodeExit;
+    }
+  }
+  if (value.kind == NODE_BINARY && value.Child(0).kind == NODE_CALL && value.Child(1).kind == NODE_CALL)
+    return ReturnOfTwoCalls(ctx, value, res);
+  const int r = value.kind == NODE_BINARY ? EvalOperator(ctx, value, res) : Eval(ctx, value, res);
+  return r == kCodeNormal ? kCodeExit : kCodeError;
 }
 
 [[gnu::noinline]] int ExecGlobalVar(const RToken &n) {
@@ -1569,6 +1710,12 @@ public:
     if (s_codeDepth++ == 0) {
       s_stackLimit = ThreadStackLimit();
       s_argDirty = kAllSlots;  // unknown until a script call looks
+      // Until the built-in table is filled no index is an argument slot;
+      // the table is filled between runs, never while code runs.
+      if (s_argument0 < 0) {
+        const int32_t first = builtin::Argument0();
+        if (first >= 0) s_argument0 = first;
+      }
     }
   }
   ~CDepthGuard() { --s_codeDepth; }
@@ -1580,7 +1727,88 @@ void RecordAt(const CCode &code, int32_t position, std::string_view message) {
   ReportCodeError(code.GetText(), code.IsProgram(), position, message);
 }
 
-bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &result) {
+// The statements of a block from the i-th on.
+[[gnu::noinline]] int ExecStatementsFrom(RExecContext &ctx, const RToken &n, int i, RValue &res) {
+  for (; i < n.itemnumb; ++i) {
+    const int r = ExecStatement(ctx, n.Child(i), res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+// A script's block, run as ExecCountedBlock runs it. The statements that
+// are not assignments (the `if` and `return` of a short script) go out one
+// call each from here; at the first assignment the rest goes to a loop that
+// has assignments in line.
+[[gnu::always_inline]] inline int ExecRootBlock(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  for (int i = 0; i < n.itemnumb; ++i) {
+    const RToken &c = n.Child(i);
+    if (c.kind == NODE_ASSIGN) return ExecStatementsFrom(ctx, n, i, res);
+    const int r = ExecPlainStatement(ctx, c, res);
+    if (r != kCodeNormal) return r;
+  }
+  return kCodeNormal;
+}
+
+// The numbered locals of code runs. Each nesting depth of runs keeps its
+// array from run to run (a script called in a loop allocates nothing), and
+// a run hands its places back fresh: not existing, real 0, no cells. Depths
+// are bounded by the recursion limit, so what is kept stays bounded too.
+struct RLocalArray {
+  std::unique_ptr<RLocalSlot[]> slots;
+  size_t size = 0;
+};
+std::vector<RLocalArray> s_localArrays;
+
+[[gnu::noinline]] RLocalSlot *TakeLocals(size_t count) {
+  const auto depth = static_cast<size_t>(s_codeDepth);
+  if (s_localArrays.size() <= depth) s_localArrays.resize(depth + 1);
+  RLocalArray &kept = s_localArrays[depth];
+  if (kept.size < count) {
+    kept.slots = std::make_unique<RLocalSlot[]>(count);
+    kept.size = count;
+  }
+  return kept.slots.get();
+}
+
+inline void ResetLocal(RLocalSlot &place) noexcept {
+  place.exists = false;
+  place.var.ind = 0;
+  ResetSlot(place.var.simplevalue);
+  if (!place.var.value.empty()) [[unlikely]]
+    place.var.value.clear();
+}
+
+class CLocals {
+public:
+  explicit CLocals(const std::vector<int32_t> &numbered) {
+    if (!numbered.empty()) [[unlikely]] {
+      m_count = numbered.size();
+      m_slots = TakeLocals(m_count);
+    }
+  }
+  ~CLocals() {
+    if (m_slots != nullptr) [[unlikely]]
+      for (size_t i = 0; i < m_count; ++i) ResetLocal(m_slots[i]);
+  }
+  CLocals(const CLocals &) = delete;
+  CLocals &operator=(const CLocals &) = delete;
+  RLocalSlot *Slots() const { return m_slots; }
+
+private:
+  RLocalSlot *m_slots = nullptr;
+  size_t m_count = 0;
+};
+
+// One run of a code unit; script calls have it in line. kFromCode: a call
+// from running code, which has just checked the stack in this same frame
+// and whose self and other are always instances.
+template <bool kFromCode>
+[[gnu::always_inline]] inline bool RunCodeInline(CInstance *self, CInstance *other, const CCode &code,
+                                                 RValue &result) {
   CodeErrorClear();
   if (!code.Compiled()) {
     RecordAt(code, 0, "Internal Error: Executing non-compiled code.");
@@ -1590,23 +1818,17 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
     result = code.Value();
     return true;
   }
-  if (self == nullptr || other == nullptr) {
+  if (!kFromCode && (self == nullptr || other == nullptr)) {
     RecordAt(code, 0, "Internal Error: Executing code for nil instance.");
     return false;
   }
   CDepthGuard depth;
-  if (s_argument0 < 0) {
-    // Until the built-in table is filled no index is an argument slot.
-    const int32_t first = builtin::Argument0();
-    if (first >= 0) s_argument0 = first;
-  }
-  if (s_codeDepth > kMaxCallDepth + 1 || StackLow()) {
+  if (s_codeDepth > kMaxCallDepth + 1 || (!kFromCode && StackLow())) {
     RecordAt(code, 0, kRecursionMessage);
     return false;
   }
-  std::unique_ptr<RLocalSlot[]> slots;
-  if (!code.i_locals.empty()) slots = std::make_unique<RLocalSlot[]>(code.i_locals.size());
-  RExecContext ctx{self, other, &code, slots.get(), nullptr};
+  const CLocals locals(code.i_locals);
+  RExecContext ctx{self, other, &code, locals.Slots(), nullptr};
   const RToken &root = code.Token();
   if (code.Kind() == CCode::kExpression) return Eval(ctx, root, result) == kCodeNormal;
   if (root.kind == NODE_EMPTY_PROGRAM) return true;
@@ -1614,7 +1836,15 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
     RecordAt(code, root.position, "This is not a program.");
     return false;
   }
-  return ExecCountedBlock(ctx, root, result) != kCodeError;
+  if constexpr (kFromCode) {
+    return ExecRootBlock(ctx, root, result) != kCodeError;
+  } else {
+    return ExecCountedBlock(ctx, root, result) != kCodeError;
+  }
+}
+
+[[gnu::noinline]] bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &result) {
+  return RunCodeInline<false>(self, other, code, result);
 }
 
 // The result of code that failed.
@@ -1629,7 +1859,8 @@ bool RunCode(CInstance *self, CInstance *other, const CCode &code, RValue &resul
 // than real 0, so a call with few arguments touches few slots.
 class CScriptCallFrame {
 public:
-  CScriptCallFrame(CCallArguments &slots, int count, const std::string &name) : m_slots(slots) {
+  [[gnu::always_inline]] CScriptCallFrame(CCallArguments &slots, int count, const std::string &name)
+      : m_slots(slots) {
     if (s_codeDepth == 0 || s_argDirty == kAllSlots) s_argDirty = NonZeroSlots();
     // The supplied arguments go in; every other slot the caller may have
     // used is covered by a fresh zero.
@@ -1644,21 +1875,19 @@ public:
     m_depth = s_callDepth++;
     m_savedName = s_runningName;
     m_sameName = s_runningName == &name;
-    if (!m_sameName) {
-      if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
-      s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
-      g_ScriptCall.scriptName.assign(name);
-      s_runningName = &name;
-    }
+    if (!m_sameName) SwapNameIn(name);
   }
-  ~CScriptCallFrame() {
+  [[gnu::always_inline]] ~CScriptCallFrame() {
     if (!m_sameName) g_ScriptCall.scriptName.swap(s_namePool[static_cast<size_t>(m_depth)]);
     s_runningName = m_savedName;
     --s_callDepth;
     g_ScriptCall.argumentCount = m_count;
     // The caller's slots come back; a slot the script wrote that the caller
-    // had as zero gets a fresh zero back.
-    Exchange(m_swapped | s_argDirty);
+    // had as zero gets a fresh zero back. The call's own slots now hold
+    // what the script left there.
+    const uint32_t back = m_swapped | s_argDirty;
+    Exchange(back);
+    m_slots.Written(back);
     s_argDirty = m_callerDirty;
   }
   CScriptCallFrame(const CScriptCallFrame &) = delete;
@@ -1671,9 +1900,14 @@ private:
     while (mask != 0) {
       const int i = std::countr_zero(mask);
       mask &= mask - 1;
-      m_slots.Build(i + 1);
       SwapValues(m_slots.Slot(i), global[i]);
     }
+  }
+  [[gnu::noinline]] void SwapNameIn(const std::string &name) {
+    if (s_namePool.size() <= static_cast<size_t>(m_depth)) s_namePool.resize(static_cast<size_t>(m_depth) + 1);
+    s_namePool[static_cast<size_t>(m_depth)].swap(g_ScriptCall.scriptName);
+    g_ScriptCall.scriptName.assign(name);
+    s_runningName = &name;
   }
 
   CCallArguments &m_slots;
@@ -1692,32 +1926,59 @@ private:
   CodeErrorSet(text);
 }
 
+[[gnu::cold, gnu::noinline]] void ScriptNotCompiled(const CScript &script) {
+  CodeErrorClear();
+  ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
+}
+
+[[gnu::cold, gnu::noinline]] void ScriptFailed(const std::string &name, RValue &result, bool ran) {
+  if (ran) SetErrorResult(result);
+  CodeErrorPrefix("In script " + name + ":\r");
+}
+
 // `slots` holds the supplied arguments (the first `count`); they are lent
 // to the call and come back holding whatever the script left in its
 // argument variables.
-bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self, CInstance *other,
-                     RValue &result, bool check, CCallArguments &slots, int count) {
+template <bool kFromCode>
+[[gnu::always_inline]] inline bool CallScriptSlots(CScript &script, const std::string &name, CInstance *self,
+                                                   CInstance *other, RValue &result, bool check,
+                                                   CCallArguments &slots, int count) {
   CScriptCallFrame frame(slots, count, name);
   SetRealZero(result);
-  bool ok;
-  if (script.s_code == nullptr) {
-    CodeErrorClear();
-    ReportCodeError(script.s_text, true, 0, "Internal Error: Executing non-compiled code.");
-    ok = false;
-  } else {
-    ok = RunCode(self, other, *script.s_code, result);
-    if (!ok) SetErrorResult(result);
+  const CCode *code = script.s_code.get();
+  if (code == nullptr) [[unlikely]] {
+    ScriptNotCompiled(script);
+    ScriptFailed(name, result, false);
+    return false;
   }
-  if (!ok) CodeErrorPrefix("In script " + name + ":\r");
-  if (check && g_Settings.opt_argumenterrors && script.s_code != nullptr) {
-    const CCode &code = *script.s_code;
-    const bool mismatch = code.ArgsArray() ? count < code.Args() : count != code.Args();
-    if (mismatch) {
-      ArgumentCountError(name, code, count);
+  bool ok = RunCodeInline<kFromCode>(self, other, *code, result);
+  if (!ok) [[unlikely]]
+    ScriptFailed(name, result, true);
+  if (check && g_Settings.opt_argumenterrors) {
+    const bool mismatch = code->ArgsArray() ? count < code->Args() : count != code->Args();
+    if (mismatch) [[unlikely]] {
+      ArgumentCountError(name, *code, count);
       ok = false;
     }
   }
   return ok;
+}
+
+// A script called from code: the arguments, the depth check, the call.
+[[gnu::noinline]] int EvalScriptCall(RExecContext &ctx, const RToken &n, RValue &out) {
+  if (NeedsInterrupt()) [[unlikely]] {
+    if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
+  }
+  CCallArguments args;
+  const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
+  if (EvalArguments(ctx, n, args, argc) != kCodeNormal) return kCodeError;
+  if (s_callDepth >= kMaxCallDepth || StackLow()) return Fail(ctx, n.position, kRecursionMessage);
+  const int index = n.ind - kFunctionScriptBase;
+  if (!g_Scripts.Exists(index)) return Fail(ctx, n.position, "Trying to execute non-existing script.");
+  CScript &script = *g_Scripts.items[static_cast<size_t>(index)];
+  const std::string &name = g_Scripts.names[static_cast<size_t>(index)];
+  return CallScriptSlots<true>(script, name, ctx.self, ctx.other, out, true, args, argc) ? kCodeNormal
+                                                                                          : kCodeError;
 }
 
 }  // namespace
@@ -1739,7 +2000,8 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
                 int count) {
   count = std::clamp(count, 0, kMaxArguments);
   CCallArguments slots;
-  for (int i = 0; i < count; ++i) slots.Add() = args[i];
+  slots.Written((1u << count) - 1);
+  for (int i = 0; i < count; ++i) slots.Put(i, args[i]);
   CodeErrorClear();
   if (!g_Scripts.Exists(index)) {
     CodeErrorSet("Trying to execute non-existing script.");
@@ -1750,7 +2012,8 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
     CodeErrorSet("In script " + name + ":\r" + kRecursionMessage);
     return false;
   }
-  return CallScriptSlots(*g_Scripts.items[static_cast<size_t>(index)], name, self, other, result, check, slots, count);
+  return CallScriptSlots<false>(*g_Scripts.items[static_cast<size_t>(index)], name, self, other, result, check, slots,
+                                count);
 }
 
 CArgumentFrame::CArgumentFrame(const RValue *args, int count) {

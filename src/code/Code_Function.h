@@ -19,10 +19,10 @@ constexpr size_t kMaxFunctionName = 64;
 // FunctionArgCount's answer for an id outside the table.
 constexpr int32_t kArgCountInvalid = -100;
 
-// A built-in routine: self, other, the argument count, the 16 argument
-// values (the first argc are the arguments, the rest real 0) and the result,
-// which starts as real 0. A routine never fails its caller: it checks its
-// own arguments and reports its own errors.
+// A built-in routine: self, other, the argument count, the 16 argument values
+// (the first argc are the arguments, the rest real 0; read them, never change
+// them: the array is reused) and the result, which starts as real 0. A routine
+// never fails its caller: it checks its own arguments, reports its own errors.
 using TRoutine = void (*)(CInstance *self, CInstance *other, int argc, RValue *args, RValue &result);
 
 struct RFunction {

@@ -848,6 +848,43 @@ template <int kOp, int kLeft, int kRight>
   return true;
 }
 
+// One operation of a plain program, the lean way.
+[[gnu::always_inline]] inline bool LeanDispatch(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  switch (p->lean) {
+#define QUILLON_LEAN(op, l, r) \
+  case RealLeanCode(op, l, r): return LeanStep<op, l, r>(ctx, p, sp);
+#define QUILLON_LEAN_RIGHT(op, l)        \
+  QUILLON_LEAN(op, l, kOperandStack)     \
+  QUILLON_LEAN(op, l, kOperandConst)     \
+  QUILLON_LEAN(op, l, kOperandLocal)     \
+  QUILLON_LEAN(op, l, kOperandArgument)
+#define QUILLON_LEAN_OP(op)                 \
+  QUILLON_LEAN_RIGHT(op, kOperandStack)     \
+  QUILLON_LEAN_RIGHT(op, kOperandConst)     \
+  QUILLON_LEAN_RIGHT(op, kOperandLocal)     \
+  QUILLON_LEAN_RIGHT(op, kOperandArgument)
+    QUILLON_LEAN(kRealPush, kOperandConst, kOperandStack)
+    QUILLON_LEAN(kRealPush, kOperandLocal, kOperandStack)
+    QUILLON_LEAN(kRealPush, kOperandArgument, kOperandStack)
+    QUILLON_LEAN_OP(kRealBinary)
+    QUILLON_LEAN_OP(kRealAdd)
+    QUILLON_LEAN_OP(kRealSub)
+    QUILLON_LEAN_OP(kRealMul)
+    QUILLON_LEAN_OP(kRealLess)
+    QUILLON_LEAN_OP(kRealLessEqual)
+    QUILLON_LEAN_OP(kRealGreater)
+    QUILLON_LEAN_OP(kRealGreaterEqual)
+    QUILLON_LEAN_OP(kRealEqual)
+    QUILLON_LEAN_OP(kRealNotEqual)
+    QUILLON_LEAN_OP(kRealAnd)
+    QUILLON_LEAN_OP(kRealOr)
+#undef QUILLON_LEAN_OP
+#undef QUILLON_LEAN_RIGHT
+#undef QUILLON_LEAN
+    default: return false;
+  }
+}
+
 // A plain program first runs the lean way, which calls out for nothing;
 // when it stops short (an operand that is not a real, an operation it does
 // not do itself) the full way runs it again from the start, which reads the
@@ -855,43 +892,8 @@ template <int kOp, int kLeft, int kRight>
 [[gnu::noinline]] bool EvalRealProgramPlain(RExecContext &ctx, const RRealOp *p, double &out) {
   double stack[kRealStackDepth];
   double *sp = stack;  // the next free place
-  for (; p->op != kRealEnd; ++p) {
-    switch (p->lean) {
-#define QUILLON_LEAN(op, l, r) \
-  case RealLeanCode(op, l, r): \
-    if (!LeanStep<op, l, r>(ctx, p, sp)) return false; \
-    break;
-#define QUILLON_LEAN_RIGHT(op, l) \
-  QUILLON_LEAN(op, l, kOperandStack)   \
-  QUILLON_LEAN(op, l, kOperandConst)   \
-  QUILLON_LEAN(op, l, kOperandLocal)   \
-  QUILLON_LEAN(op, l, kOperandArgument)
-#define QUILLON_LEAN_OP(op)                   \
-  QUILLON_LEAN_RIGHT(op, kOperandStack)       \
-  QUILLON_LEAN_RIGHT(op, kOperandConst)       \
-  QUILLON_LEAN_RIGHT(op, kOperandLocal)       \
-  QUILLON_LEAN_RIGHT(op, kOperandArgument)
-      QUILLON_LEAN(kRealPush, kOperandConst, kOperandStack)
-      QUILLON_LEAN(kRealPush, kOperandLocal, kOperandStack)
-      QUILLON_LEAN(kRealPush, kOperandArgument, kOperandStack)
-      QUILLON_LEAN_OP(kRealBinary)
-      QUILLON_LEAN_OP(kRealAdd)
-      QUILLON_LEAN_OP(kRealSub)
-      QUILLON_LEAN_OP(kRealMul)
-      QUILLON_LEAN_OP(kRealLess)
-      QUILLON_LEAN_OP(kRealLessEqual)
-      QUILLON_LEAN_OP(kRealGreater)
-      QUILLON_LEAN_OP(kRealGreaterEqual)
-      QUILLON_LEAN_OP(kRealEqual)
-      QUILLON_LEAN_OP(kRealNotEqual)
-      QUILLON_LEAN_OP(kRealAnd)
-      QUILLON_LEAN_OP(kRealOr)
-#undef QUILLON_LEAN_OP
-#undef QUILLON_LEAN_RIGHT
-#undef QUILLON_LEAN
-      default: return false;
-    }
-  }
+  for (; p->op != kRealEnd; ++p)
+    if (!LeanDispatch(ctx, p, sp)) return false;
   out = sp[-1];
   return true;
 }
@@ -963,9 +965,9 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
 // constants, so when it gives up the usual way may run it again.
 [[gnu::always_inline]] inline bool EvalArgumentProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->plain && p[1].op == kRealEnd) {
+  if (p->plain == kRunPlain && p[1].op == kRealEnd) {
     double *sp = &out;
-    if (StepReal<true>(ctx, p, sp)) return true;
+    if (LeanDispatch(ctx, p, sp)) return true;
   }
   return EvalRealProgram(ctx, at, out);
 }
@@ -1655,7 +1657,7 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   if (value.real >= 0 && (value.kind == NODE_BINARY || value.kind == NODE_UNARY || value.kind == NODE_VARIABLE)) {
     const RRealOp *p = ctx.code->i_reals.data() + value.real;
     double d;
-    if (p->plain && EvalRealProgramPlain(ctx, p, d)) {
+    if (p->plain == kRunPlain && EvalRealProgramPlain(ctx, p, d)) {
       SetRealValue(res, d);
       return kCodeExit;
     }

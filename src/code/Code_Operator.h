@@ -116,6 +116,40 @@ inline const char *BinaryOperation(int32_t oper, RValue &left, const RValue &rig
 }
 
 // The messages (exact texts).
+// div and mod of whole numbers of the 32-bit range: the truncated quotient
+// and the remainder are exact in integer arithmetic (and give +0, not -0);
+// false leaves everything else to the operators.
+[[gnu::always_inline]] inline bool WholeOperation(int32_t oper, double &a, double b) {
+  if (oper != op::kMod && oper != op::kDiv) return false;
+  if (!(a >= -2147483648.0 && a <= 2147483647.0 && b >= -2147483648.0 && b <= 2147483647.0)) return false;
+  const auto ia = static_cast<int64_t>(a), ib = static_cast<int64_t>(b);
+  if (ib == 0 || static_cast<double>(ia) != a || static_cast<double>(ib) != b) return false;
+  a = static_cast<double>(oper == op::kMod ? ia % ib : ia / ib);
+  return true;
+}
+
+// The comparisons, arithmetic, div and mod of two reals that loops and
+// conditions are made of, without a call; false leaves everything else to the operators.
+inline bool RealFastOperation(int32_t oper, RValue &left, const RValue &right) {
+  if (left.kind != RValue::kReal || right.kind != RValue::kReal) return false;
+  const double d = left.val - right.val;
+  if (d != d) return false;
+  switch (oper) {
+    case op::kAssign:
+    case op::kEqual: left.val = (d > -kCompareEpsilon && d < kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kNotEqual: left.val = (d < -kCompareEpsilon || d > kCompareEpsilon) ? 1.0 : 0.0; return true;
+    case op::kLessEqual: left.val = d <= kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kGreaterEqual: left.val = d >= -kCompareEpsilon ? 1.0 : 0.0; return true;
+    case op::kMod:
+    case op::kDiv: return WholeOperation(oper, left.val, right.val);
+    // Sums of call results (recursive scripts) come this way.
+    case op::kPlus: left.val = CheckArith(left.val + right.val, left.val, right.val); return true;
+    case op::kMinus: left.val = CheckArith(d, left.val, right.val); return true;
+    case op::kTimes: left.val = CheckArith(left.val * right.val, left.val, right.val); return true;
+    default: return false;
+  }
+}
+
 namespace opmsg {
 inline constexpr const char *kUnaryType = "Wrong type of arguments to unary operator.";
 inline constexpr const char *kCompare = "Cannot compare arguments.";

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "code/Code_Main.h"
+#include "code/Code_RealLean.h"
+#include "code/Code_Variable.h"
 #include "code/Code_Operator.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
@@ -266,3 +268,239 @@ void BuildRealPrograms(CCode &code, RToken &root, int32_t argument0) {
   CBuilder builder(code, argument0);
   builder.Visit(root, false);
 }
+
+namespace code_exec {
+
+namespace {
+
+// ---- running programs -----------------------------------------------------------
+//
+// Pure subtrees run their all-real program first; when it gives up, the
+// general evaluation runs and reports whatever stopped it.
+
+
+// The operators without a shortcut, exactly as the general evaluation
+// applies them; false when the operation fails.
+[[gnu::noinline]] bool RealOperation(int32_t oper, double &a, double b) {
+  // Logic on two reals cannot fail; conditions joined with || and && are
+  // common enough to spare them the general operator.
+  if (oper == op::kAnd || oper == op::kOr || oper == op::kXor) {
+    const bool x = RealIsTrue(a), y = RealIsTrue(b);
+    a = (oper == op::kAnd ? x && y : oper == op::kOr ? x || y : x != y) ? 1.0 : 0.0;
+    return true;
+  }
+  RValue l = RValue::Real(a);
+  const RValue r = RValue::Real(b);
+  if (!RealFastOperation(oper, l, r) && BinaryOperation(oper, l, r) != nullptr) return false;
+  a = l.val;
+  return true;
+}
+
+[[gnu::noinline]] bool RealUnary(int32_t oper, double &a) {
+  RValue v = RValue::Real(a);
+  if (UnaryOperation(oper, v) != nullptr) return false;
+  a = v.val;
+  return true;
+}
+
+// An operand read from an instance or the globals: a built-in variable
+// through its getter, or a user variable's simple value.
+[[gnu::noinline]] bool VariableOperand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double &out) {
+  if (kind == kOperandBuiltin) {
+    // Built-in indices are never declared global, so the selector alone
+    // picks the instance.
+    const RBuiltinVariable *e = BuiltinEntry(index);
+    if (e == nullptr || e->getter == nullptr) return false;
+    RValue v;
+    if (!e->getter(sel == SEL_OTHER ? ctx.other : ctx.self, 0, v) || v.kind != RValue::kReal) return false;
+    out = v.val;
+    return true;
+  }
+  return ReadReal(ExistingCell(ctx, sel, index, 0, -1), out);
+}
+
+// One operand of an operation; false when it is not a real at hand.
+[[gnu::always_inline]] inline bool Operand(RExecContext &ctx, int kind, int32_t index, int32_t sel, double constant,
+                                           double *&sp, double &out) {
+  // Locals and constants first: they are most operands of loops.
+  if (kind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    out = place.var.simplevalue.val;
+    return true;
+  }
+  if (kind == kOperandConst) {
+    out = constant;
+    return true;
+  }
+  if (kind == kOperandStack) {
+    out = *--sp;
+    return true;
+  }
+  if (kind == kOperandArgument) {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    out = v.val;
+    return true;
+  }
+  return VariableOperand(ctx, kind, index, sel, out);
+}
+
+// One operation of a program: takes its operands, pushes its result.
+[[gnu::always_inline]] inline bool StepReal(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  double a = 0.0, b = 0.0;
+#define QUILLON_LEFT(p) Operand(ctx, (p)->lkind, (p)->l, (p)->lsel, (p)->ld, sp, a)
+#define QUILLON_RIGHT(p) Operand(ctx, (p)->rkind, (p)->r, (p)->rsel, (p)->rd, sp, b)
+  switch (p->op) {
+    case kRealPush:
+      if (!QUILLON_LEFT(p)) return false;
+      *sp++ = a;
+      return true;
+    case kRealArray: {
+      int32_t arr = 0;
+      if (p->count > 0) {
+        if (p->count > 1) {
+          if (!QUILLON_RIGHT(p)) return false;
+        }
+        if (!QUILLON_LEFT(p) || !RealIndex(a, arr)) return false;
+        if (p->count > 1) {
+          int32_t j;
+          if (!RealIndex(b, j)) return false;
+          arr = arr * kArrayDim + j;
+        }
+      }
+      int32_t sel = p->lsel;
+      if (sel == kRealDynamicSelector) sel = RoundToInt32(*--sp);
+      if (!ReadReal(ExistingCell(ctx, sel, p->a, arr, p->rsel), *sp)) return false;
+      ++sp;
+      return true;
+    }
+    case kRealUnary:
+      if (!QUILLON_LEFT(p) || !RealUnary(p->a, a)) return false;
+      *sp++ = a;
+      return true;
+    case kRealBinary:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      if (!WholeOperation(p->a, a, b) && !RealOperation(p->a, a, b)) {
+        return false;
+      }
+      *sp++ = a;
+      return true;
+#define QUILLON_REAL_ARITH(name, expr)                 \
+  case name:                                           \
+    if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false; \
+    *sp++ = CheckArith(expr, a, b);                    \
+    return true;
+      QUILLON_REAL_ARITH(kRealAdd, a + b)
+      QUILLON_REAL_ARITH(kRealSub, a - b)
+      QUILLON_REAL_ARITH(kRealMul, a * b)
+#undef QUILLON_REAL_ARITH
+      // NaN differences give up: the general way decides whether they trap.
+#define QUILLON_REAL_COMPARE(name, test)               \
+  case name: {                                         \
+    if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false; \
+    const double d = a - b;                            \
+    if (d != d) return false;                          \
+    *sp++ = Comparison(test);                          \
+    return true;                                       \
+  }
+        QUILLON_REAL_COMPARE(kRealLess, d < -kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealLessEqual, d <= kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealGreater, d > kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealGreaterEqual, d >= -kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealEqual, d > -kCompareEpsilon && d < kCompareEpsilon)
+        QUILLON_REAL_COMPARE(kRealNotEqual, d < -kCompareEpsilon || d > kCompareEpsilon)
+#undef QUILLON_REAL_COMPARE
+    case kRealAnd:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) && RealIsTrue(b));
+      return true;
+    case kRealOr:
+      if (!QUILLON_RIGHT(p) || !QUILLON_LEFT(p)) return false;
+      *sp++ = Comparison(RealIsTrue(a) || RealIsTrue(b));
+      return true;
+      default: return false;
+  }
+#undef QUILLON_LEFT
+#undef QUILLON_RIGHT
+}
+
+}  // namespace
+
+// A program's value; one operation takes nothing from the stack and needs
+// none.
+bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out) {
+  if (p[1].op == kRealEnd) {
+    double *sp = &out;
+    return StepReal(ctx, p, sp);
+  }
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p)
+    if (!StepReal(ctx, p, sp)) return false;
+  out = sp[-1];
+  return true;
+}
+
+// A plain program first runs the lean way, which calls out for nothing;
+// when it stops short (an operand that is not a real, an operation it does
+// not do itself) the full way runs it again from the start, which reads the
+// same values and settles it.
+bool EvalRealProgramPlain(RExecContext &ctx, const RRealOp *p, double &out) {
+  double stack[kRealStackDepth];
+  double *sp = stack;  // the next free place
+  for (; p->op != kRealEnd; ++p)
+    if (!LeanDispatch(ctx, p, sp)) return false;
+  out = sp[-1];
+  return true;
+}
+
+namespace {
+
+
+// An index operand of an array cell read: a constant, a local or an
+// argument slot.
+[[gnu::always_inline]] inline bool IndexOperand(RExecContext &ctx, int kind, int32_t index, double constant,
+                                                int32_t &out) {
+  double x;
+  if (kind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    x = place.var.simplevalue.val;
+  } else if (kind == kOperandConst) {
+    x = constant;
+  } else {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    x = v.val;
+  }
+  // Whole indices in range, nearly all of them, need no rounding.
+  if (x >= 0.0 && x < static_cast<double>(kArrayDim)) {
+    const auto i = static_cast<int32_t>(x);
+    if (static_cast<double>(i) == x) {
+      out = i;
+      return true;
+    }
+  }
+  return RealIndex(x, out);
+}
+
+}  // namespace
+
+// The lean run of a program that reads one array cell through a constant
+// selector; false leaves it to the full run, which reads the same cell or
+// reports why it cannot.
+bool ReadArrayCell(RExecContext &ctx, const RRealOp &p, double &out) {
+  int32_t arr = 0;
+  if (p.count > 0) {
+    if (!IndexOperand(ctx, p.lkind, p.l, p.ld, arr)) return false;
+    if (p.count > 1) {
+      int32_t j;
+      if (!IndexOperand(ctx, p.rkind, p.r, p.rd, j)) return false;
+      arr = arr * kArrayDim + j;
+    }
+  }
+  return ReadReal(ExistingCell(ctx, p.lsel, p.a, arr, p.rsel), out);
+}
+
+}  // namespace code_exec

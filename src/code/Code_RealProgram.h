@@ -106,3 +106,14 @@ constexpr int kRealStackDepth = 32;
 // Switches with real constant labels get their tables in code.i_switches.
 // `argument0` is the index of the argument0 variable (or -1).
 void BuildRealPrograms(CCode &code, RToken &root, int32_t argument0);
+
+// Running a program for one code run: each answers its value, or false when
+// it gives up (and the general evaluation must run the subtree). The full
+// run does every program; the plain run only programs marked kRunPlain,
+// the cell read only those marked kRunArrayCell.
+namespace code_exec {
+struct RExecContext;
+bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out);
+bool EvalRealProgramPlain(RExecContext &ctx, const RRealOp *p, double &out);
+bool ReadArrayCell(RExecContext &ctx, const RRealOp &p, double &out);
+}  // namespace code_exec

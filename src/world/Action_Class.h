@@ -50,7 +50,8 @@ public:
   std::array<RValue, kMaxArguments> act_argvalue{};
   // After Compile an argument is either a constant (kind -1, its value in
   // act_argvalue) or an expression (kind 0, compiled here).
-  std::array<std::unique_ptr<CCode>, kMaxArguments> act_argcode{};
+  // Each starts empty; no braces, so that this header needs no complete CCode.
+  std::array<std::unique_ptr<CCode>, kMaxArguments> act_argcode;
   bool act_isnot = false;
   // Compile has run: the texts are gone, so compiling again keeps what it made.
   bool act_compiled = false;

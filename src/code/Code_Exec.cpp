@@ -937,39 +937,17 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   return n.itemnumb > 2 ? ExecBody(ctx, n.Child(2), res) : kCodeNormal;
 }
 
-// A constant, a local or an argument slot in place; null for anything
-// else. The part of Peek that calls out for nothing.
-[[gnu::always_inline]] inline const RValue *PeekNear(RExecContext &ctx, const RToken &n) {
-  if (n.kind == NODE_CONSTANT) return &n.value;
-  if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
-  const int32_t sel = n.ind2;
-  if (sel == SEL_LOCAL) {
-    const RLocalSlot &place = ctx.slots[n.slot];
-    return place.exists ? &place.var.simplevalue : nullptr;
-  }
-  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER) return nullptr;
-  const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
-  return slot < kMaxArguments ? &g_ScriptCall.argument[slot] : nullptr;
-}
-
-// The truth of a comparison of two reals at hand that PeekNear finds, as
+// The truth of a comparison of two reals at hand that Peek<true> finds, as
 // the general condition decides it; false when it is anything else.
 [[gnu::always_inline]] inline bool NearComparison(RExecContext &ctx, const RToken &n, bool &truth) {
   if (n.kind != NODE_BINARY || n.ind < op::kLess || n.ind > op::kGreater) return false;
-  const RValue *l = PeekNear(ctx, n.Child(0));
+  const RValue *l = Peek<true>(ctx, n.Child(0));
   if (l == nullptr || l->kind != RValue::kReal) return false;
-  const RValue *r = PeekNear(ctx, n.Child(1));
+  const RValue *r = Peek<true>(ctx, n.Child(1));
   if (r == nullptr || r->kind != RValue::kReal) return false;
   const double d = l->val - r->val;
   if (d != d) return false;
-  switch (n.ind) {
-    case op::kLess: truth = d < -kCompareEpsilon; break;
-    case op::kLessEqual: truth = d <= kCompareEpsilon; break;
-    case op::kEqual: truth = d > -kCompareEpsilon && d < kCompareEpsilon; break;
-    case op::kNotEqual: truth = d < -kCompareEpsilon || d > kCompareEpsilon; break;
-    case op::kGreaterEqual: truth = d >= -kCompareEpsilon; break;
-    default: truth = d > kCompareEpsilon; break;
-  }
+  truth = CompareDifference(n.ind, d);
   return true;
 }
 

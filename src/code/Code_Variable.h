@@ -168,7 +168,10 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
 
 // The value of a constant, of an argument slot or of an existing simple
 // variable, in place; null when the node needs a full evaluation. The
-// pointer is only good until the next change of any variable.
+// pointer is only good until the next change of any variable. kNear keeps
+// to constants, locals and argument slots: the part that calls out for
+// nothing.
+template <bool kNear = false>
 [[gnu::always_inline]] inline const RValue *Peek(RExecContext &ctx, const RToken &n) {
   if (n.kind == NODE_CONSTANT) return &n.value;
   if (n.kind != NODE_VARIABLE_SIMPLE) return nullptr;
@@ -177,12 +180,16 @@ bool WriteVariable(RExecContext &ctx, int32_t sel, int32_t ind, int32_t arr, con
     const RLocalSlot &place = ctx.slots[n.slot];
     return place.exists ? &place.var.simplevalue : nullptr;
   }
-  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_GLOBAL) return nullptr;
+  if (sel != SEL_UNSPECIFIED && sel != SEL_SELF && sel != SEL_OTHER && (kNear || sel != SEL_GLOBAL)) return nullptr;
   if (sel != SEL_GLOBAL) {
     const auto slot = static_cast<uint32_t>(n.ind - s_argument0);
     if (slot < kMaxArguments) return &g_ScriptCall.argument[slot];
   }
-  return ExistingCell(ctx, sel, n.ind, 0, -1);
+  if constexpr (kNear) {
+    return nullptr;
+  } else {
+    return ExistingCell(ctx, sel, n.ind, 0, -1);
+  }
 }
 
 }  // namespace code_exec

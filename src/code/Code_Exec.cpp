@@ -30,7 +30,6 @@
 #include "code/Code_Function.h"
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
-#include "code/Code_RealLean.h"
 #include "code/Code_RealProgram.h"
 #include "code/Code_Variable.h"
 #include "code/Code_World.h"
@@ -327,14 +326,20 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   return false;
 }
 
-// An argument's program. A single lean operation (n - 1 for a recursive
-// call) runs in line; it reads nothing but locals, arguments and
-// constants, so when it gives up the usual way may run it again.
+// An argument's program. A sum or difference of a value at hand and a
+// constant (n - 1 for a recursive call) runs in line; it reads nothing but
+// locals, arguments and constants, so when it gives up the usual way may
+// run it again.
 [[gnu::always_inline]] inline bool EvalArgumentProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->plain == kRunPlain && p[1].op == kRealEnd) {
-    double *sp = &out;
-    if (LeanDispatch(ctx, p, sp)) return true;
+  if (p->plain == kRunPlain && p[1].op == kRealEnd && (p->op == kRealAdd || p->op == kRealSub) &&
+      p->rkind == kOperandConst && p->lkind != kOperandStack) {
+    double a;
+    if (PlainOperandValue(ctx, p->lkind, p->l, p->ld, a)) {
+      const double b = p->rd;
+      out = CheckArith(p->op == kRealAdd ? a + b : a - b, a, b);
+      return true;
+    }
   }
   return EvalRealProgram(ctx, at, out);
 }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "code/Code_Main.h"
-#include "code/Code_RealLean.h"
 #include "code/Code_Variable.h"
 #include "code/Code_Operator.h"
 #include "code/Variable_BuiltIn.h"
@@ -279,6 +278,8 @@ namespace {
 // general evaluation runs and reports whatever stopped it.
 
 
+inline double Comparison(bool r) { return r ? 1.0 : 0.0; }
+
 // The operators without a shortcut, exactly as the general evaluation
 // applies them; false when the operation fails.
 [[gnu::noinline]] bool RealOperation(int32_t oper, double &a, double b) {
@@ -442,6 +443,111 @@ bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out) {
   return true;
 }
 
+namespace {
+
+// ---- the lean run of plain programs --------------------------------------------
+//
+// Each operation of a plain program carries one code for itself and the
+// kinds of its two operands (RealLeanCode), so that a single dispatch picks
+// a step that reads its operands without asking what they are.
+
+
+template <int kKind>
+[[gnu::always_inline]] inline bool LeanOperand(RExecContext &ctx, int32_t index, double constant, double *&sp,
+                                               double &out) {
+  if constexpr (kKind == kOperandStack) {
+    out = *--sp;
+  } else if constexpr (kKind == kOperandConst) {
+    out = constant;
+  } else if constexpr (kKind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    out = place.var.simplevalue.val;
+  } else {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    out = v.val;
+  }
+  return true;
+}
+
+// One operation, as StepReal does it for plain programs: the right operand
+// is taken first (it is on top when both come from the stack).
+template <int kOp, int kLeft, int kRight>
+[[gnu::always_inline]] inline bool LeanStep(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  double a, b = 0.0;
+  if constexpr (kOp != kRealPush) {
+    if (!LeanOperand<kRight>(ctx, p->r, p->rd, sp, b)) return false;
+  }
+  if (!LeanOperand<kLeft>(ctx, p->l, p->ld, sp, a)) return false;
+  if constexpr (kOp == kRealPush) {
+    *sp++ = a;
+  } else if constexpr (kOp == kRealBinary) {
+    if (!WholeOperation(p->a, a, b)) return false;
+    *sp++ = a;
+  } else if constexpr (kOp == kRealAdd) {
+    *sp++ = CheckArith(a + b, a, b);
+  } else if constexpr (kOp == kRealSub) {
+    *sp++ = CheckArith(a - b, a, b);
+  } else if constexpr (kOp == kRealMul) {
+    *sp++ = CheckArith(a * b, a, b);
+  } else if constexpr (kOp == kRealAnd) {
+    *sp++ = Comparison(RealIsTrue(a) && RealIsTrue(b));
+  } else if constexpr (kOp == kRealOr) {
+    *sp++ = Comparison(RealIsTrue(a) || RealIsTrue(b));
+  } else {
+    // NaN differences give up: the general way decides whether they trap.
+    const double d = a - b;
+    if (d != d) return false;
+    if constexpr (kOp == kRealLess) *sp++ = Comparison(d < -kCompareEpsilon);
+    else if constexpr (kOp == kRealLessEqual) *sp++ = Comparison(d <= kCompareEpsilon);
+    else if constexpr (kOp == kRealGreater) *sp++ = Comparison(d > kCompareEpsilon);
+    else if constexpr (kOp == kRealGreaterEqual) *sp++ = Comparison(d >= -kCompareEpsilon);
+    else if constexpr (kOp == kRealEqual) *sp++ = Comparison(d > -kCompareEpsilon && d < kCompareEpsilon);
+    else *sp++ = Comparison(d < -kCompareEpsilon || d > kCompareEpsilon);
+  }
+  return true;
+}
+
+// One operation of a plain program, the lean way.
+[[gnu::always_inline]] inline bool LeanDispatch(RExecContext &ctx, const RRealOp *p, double *&sp) {
+  switch (p->lean) {
+#define QUILLON_LEAN(op, l, r) \
+  case RealLeanCode(op, l, r): return LeanStep<op, l, r>(ctx, p, sp);
+#define QUILLON_LEAN_RIGHT(op, l)        \
+  QUILLON_LEAN(op, l, kOperandStack)     \
+  QUILLON_LEAN(op, l, kOperandConst)     \
+  QUILLON_LEAN(op, l, kOperandLocal)     \
+  QUILLON_LEAN(op, l, kOperandArgument)
+#define QUILLON_LEAN_OP(op)                 \
+  QUILLON_LEAN_RIGHT(op, kOperandStack)     \
+  QUILLON_LEAN_RIGHT(op, kOperandConst)     \
+  QUILLON_LEAN_RIGHT(op, kOperandLocal)     \
+  QUILLON_LEAN_RIGHT(op, kOperandArgument)
+    QUILLON_LEAN(kRealPush, kOperandConst, kOperandStack)
+    QUILLON_LEAN(kRealPush, kOperandLocal, kOperandStack)
+    QUILLON_LEAN(kRealPush, kOperandArgument, kOperandStack)
+    QUILLON_LEAN_OP(kRealBinary)
+    QUILLON_LEAN_OP(kRealAdd)
+    QUILLON_LEAN_OP(kRealSub)
+    QUILLON_LEAN_OP(kRealMul)
+    QUILLON_LEAN_OP(kRealLess)
+    QUILLON_LEAN_OP(kRealLessEqual)
+    QUILLON_LEAN_OP(kRealGreater)
+    QUILLON_LEAN_OP(kRealGreaterEqual)
+    QUILLON_LEAN_OP(kRealEqual)
+    QUILLON_LEAN_OP(kRealNotEqual)
+    QUILLON_LEAN_OP(kRealAnd)
+    QUILLON_LEAN_OP(kRealOr)
+#undef QUILLON_LEAN_OP
+#undef QUILLON_LEAN_RIGHT
+#undef QUILLON_LEAN
+    default: return false;
+  }
+}
+
+}  // namespace
+
 // A plain program first runs the lean way, which calls out for nothing;
 // when it stops short (an operand that is not a real, an operation it does
 // not do itself) the full way runs it again from the start, which reads the
@@ -463,17 +569,7 @@ namespace {
 [[gnu::always_inline]] inline bool IndexOperand(RExecContext &ctx, int kind, int32_t index, double constant,
                                                 int32_t &out) {
   double x;
-  if (kind == kOperandLocal) {
-    const RLocalSlot &place = ctx.slots[index];
-    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
-    x = place.var.simplevalue.val;
-  } else if (kind == kOperandConst) {
-    x = constant;
-  } else {
-    const RValue &v = g_ScriptCall.argument[index];
-    if (v.kind != RValue::kReal) return false;
-    x = v.val;
-  }
+  if (!PlainOperandValue(ctx, kind, index, constant, x)) return false;
   // Whole indices in range, nearly all of them, need no rounding.
   if (x >= 0.0 && x < static_cast<double>(kArrayDim)) {
     const auto i = static_cast<int32_t>(x);

@@ -74,6 +74,25 @@ inline bool ReadReal(const RValue *v, double &out) {
   return true;
 }
 
+// An operand of an all-real program that is read in place: a constant, a
+// local or an argument slot (kOperandConst, kOperandLocal, any other kind
+// counts as kOperandArgument); false when it is not a real.
+[[gnu::always_inline]] inline bool PlainOperandValue(RExecContext &ctx, int kind, int32_t index, double constant,
+                                                     double &out) {
+  if (kind == kOperandLocal) {
+    const RLocalSlot &place = ctx.slots[index];
+    if (!place.exists || place.var.simplevalue.kind != RValue::kReal) return false;
+    out = place.var.simplevalue.val;
+  } else if (kind == kOperandConst) {
+    out = constant;
+  } else {
+    const RValue &v = g_ScriptCall.argument[index];
+    if (v.kind != RValue::kReal) return false;
+    out = v.val;
+  }
+  return true;
+}
+
 // A real result in place of whatever the value held, its text included.
 inline void SetRealValue(RValue &v, double d) {
   v.kind = RValue::kReal;

@@ -552,19 +552,7 @@ int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
       if (hint < n && Compare(i_key[hint], key) >= 0 && (hint == 0 || Compare(i_key[hint - 1], key) < 0))
         return static_cast<int32_t>(hint);
     }
-    size_t p;
-    const double eps = DsPrecision();
-    if (key.kind == RValue::kReal && eps > 0) {
-      const double k = key.val;
-      auto below = [k, eps](const RValue &e) { return e.kind == RValue::kReal && k - e.val > eps; };
-      p = hint < n ? PartitionFrom(i_key, hint, below) : GuessedPartition(i_key, k - eps, below);
-    } else {
-      auto below = [&key](const RValue &e) { return Compare(e, key) < 0; };
-      p = hint < n ? PartitionFrom(i_key, hint, below)
-                   : static_cast<size_t>(std::partition_point(i_key.begin(), i_key.end(), below) - i_key.begin());
-    }
-    if (p < n && Compare(i_key[p], key) == 0) RememberHint(hash, static_cast<int32_t>(p));
-    return static_cast<int32_t>(p);
+    return SearchNotBelow(key, hash, hint);
   }
   if (m_exact) {
     auto it = std::partition_point(i_key.begin(), i_key.end(), [&](const RValue &k) { return Compare(k, key) < 0; });
@@ -573,6 +561,26 @@ int32_t CDS_Map::FirstNotBelow(const RValue &key) const {
   for (size_t i = 0; i < n; ++i)
     if (Compare(i_key[i], key) >= 0) return static_cast<int32_t>(i);
   return Size();
+}
+
+// The search of an exact-order map for a key that is not NaN, from the
+// hinted place (the size when there is none), which it remembers when it
+// finds the key.
+[[gnu::noinline]] int32_t CDS_Map::SearchNotBelow(const RValue &key, uint64_t hash, size_t hint) const {
+  const size_t n = i_key.size();
+  size_t p;
+  const double eps = DsPrecision();
+  if (key.kind == RValue::kReal && eps > 0) {
+    const double k = key.val;
+    auto below = [k, eps](const RValue &e) { return e.kind == RValue::kReal && k - e.val > eps; };
+    p = hint < n ? PartitionFrom(i_key, hint, below) : GuessedPartition(i_key, k - eps, below);
+  } else {
+    auto below = [&key](const RValue &e) { return Compare(e, key) < 0; };
+    p = hint < n ? PartitionFrom(i_key, hint, below)
+                 : static_cast<size_t>(std::partition_point(i_key.begin(), i_key.end(), below) - i_key.begin());
+  }
+  if (p < n && Compare(i_key[p], key) == 0) RememberHint(hash, static_cast<int32_t>(p));
+  return static_cast<int32_t>(p);
 }
 
 int32_t CDS_Map::FirstAbove(const RValue &key) const {
@@ -642,9 +650,16 @@ void EraseAt(std::vector<RValue> &v, size_t pos) {
 
 int32_t CDS_Map::FindFirstEqual(const RValue &key) const {
   if (m_exact) {
-    if (const int32_t *slot = HintSlot(KeyHash(key)))
-      if (FirstEqualAt(i_key, static_cast<size_t>(*slot), key)) return *slot;
-    const int32_t i = FirstNotBelow(key);
+    // The key is hashed and its hint looked up once, for the check and the
+    // search alike (a NaN key has no hint and is searched as the order
+    // says).
+    const uint64_t hash = KeyHash(key);
+    const int32_t *slot = HintSlot(hash);
+    if (slot != nullptr && FirstEqualAt(i_key, static_cast<size_t>(*slot), key)) return *slot;
+    const int32_t i = key.kind == RValue::kReal && std::isnan(key.val)
+                          ? FirstNotBelow(key)
+                          : SearchNotBelow(key, hash, slot != nullptr ? std::min(static_cast<size_t>(*slot), i_key.size())
+                                                                      : i_key.size());
     return (i < Size() && Compare(i_key[static_cast<size_t>(i)], key) == 0) ? i : -1;
   }
   for (size_t i = 0; i < i_key.size(); ++i)

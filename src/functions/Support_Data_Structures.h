@@ -153,6 +153,7 @@ public:
 private:
   int32_t FindFirstEqual(const RValue &key) const;   // -1 when none
   int32_t FirstNotBelow(const RValue &key) const;    // size when none
+  int32_t SearchNotBelow(const RValue &key, uint64_t hash, size_t hint) const;
   int32_t FirstAbove(const RValue &key) const;       // size when none
   void CheckExactOrder();
   void ForgetHints() const;

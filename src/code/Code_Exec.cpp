@@ -309,9 +309,9 @@ inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
 inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->plain == kRunPlain) {
+  if (p->run == kRunPlain) {
     if (EvalRealProgramPlain(ctx, p, out)) return true;
-  } else if (p->plain == kRunArrayCell) {
+  } else if (p->run == kRunArrayCell) {
     if (ReadArrayCell(ctx, *p, out)) return true;
   }
   return EvalRealProgramFull(ctx, p, out);
@@ -332,7 +332,7 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
 // run it again.
 [[gnu::always_inline]] inline bool EvalArgumentProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->plain == kRunPlain && p[1].op == kRealEnd && (p->op == kRealAdd || p->op == kRealSub) &&
+  if (p->run == kRunPlain && p[1].op == kRealEnd && (p->op == kRealAdd || p->op == kRealSub) &&
       p->rkind == kOperandConst && p->lkind != kOperandStack) {
     double a;
     if (PlainOperandValue(ctx, p->lkind, p->l, p->ld, a)) {
@@ -1007,7 +1007,7 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   if (value.real >= 0 && (value.kind == NODE_BINARY || value.kind == NODE_UNARY || value.kind == NODE_VARIABLE)) {
     const RRealOp *p = ctx.code->i_reals.data() + value.real;
     double d;
-    if (p->plain == kRunPlain && EvalRealProgramPlain(ctx, p, d)) {
+    if (p->run == kRunPlain && EvalRealProgramPlain(ctx, p, d)) {
       SetRealValue(res, d);
       return kCodeExit;
     }

@@ -26,7 +26,7 @@ public:
       if (Emit(n, result, depth, highest) && highest <= kRealStackDepth) {
         m_ops.push_back(RRealOp{});  // kRealEnd
         n.real = static_cast<int32_t>(start);
-        m_ops[start].plain = Plain(start) ? kRunPlain : ArrayCell(start) ? kRunArrayCell : kRunGeneral;
+        m_ops[start].run = Plain(start) ? kRunPlain : ArrayCell(start) ? kRunArrayCell : kRunGeneral;
         inside = true;
       } else {
         m_ops.resize(start);

@@ -69,7 +69,7 @@ struct RRealOp {
   int8_t lkind = kOperandStack;
   int8_t rkind = kOperandStack;
   // Set on a program's first operation: how the program may be run.
-  int8_t plain = kRunGeneral;
+  int8_t run = kRunGeneral;
   int32_t a = 0;
   int32_t l = 0;      // operand index (slot or variable)
   int32_t r = 0;

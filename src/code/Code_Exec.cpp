@@ -370,7 +370,7 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
 }
 
 // A built-in routine or an extension function.
-[[gnu::noinline]] int EvalRoutineCall(RExecContext &ctx, const RToken &n, RValue &out) {
+[[gnu::always_inline]] inline int CallRoutine(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
@@ -384,6 +384,10 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   if (routine == nullptr) return Fail(ctx, n.position, "Internal Error: Unknown function.");
   routine(ctx.self, ctx.other, argc, args.All(), out);
   return kCodeNormal;
+}
+
+[[gnu::noinline]] int EvalRoutineCall(RExecContext &ctx, const RToken &n, RValue &out) {
+  return CallRoutine(ctx, n, out);
 }
 
 [[gnu::always_inline]] inline int EvalCall(RExecContext &ctx, const RToken &n, RValue &out) {
@@ -504,6 +508,34 @@ int32_t CompoundOperator(int32_t assign) {
   return true;
 }
 
+// A compound assignment's target takes in the value: read, operate, write.
+[[gnu::noinline]] int StoreCompound(RExecContext &ctx, const RToken &n, int32_t oper, RTarget t, const RValue &value,
+                                    RValue &res) {
+  const RToken &target = n.Child(0);
+  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr, target.slot)) {
+    // Read, operate and write back in place (nothing runs in between that
+    // could move the cell); real +, - and * need no call at all.
+    if (cell->kind == RValue::kReal && value.kind == RValue::kReal &&
+        (oper == op::kPlus || oper == op::kMinus || oper == op::kTimes)) {
+      const double a = cell->val, b = value.val;
+      const double r = CheckArith(oper == op::kPlus ? a + b : oper == op::kMinus ? a - b : a * b, a, b);
+      cell->val = r;
+      SetRealValue(res, r);
+      return kCodeNormal;
+    }
+    res = *cell;
+    if (const char *message = BinaryOperation(oper, res, value)) return Fail(ctx, n.position, message);
+    *cell = res;
+    return kCodeNormal;
+  }
+  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position, target.slot) != kCodeNormal)
+    return kCodeError;
+  if (const char *message = BinaryOperation(oper, res, value)) return Fail(ctx, n.position, message);
+  if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res, target.slot))
+    return Fail(ctx, n.position, "Cannot assign to the variable");
+  return kCodeNormal;
+}
+
 // Every assignment QuickAssign leaves.
 int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
@@ -538,32 +570,38 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
     if (Eval(ctx, source, v) != kCodeNormal) return kCodeError;
     value = &v;
   }
-  if (RValue *cell = ExistingCell(ctx, t.sel, target.ind, t.arr, target.slot)) {
-    // Read, operate and write back in place (nothing runs in between that
-    // could move the cell); real +, - and * need no call at all.
-    if (cell->kind == RValue::kReal && value->kind == RValue::kReal &&
-        (oper == op::kPlus || oper == op::kMinus || oper == op::kTimes)) {
-      const double a = cell->val, b = value->val;
-      const double r = CheckArith(oper == op::kPlus ? a + b : oper == op::kMinus ? a - b : a * b, a, b);
-      cell->val = r;
-      res.kind = RValue::kReal;
-      res.val = r;
-      return kCodeNormal;
-    }
-    res = *cell;
-    if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
-    *cell = res;
+  return StoreCompound(ctx, n, oper, t, *value, res);
+}
+
+// `x = f(..)` or `x += f(..)` (also -= and *=) for a numbered local x and a
+// built-in routine f: the call, then the local, without the general
+// assignment's questions about the target and the value.
+[[gnu::noinline]] int ExecAssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  if (n.ind == SYM_ASSIGN) {
+    if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
+    LocalSet(ctx, target.slot, target.ind, 0, res);
     return kCodeNormal;
   }
-  if (ReadVariable(ctx, t.sel, target.ind, t.arr, res, target.position, target.slot) != kCodeNormal)
-    return kCodeError;
-  if (const char *message = BinaryOperation(oper, res, *value)) return Fail(ctx, n.position, message);
-  if (!WriteVariable(ctx, t.sel, target.ind, t.arr, res, target.slot))
-    return Fail(ctx, n.position, "Cannot assign to the variable");
-  return kCodeNormal;
+  RValue v;
+  if (CallRoutine(ctx, n.Child(1), v) != kCodeNormal) return kCodeError;
+  RLocalSlot &place = ctx.slots[target.slot];
+  RValue &cell = place.var.simplevalue;
+  if (place.exists && cell.kind == RValue::kReal && v.kind == RValue::kReal) [[likely]] {
+    const double a = cell.val, b = v.val;
+    const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
+                                : n.ind == SYM_SUB_ASSIGN ? a - b
+                                                          : a * b,
+                                a, b);
+    cell.val = r;
+    SetRealValue(res, r);
+    return kCodeNormal;
+  }
+  return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{SEL_LOCAL, 0}, v, res);
 }
 
 [[gnu::noinline]] int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.aux == RToken::kAssignFromRoutine) return ExecAssignFromRoutine(ctx, n, res);
   if (QuickAssign(ctx, n, res)) return kCodeNormal;
   return ExecAssignGeneral(ctx, n, res);
 }
@@ -686,6 +724,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 // dispatch.
 [[gnu::always_inline]] inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
+    if (n.aux == RToken::kAssignFromRoutine) return ExecAssignFromRoutine(ctx, n, res);
     if (QuickAssign(ctx, n, res)) return kCodeNormal;
     return ExecAssignGeneral(ctx, n, res);
   }

@@ -146,6 +146,9 @@ struct RToken {
   int32_t itemnumb = 0;   // number of children
   // Filled by the final walk so the interpreter need not recount:
   //   kind 7: the number of index expressions (0, 1 or 2);
+  //   kind 101: kAssignFromRoutine when the target is a numbered local,
+  //     the symbol is =, += , -= or *= and the value is a call of a
+  //     built-in routine; else 0;
   //   every other kind: 0.
   // (While parsing it holds the height of the subtree; see Code_Phase3.)
   int32_t aux = 0;
@@ -156,6 +159,7 @@ struct RToken {
   // variables, operators), so evaluating it twice is the same as once.
   int32_t flags = 0;
   static constexpr int32_t kPureNode = 1;
+  static constexpr int32_t kAssignFromRoutine = 1;
   // The offset of the subtree's all-real program in CCode::i_reals, or -1
   // (see Code_RealProgram.h). A switch whose labels are all real constants:
   // the offset of its label table in CCode::i_switches (`slot` entries and

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "code/Code_Function.h"
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "code/Variable_BuiltIn.h"
@@ -31,6 +32,7 @@ public:
         return true;
       }
       case NODE_CONSTANT: n.flags = RToken::kPureNode; return true;
+      case NODE_ASSIGN: n.aux = AssignForm(n); return true;
       case NODE_UNARY: {
         RToken &operand = n.items[0];
         if (operand.kind != NODE_CONSTANT) {
@@ -96,6 +98,18 @@ private:
     for (const RToken &c : n)
       if ((c.flags & RToken::kPureNode) == 0) return;
     n.flags = RToken::kPureNode;
+  }
+
+  // `x = f(..)`, `x += f(..)`: a local takes (or takes in) what a built-in
+  // routine answers, the shape of most lines that ask a library something.
+  static int32_t AssignForm(const RToken &n) {
+    if (n.itemnumb != 2) return 0;
+    const RToken &target = n.items[0];
+    const RToken &source = n.items[1];
+    if (target.kind != NODE_VARIABLE_SIMPLE || target.ind2 != SEL_LOCAL || target.slot < 0) return 0;
+    if (n.ind != SYM_ASSIGN && n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN) return 0;
+    if (source.kind != NODE_CALL || source.ind < 0 || source.ind >= kFunctionScriptBase) return 0;
+    return RToken::kAssignFromRoutine;
   }
 
   int32_t LocalSlot(int32_t ind) {

@@ -82,9 +82,16 @@ RValue ArgValue(const RValue &v) { return v.kind == RValue::kReal ? RValue::Real
 
 std::string_view ArgText(const RValue &v) { return v.kind == RValue::kString ? v.str.view() : std::string_view(); }
 
+template <class T>
+[[gnu::noinline]] T *RoundedArg(const RValue &id) {
+  T *ds = Store<T>().Get(ArgInt(id));
+  if (!ds) ReportActionError(kDsNoSuchIndex, false);
+  return ds;
+}
+
 // The container the argument names, or null after reporting the error.
 template <class T>
-T *Arg(const RValue &id) {
+[[gnu::always_inline]] inline T *Arg(const RValue &id) {
   // Ids are small whole numbers: those skip the rounding.
   const double d = id.val;
   if (id.kind == RValue::kReal && d >= 0 && d < 2147483648.0) {
@@ -92,9 +99,7 @@ T *Arg(const RValue &id) {
     if (static_cast<double>(i) == d)
       if (T *ds = Store<T>().Get(i)) return ds;
   }
-  T *ds = Store<T>().Get(ArgInt(id));
-  if (!ds) ReportActionError(kDsNoSuchIndex, false);
-  return ds;
+  return RoundedArg<T>(id);
 }
 
 void SetResult(RValue &result, const RValue *value) {

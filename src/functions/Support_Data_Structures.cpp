@@ -16,13 +16,12 @@
 
 // --- element order ----------------------------------------------------------
 
-namespace {
-
+namespace ds_detail {
 double g_precision = kDsDefaultPrecision;
+}  // namespace ds_detail
 
-}  // namespace
+using ds_detail::g_precision;
 
-double DsPrecision() { return g_precision; }
 void DsSetPrecision(double precision) { g_precision = std::fabs(precision); }
 
 namespace {
@@ -648,7 +647,7 @@ void EraseAt(std::vector<RValue> &v, size_t pos) {
 
 }  // namespace
 
-int32_t CDS_Map::FindFirstEqual(const RValue &key) const {
+int32_t CDS_Map::SearchFirstEqual(const RValue &key) const {
   if (m_exact) {
     // The key is hashed and its hint looked up once, for the check and the
     // search alike (a NaN key has no hint and is searched as the order
@@ -700,10 +699,6 @@ bool CDS_Map::Delete(const RValue &key) {
   return true;
 }
 
-const RValue *CDS_Map::FindValue(const RValue &key) const {
-  const int32_t i = FindFirstEqual(key);
-  return i < 0 ? nullptr : &i_val[static_cast<size_t>(i)];
-}
 
 const RValue *CDS_Map::FindPrevious(const RValue &key) const {
   const int32_t i = FirstNotBelow(key);

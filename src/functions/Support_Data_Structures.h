@@ -7,6 +7,7 @@
 // compare ordinally, and every real is below every string.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,7 +21,10 @@ class CStream;
 
 // The precision of real comparisons (initially 0.00000001).
 constexpr double kDsDefaultPrecision = 0.00000001;
-double DsPrecision();
+namespace ds_detail {
+extern double g_precision;  // read in line by the map's lookups
+}  // namespace ds_detail
+inline double DsPrecision() { return ds_detail::g_precision; }
 void DsSetPrecision(double precision);  // takes the absolute value
 
 // -1 when a is below b, 0 when they are equal, 1 when a is above b.
@@ -138,7 +142,10 @@ public:
   bool Replace(const RValue &key, const RValue &value);
   bool Delete(const RValue &key);
   bool Exists(const RValue &key) const { return FindFirstEqual(key) >= 0; }
-  const RValue *FindValue(const RValue &key) const;
+  const RValue *FindValue(const RValue &key) const {
+    const int32_t i = FindFirstEqual(key);
+    return i < 0 ? nullptr : &i_val[static_cast<size_t>(i)];
+  }
   const RValue *FindPrevious(const RValue &key) const;
   const RValue *FindNext(const RValue &key) const;
   const RValue *First() const { return i_key.empty() ? nullptr : &i_key.front(); }
@@ -151,7 +158,36 @@ public:
   bool InExactOrder() const { return m_exact; }
 
 private:
-  int32_t FindFirstEqual(const RValue &key) const;   // -1 when none
+  // The place of the first key equal to this one, -1 when none.
+  int32_t FindFirstEqual(const RValue &key) const {
+    if (m_exact) {
+      if (const int32_t at = WholeKeyPlace(key); at >= 0) return at;
+    }
+    return SearchFirstEqual(key);
+  }
+  // Whole-number keys without gaps (ids, counters, a map used as an array)
+  // stand at their distance from the first key: one look there, proved by
+  // the neighbour before it as a hint is, needs neither a hash nor a search.
+  // -1 when the key does not stand there (or is no real, or the precision
+  // is 0, when only the full comparison decides).
+  int32_t WholeKeyPlace(const RValue &key) const {
+    const size_t n = i_key.size();
+    const double eps = ds_detail::g_precision;
+    if (key.kind != RValue::kReal || n == 0 || i_key.front().kind != RValue::kReal || !(eps > 0)) return -1;
+    const double k = key.val;
+    const double offset = k - i_key.front().val;
+    if (!(offset >= 0 && offset < static_cast<double>(n))) return -1;
+    const auto at = static_cast<size_t>(offset);
+    if (static_cast<double>(at) != offset) return -1;
+    const RValue &e = i_key[at];
+    if (e.kind != RValue::kReal || !(e.val == k || std::fabs(e.val - k) <= eps)) return -1;
+    if (at > 0) {
+      const RValue &before = i_key[at - 1];
+      if (before.kind != RValue::kReal || !(k - before.val > eps)) return -1;
+    }
+    return static_cast<int32_t>(at);
+  }
+  int32_t SearchFirstEqual(const RValue &key) const;  // -1 when none
   int32_t FirstNotBelow(const RValue &key) const;    // size when none
   int32_t SearchNotBelow(const RValue &key, uint64_t hash, size_t hint) const;
   int32_t FirstAbove(const RValue &key) const;       // size when none

@@ -15,6 +15,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -377,7 +378,8 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   if (EvalArguments(ctx, n, args, argc) != kCodeNormal) return kCodeError;
-  SetRealZero(out);
+  // A fresh real 0, without the text of whatever the value held before.
+  SetRealValue(out, 0.0);
   const int32_t id = n.ind;
   if (id >= kFunctionExtensionBase) return CallExtension(ctx, n, args, argc, out);
   TRoutine routine = FunctionRoutine(id);
@@ -573,22 +575,29 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return StoreCompound(ctx, n, oper, t, *value, res);
 }
 
+// A compound assignment of a routine's answer, held in the result, that is
+// not one of reals.
+[[gnu::noinline]] int StoreCompoundOfAnswer(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RValue answer = std::move(res);
+  return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{SEL_LOCAL, 0}, answer, res);
+}
+
 // `x = f(..)` or `x += f(..)` (also -= and *=) for a numbered local x and a
 // built-in routine f: the call, then the local, without the general
 // assignment's questions about the target and the value.
-[[gnu::noinline]] int ExecAssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {
+[[gnu::always_inline]] inline int AssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
+  // The answer goes to the result first: for `=` it is the result, and a
+  // compound assignment makes its result from it.
+  if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
-    if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
     LocalSet(ctx, target.slot, target.ind, 0, res);
     return kCodeNormal;
   }
-  RValue v;
-  if (CallRoutine(ctx, n.Child(1), v) != kCodeNormal) return kCodeError;
   RLocalSlot &place = ctx.slots[target.slot];
   RValue &cell = place.var.simplevalue;
-  if (place.exists && cell.kind == RValue::kReal && v.kind == RValue::kReal) [[likely]] {
-    const double a = cell.val, b = v.val;
+  if (place.exists && cell.kind == RValue::kReal && res.kind == RValue::kReal) [[likely]] {
+    const double a = cell.val, b = res.val;
     const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
                                 : n.ind == SYM_SUB_ASSIGN ? a - b
                                                           : a * b,
@@ -597,7 +606,11 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
     SetRealValue(res, r);
     return kCodeNormal;
   }
-  return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{SEL_LOCAL, 0}, v, res);
+  return StoreCompoundOfAnswer(ctx, n, res);
+}
+
+[[gnu::noinline]] int ExecAssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {
+  return AssignFromRoutine(ctx, n, res);
 }
 
 [[gnu::noinline]] int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -832,7 +845,10 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 // local with a real constant or another local, and the step adds a real
 // constant to a local or takes it away.
 struct RCountingLoop {
-  int32_t oper;            // the comparison
+  // The comparison as the closed range of differences it holds for
+  // (turned round for <>): one test instead of a choice among six.
+  double lo, hi;
+  bool negate;
   int32_t var;             // the compared local's slot
   const RValue *limit;     // the constant compared with, or null
   int32_t limitVar;        // else the local's slot
@@ -859,7 +875,23 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   if (step.kind != NODE_ASSIGN || (step.ind != SYM_ADD_ASSIGN && step.ind != SYM_SUB_ASSIGN) ||
       !IsLocal(step.Child(0)) || step.Child(1).kind != NODE_CONSTANT || !step.Child(1).value.IsReal())
     return false;
-  loop.oper = cond.ind;
+  // Each strict bound becomes the nearest double inside it.
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const double below = std::nextafter(-kCompareEpsilon, -kInf), above = std::nextafter(kCompareEpsilon, kInf);
+  loop.lo = -kInf;
+  loop.hi = kInf;
+  loop.negate = false;
+  switch (cond.ind) {
+    case op::kLess: loop.hi = below; break;
+    case op::kLessEqual: loop.hi = kCompareEpsilon; break;
+    case op::kNotEqual: loop.negate = true; [[fallthrough]];
+    case op::kEqual:
+      loop.lo = std::nextafter(-kCompareEpsilon, kInf);
+      loop.hi = std::nextafter(kCompareEpsilon, -kInf);
+      break;
+    case op::kGreaterEqual: loop.lo = -kCompareEpsilon; break;
+    default: loop.lo = above; break;
+  }
   loop.var = cond.Child(0).slot;
   loop.stepVar = step.Child(0).slot;
   loop.step = step.Child(1).value.val;
@@ -875,6 +907,7 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
   const RToken &cond = n.Child(1);
   const RToken &step = n.Child(2);
   const RToken &body = n.Child(3);
+  const bool routineBody = body.kind == NODE_ASSIGN && body.aux == RToken::kAssignFromRoutine;
   for (;;) {
     bool truth;
     const RLocalSlot &v = ctx.slots[loop.var];
@@ -886,13 +919,16 @@ bool IsCountingLoop(const RToken &cond, const RToken &step, RCountingLoop &loop)
     const double d = v.var.simplevalue.val - (limit != nullptr ? limit->val : 0.0);
     if (v.exists && v.var.simplevalue.kind == RValue::kReal && limit != nullptr && limit->kind == RValue::kReal &&
         d == d) [[likely]] {
-      truth = CompareDifference(loop.oper, d);
+      truth = (d >= loop.lo && d <= loop.hi) != loop.negate;
     } else if (EvalCondition(ctx, cond, "Expression expected", truth) != kCodeNormal) {
       return kCodeError;
     }
     if (!truth) return kCodeNormal;
     int b;
-    if (body.kind == NODE_BLOCK) {
+    if (routineBody) {
+      // The statement most counting loops over a library are.
+      b = NeedsInterrupt() && Interrupted(ctx, body) != kCodeNormal ? kCodeError : AssignFromRoutine(ctx, body, res);
+    } else if (body.kind == NODE_BLOCK) {
       if (NeedsInterrupt()) [[unlikely]] {
         if (Interrupted(ctx, body) != kCodeNormal) return kCodeError;
       }

@@ -54,8 +54,9 @@ inline const RFunction *FunctionEntry(int32_t id) {  // built-in ids only; null 
 }
 // The built-in routine behind an id below 100000; null outside the table.
 inline TRoutine FunctionRoutine(int32_t id) {
-  const RFunction *f = FunctionEntry(id);
-  return f ? f->f_routine : nullptr;
+  return static_cast<uint32_t>(id) < static_cast<uint32_t>(function_table::g_count)
+             ? function_table::g_entries[id].f_routine
+             : nullptr;
 }
 
 // Extension functions are looked up through the extension packages, which

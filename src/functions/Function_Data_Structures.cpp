@@ -18,7 +18,7 @@ template <class T>
 class CDsStore {
 public:
   T *Get(int64_t id) const {
-    if (id < 0 || id >= static_cast<int64_t>(m_slots.size())) return nullptr;
+    if (static_cast<uint64_t>(id) >= m_slots.size()) return nullptr;  // negative ids too
     return m_slots[static_cast<size_t>(id)].get();
   }
   // The first empty slot, or a new one at the end.
@@ -95,7 +95,7 @@ template <class T>
   // Ids are small whole numbers: those skip the rounding.
   const double d = id.val;
   if (id.kind == RValue::kReal && d >= 0 && d < 2147483648.0) {
-    const auto i = static_cast<int32_t>(d);
+    const auto i = static_cast<uint32_t>(d);
     if (static_cast<double>(i) == d)
       if (T *ds = Store<T>().Get(i)) return ds;
   }

@@ -170,22 +170,22 @@ private:
   // the neighbour before it as a hint is, needs neither a hash nor a search.
   // -1 when the key does not stand there (or is no real, or the precision
   // is 0, when only the full comparison decides).
+  // (Reals stand before texts in exact order, so an entry before a real is
+  // a real.)
   int32_t WholeKeyPlace(const RValue &key) const {
     const size_t n = i_key.size();
     const double eps = ds_detail::g_precision;
-    if (key.kind != RValue::kReal || n == 0 || i_key.front().kind != RValue::kReal || !(eps > 0)) return -1;
+    if (key.kind != RValue::kReal || n == 0 || !(eps > 0)) return -1;
+    const RValue *keys = i_key.data();
     const double k = key.val;
-    const double offset = k - i_key.front().val;
+    const double offset = k - keys[0].val;
     if (!(offset >= 0 && offset < static_cast<double>(n))) return -1;
-    const auto at = static_cast<size_t>(offset);
+    const auto at = static_cast<int32_t>(offset);
     if (static_cast<double>(at) != offset) return -1;
-    const RValue &e = i_key[at];
-    if (e.kind != RValue::kReal || !(e.val == k || std::fabs(e.val - k) <= eps)) return -1;
-    if (at > 0) {
-      const RValue &before = i_key[at - 1];
-      if (before.kind != RValue::kReal || !(k - before.val > eps)) return -1;
-    }
-    return static_cast<int32_t>(at);
+    const RValue &e = keys[at];
+    if (e.kind != RValue::kReal || !(std::fabs(e.val - k) <= eps)) return -1;
+    if (at > 0 && !(k - keys[at - 1].val > eps)) return -1;
+    return at;
   }
   int32_t SearchFirstEqual(const RValue &key) const;  // -1 when none
   int32_t FirstNotBelow(const RValue &key) const;    // size when none

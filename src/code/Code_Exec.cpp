@@ -575,8 +575,13 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return StoreCompound(ctx, n, oper, t, *value, res);
 }
 
-// A compound assignment of a routine's answer, held in the result, that is
-// not one of reals.
+// A compound assignment of a routine's answer to a local that did not hold
+// a real, or of an answer that is not one: the general way.
+[[gnu::noinline]] int StoreAnswerGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
+  RValue answer;
+  if (CallRoutine(ctx, n.Child(1), answer) != kCodeNormal) return kCodeError;
+  return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{SEL_LOCAL, 0}, answer, res);
+}
 [[gnu::noinline]] int StoreCompoundOfAnswer(RExecContext &ctx, const RToken &n, RValue &res) {
   const RValue answer = std::move(res);
   return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{SEL_LOCAL, 0}, answer, res);
@@ -584,29 +589,34 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
 
 // `x = f(..)` or `x += f(..)` (also -= and *=) for a numbered local x and a
 // built-in routine f: the call, then the local, without the general
-// assignment's questions about the target and the value.
+// assignment's questions about the target and the value. A routine cannot
+// reach the locals of the code that calls it.
 [[gnu::always_inline]] inline int AssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {
   const RToken &target = n.Child(0);
-  // The answer goes to the result first: for `=` it is the result, and a
-  // compound assignment makes its result from it.
-  if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
   if (n.ind == SYM_ASSIGN) {
+    if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
     LocalSet(ctx, target.slot, target.ind, 0, res);
     return kCodeNormal;
   }
   RLocalSlot &place = ctx.slots[target.slot];
   RValue &cell = place.var.simplevalue;
-  if (place.exists && cell.kind == RValue::kReal && res.kind == RValue::kReal) [[likely]] {
-    const double a = cell.val, b = res.val;
-    const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
-                                : n.ind == SYM_SUB_ASSIGN ? a - b
-                                                          : a * b,
-                                a, b);
-    cell.val = r;
-    SetRealValue(res, r);
-    return kCodeNormal;
-  }
-  return StoreCompoundOfAnswer(ctx, n, res);
+  if (!place.exists || cell.kind != RValue::kReal) [[unlikely]]
+    return StoreAnswerGeneral(ctx, n, res);
+  // A real local takes a real answer in place. The answer goes to the
+  // result first, which the outcome then replaces; when the operation
+  // fails, StoreCompound leaves the local's value in the result, as the
+  // general way does.
+  if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
+  if (res.kind != RValue::kReal) [[unlikely]]
+    return StoreCompoundOfAnswer(ctx, n, res);
+  const double a = cell.val, b = res.val;
+  const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
+                              : n.ind == SYM_SUB_ASSIGN ? a - b
+                                                        : a * b,
+                              a, b);
+  cell.val = r;
+  SetRealValue(res, r);
+  return kCodeNormal;
 }
 
 [[gnu::noinline]] int ExecAssignFromRoutine(RExecContext &ctx, const RToken &n, RValue &res) {

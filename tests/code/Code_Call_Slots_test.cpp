@@ -179,6 +179,65 @@ TEST_F(CallSlots, ReturnOfAnOperationOnTwoCalls) {
   EXPECT_THROW(host.Run("return big() * big()"), EMathTrap);
 }
 
+// echo(v): answers its argument.
+void F_Echo(CInstance *, CInstance *, int, RValue *args, RValue &result) { result = args[0]; }
+
+// The message of an error text, without the place it names.
+std::string Message(const std::string &error) {
+  const size_t at = error.rfind(": ");
+  return at == std::string::npos ? error : error.substr(at + 2);
+}
+
+// `x = f(..)` and `x += f(..)` (and -=, *=) on a local take their own way;
+// they must end as the same statements on an instance variable do, which
+// the general assignment runs: the value, the code's result, the message,
+// and the steps used.
+TEST_F(CallSlots, ALocalTakesARoutinesAnswerAsAnyVariableDoes) {
+  if (FunctionFind("echo") < 0) FunctionAdd("echo", F_Echo, 1);
+  const char *ops[] = {"=", "+=", "-=", "*="};
+  const char *befores[] = {"@ = 3; ", "@ = 'ab'; ", ""};  // the last leaves @ unset
+  const char *answers[] = {"2", "'cd'", "-0.5"};
+  // @ stands for the variable: a local here, a fresh instance variable there
+  const auto named = [](std::string text, const std::string &name) {
+    for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + name.size()))
+      text.replace(at, 1, name);
+    return text;
+  };
+  int index = 0;
+  for (const char *op : ops) {
+    for (const char *before : befores) {
+      for (const char *answer : answers) {
+        for (const char *tail : {"", "; return @"}) {
+          const std::string statements = std::string(before) + "@ " + op + " echo(" + answer + ")" + tail;
+          const std::string name = "g" + std::to_string(index++);
+          const ROutcome mine = host.Run("var acc; " + named(statements, "acc"));
+          const ROutcome theirs = host.Run("var q; " + named(statements, name));
+          EXPECT_EQ(mine.ok, theirs.ok) << statements << "\n" << mine.error << "\n" << theirs.error;
+          std::string message = Message(theirs.error);  // with the local's name in it
+          if (const size_t at = message.find(name); at != std::string::npos) message.replace(at, name.size(), "acc");
+          EXPECT_EQ(Message(mine.error), message) << statements;
+          EXPECT_EQ(mine.result.kind, theirs.result.kind) << statements;
+          EXPECT_EQ(mine.Real(), theirs.Real()) << statements;
+          EXPECT_EQ(mine.Text(), theirs.Text()) << statements;
+        }
+      }
+    }
+  }
+  // The call counts its step: the fewest steps that let each run finish
+  // are the same both ways.
+  const auto fewest = [this](const std::string &program) {
+    for (int64_t budget = 0; budget < 100; ++budget) {
+      SetStepBudget(budget);
+      if (host.Run(program).ok) return budget;
+    }
+    return int64_t{-1};
+  };
+  const int64_t general = fewest("var q; steps = 1; steps += echo(2); steps = echo(steps)");
+  EXPECT_GT(general, 0);
+  EXPECT_EQ(fewest("var acc; acc = 1; acc += echo(2); acc = echo(acc)"), general);
+  SetStepBudget(-1);
+}
+
 TEST_F(CallSlots, AStepBudgetEndsARecursiveScriptAtWhicheverStepItRunsOut) {
   Scripts({{"fib", "if (argument0 < 2) return argument0; return fib(argument0 - 1) + fib(argument0 - 2)"}});
   // Every budget either suffices or ends the run with the budget message,

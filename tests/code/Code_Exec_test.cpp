@@ -560,6 +560,42 @@ TEST(CodeExecFlow, CountingLoopsOverLocals) {
   EXPECT_THROW(host.Run("var i; for (i = -1; i < 0; i -= " + huge + ") {}"), EMathTrap);
 }
 
+// A counting loop over locals decides its condition by the difference of
+// counter and limit; each comparison must hold for exactly the differences
+// the general comparison holds for, at its margin of 1e-13 above all.
+TEST(CodeExecFlow, CountingLoopComparisonsAgreeWithTheGeneralOnes) {
+  CCodeHost host;
+  const char *comparisons[] = {"<", "<=", "==", "!=", ">=", ">"};
+  // counter start and limit, as the source writes them
+  const char *pairs[][2] = {
+      {"0", "0"},
+      {"0", "0.0000000000001"},
+      {"0", "-0.0000000000001"},
+      {"0", "0.000000000000099"},
+      {"0", "-0.000000000000099"},
+      {"0", "0.000000000000101"},
+      {"0", "-0.000000000000101"},
+      {"1", "1.0000000000001"},
+      {"1.0000000000001", "1"},
+      {"5", "3"},
+      {"3", "5"},
+  };
+  for (const char *cmp : comparisons) {
+    for (const auto &pair : pairs) {
+      const std::string start = pair[0], limit = pair[1], c = cmp;
+      const std::string body = "; c += 1) { c += 1; break } return c";
+      // a constant limit, a local limit, and instance variables (the general way)
+      const std::string constant = "var i, c; c = 0; for (i = " + start + "; i " + c + " " + limit + body;
+      const std::string local =
+          "var i, n, c; c = 0; n = " + limit + "; for (i = " + start + "; i " + c + " n" + body;
+      const std::string general = "var c; c = 0; j = " + limit + "; for (k = " + start + "; k " + c + " j" + body;
+      const double expected = host.Run(general).Real();
+      EXPECT_EQ(host.Run(constant).Real(), expected) << constant;
+      EXPECT_EQ(host.Run(local).Real(), expected) << local;
+    }
+  }
+}
+
 // A counting loop over locals uses up exactly the steps of the same loop
 // over instance variables, which the general way runs.
 TEST(CodeExecLimits, CountingLoopsCountTheirSteps) {

@@ -707,6 +707,14 @@ TEST_F(DsTest, MapLookupsStayRightAfterEveryChange) {
       {"texts and reals mixed",
        {{kAdd, S("b"), 1}, {kAdd, R(2), 2}, {kAdd, S("a"), 3}, {kAdd, S(""), 4}, {kAdd, S("b"), 5},
         {kDelete, S("a"), 0}, {kAdd, R(1), 6}, {kDelete, S("b"), 0}, {kReplace, S("b"), 7}}},
+      // The place of a whole-number key is guessed from its distance to
+      // the first key; equal keys, gaps, fractions and a precision of a
+      // whole step or more must all send the guess back to the search.
+      {"whole-number keys without gaps",
+       {{kAdd, R(-2), 1}, {kAdd, R(-1), 2}, {kAdd, R(0), 3}, {kAdd, R(1), 4}, {kAdd, R(2), 5}, {kPrecision, R(0), 1},
+        {kPrecision, R(0), 2.5}, {kPrecision, R(0), 1e-8}, {kAdd, R(0), 6}, {kDelete, R(-2), 0}, {kDelete, R(0), 0},
+        {kDelete, R(0), 0}, {kAdd, R(0.5), 7}, {kPrecision, R(0), 0}, {kDelete, R(0.5), 0}, {kAdd, R(0), 8},
+        {kAdd, S("3"), 9}}},
       {"copied over and read over",
        {{kAdd, R(3), 1}, {kAdd, S("x"), 2}, {kCopy, R(0), 0}, {kAdd, R(2), 3}, {kRead, R(0), 0}, {kDelete, R(3), 0},
         {kCopy, R(0), 0}, {kClear, R(0), 0}, {kAdd, R(3), 4}}},

@@ -370,11 +370,31 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
                                                                                                     : kCodeError;
 }
 
+// A routine's direct form with the arguments where they stand: false when
+// the routine has none, or some argument is no value at hand (or is the
+// very value the answer goes to).
+[[gnu::always_inline]] inline bool CallDirect(RExecContext &ctx, const RToken &n, RValue &out) {
+  const auto id = static_cast<uint32_t>(n.ind);
+  if (id >= static_cast<uint32_t>(function_table::g_count)) return false;
+  const RFunction &f = function_table::g_entries[id];
+  if (f.f_direct == nullptr || n.itemnumb != f.f_argnumb) return false;
+  const RValue *in[kMaxDirectArguments];
+  for (int i = 0; i < n.itemnumb; ++i) {
+    const RValue *v = Peek<true>(ctx, n.Child(i));
+    if (v == nullptr || v == &out) return false;
+    in[i] = v;
+  }
+  SetRealValue(out, 0.0);
+  f.f_direct(ctx.self, ctx.other, in, out);
+  return true;
+}
+
 // A built-in routine or an extension function.
 [[gnu::always_inline]] inline int CallRoutine(RExecContext &ctx, const RToken &n, RValue &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
+  if (CallDirect(ctx, n, out)) return kCodeNormal;
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   if (EvalArguments(ctx, n, args, argc) != kCodeNormal) return kCodeError;

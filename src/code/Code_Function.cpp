@@ -33,12 +33,13 @@ const RFunction *g_entries = nullptr;
 int32_t g_count = 0;
 }  // namespace function_table
 
-int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb) {
+int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb, TDirectRoutine direct) {
   FunctionTable &t = Table();
   RFunction f;
   f.f_name = std::string(name.substr(0, kMaxFunctionName));
   f.f_routine = routine;
   f.f_argnumb = argnumb;
+  if (argnumb >= 0 && argnumb <= kMaxDirectArguments) f.f_direct = direct;
   const int32_t id = static_cast<int32_t>(t.entries.size());
   t.first.emplace(f.f_name, id);  // keeps an earlier entry of the same name
   t.entries.push_back(std::move(f));

@@ -25,15 +25,34 @@ constexpr int32_t kArgCountInvalid = -100;
 // never fails its caller: it checks its own arguments, reports its own errors.
 using TRoutine = void (*)(CInstance *self, CInstance *other, int argc, RValue *args, RValue &result);
 
+// The direct form of a routine that only reads: it gets the addresses of
+// its arguments where they stand (exactly its count of them, at most
+// kMaxDirectArguments), so a call whose arguments are constants, locals or
+// argument slots hands them over without copying them anywhere. It must not
+// run code, change any variable or keep the addresses; otherwise it is the
+// routine (the result starts as real 0).
+constexpr int kMaxDirectArguments = 4;
+using TDirectRoutine = void (*)(CInstance *self, CInstance *other, const RValue *const *args, RValue &result);
+
+// The arguments of a direct routine as a routine's body reads them:
+// args[i] is the i-th value. A body written once for `const A &args` serves
+// both forms.
+struct RArgsInPlace {
+  const RValue *const *at;
+  const RValue &operator[](int i) const { return *at[i]; }
+};
+
 struct RFunction {
   std::string f_name;         // at most 64 characters
   TRoutine f_routine = nullptr;
   int32_t f_argnumb = 0;      // required count, or -1 for any count 0 .. 16
+  TDirectRoutine f_direct = nullptr;  // for a fixed count up to kMaxDirectArguments, or null
 };
 
 // Appends an entry (the name cut to 64 characters); answers its id. A name
-// registered twice is found at its first entry.
-int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb);
+// registered twice is found at its first entry. A direct form is kept only
+// for a fixed count of at most kMaxDirectArguments.
+int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb, TDirectRoutine direct = nullptr);
 // Scripts first (100000 + index), then extension functions (500000 + id),
 // then the built-in table. -1 when the name names nothing.
 int32_t FunctionFind(std::string_view name);

@@ -108,6 +108,18 @@ void SetResult(RValue &result, const RValue *value) {
 
 #define DS_ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)
 
+// The routines that only read: each is a struct whose Run serves both the
+// routine (arguments in the call's slots) and its direct form (arguments
+// where they stand).
+template <class F>
+void Reader(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  F::Run(args, result);
+}
+template <class F>
+void DirectReader(CInstance *, CInstance *, const RValue *const *args, RValue &result) {
+  F::Run(RArgsInPlace{args}, result);
+}
+
 // --- every kind -------------------------------------------------------------------
 
 template <class T>
@@ -134,9 +146,12 @@ DS_ROUTINE(F_Copy) {
 }
 
 template <class T>
-DS_ROUTINE(F_Size) {
-  if (T *ds = Arg<T>(args[0])) result.SetReal(ds->Size());
-}
+struct RSize {
+  template <class A>
+  static void Run(const A &args, RValue &result) {
+    if (T *ds = Arg<T>(args[0])) result.SetReal(ds->Size());
+  }
+};
 
 template <class T>
 DS_ROUTINE(F_Empty) {
@@ -203,9 +218,12 @@ DS_ROUTINE(F_ListDelete) {
 DS_ROUTINE(F_ListFindIndex) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) result.SetReal(ds->FindIndex(args[1]));
 }
-DS_ROUTINE(F_ListFindValue) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) SetResult(result, ds->FindValue(ArgInt(args[1])));
-}
+struct RListFindValue {
+  template <class A>
+  static void Run(const A &args, RValue &result) {
+    if (CDS_List *ds = Arg<CDS_List>(args[0])) SetResult(result, ds->FindValue(ArgInt(args[1])));
+  }
+};
 DS_ROUTINE(F_ListSort) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Sort(RealIsTrue(ArgReal(args[1])));
 }
@@ -224,12 +242,18 @@ DS_ROUTINE(F_MapReplace) {
 DS_ROUTINE(F_MapDelete) {
   if (CDS_Map *ds = Arg<CDS_Map>(args[0])) ds->Delete(args[1]);
 }
-DS_ROUTINE(F_MapExists) {
-  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) result.SetReal(ds->Exists(args[1]) ? 1 : 0);
-}
-DS_ROUTINE(F_MapFindValue) {
-  if (CDS_Map *ds = Arg<CDS_Map>(args[0])) SetResult(result, ds->FindValue(args[1]));
-}
+struct RMapExists {
+  template <class A>
+  static void Run(const A &args, RValue &result) {
+    if (CDS_Map *ds = Arg<CDS_Map>(args[0])) result.SetReal(ds->Exists(args[1]) ? 1 : 0);
+  }
+};
+struct RMapFindValue {
+  template <class A>
+  static void Run(const A &args, RValue &result) {
+    if (CDS_Map *ds = Arg<CDS_Map>(args[0])) SetResult(result, ds->FindValue(args[1]));
+  }
+};
 DS_ROUTINE(F_MapFindPrevious) {
   if (CDS_Map *ds = Arg<CDS_Map>(args[0])) SetResult(result, ds->FindPrevious(args[1]));
 }
@@ -322,12 +346,15 @@ DS_ROUTINE(F_GridGridRegion) {
                    ArgInt(args[6]), ArgInt(args[7]));
 }
 
-DS_ROUTINE(F_GridGet) {
-  CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
-  if (!ds) return;
-  const int64_t x = ArgInt(args[1]), y = ArgInt(args[2]);
-  if (ds->Inside(x, y)) result = ds->Cell(static_cast<int32_t>(x), static_cast<int32_t>(y));
-}
+struct RGridGet {
+  template <class A>
+  static void Run(const A &args, RValue &result) {
+    CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
+    if (!ds) return;
+    const int64_t x = ArgInt(args[1]), y = ArgInt(args[2]);
+    if (ds->Inside(x, y)) result = ds->Cell(static_cast<int32_t>(x), static_cast<int32_t>(y));
+  }
+};
 
 template <EGridAggregate kWhat>
 DS_ROUTINE(F_GridAggregate) {
@@ -372,7 +399,10 @@ struct RDsFunction {
   const char *name;
   TRoutine routine;
   int32_t argc;
+  TDirectRoutine direct = nullptr;
 };
+
+#define DS_READER(F, argc) Reader<F>, argc, DirectReader<F>
 
 // In the order of the built-in function table.
 const RDsFunction kFunctions[] = {
@@ -386,35 +416,35 @@ const RDsFunction kFunctions[] = {
     {"ds_stack_destroy", F_Destroy<CDS_Stack>, 1},
     {"ds_stack_clear", F_Clear<CDS_Stack>, 1},
     {"ds_stack_copy", F_Copy<CDS_Stack>, 2},
-    {"ds_stack_size", F_Size<CDS_Stack>, 1},
+    {"ds_stack_size", DS_READER(RSize<CDS_Stack>, 1)},
     {"ds_stack_empty", F_Empty<CDS_Stack>, 1},
     {"ds_stack_write", F_Write<CDS_Stack>, 1},
     {"ds_stack_read", F_Read<CDS_Stack>, 2},
     {"ds_queue_destroy", F_Destroy<CDS_Queue>, 1},
     {"ds_queue_clear", F_Clear<CDS_Queue>, 1},
     {"ds_queue_copy", F_Copy<CDS_Queue>, 2},
-    {"ds_queue_size", F_Size<CDS_Queue>, 1},
+    {"ds_queue_size", DS_READER(RSize<CDS_Queue>, 1)},
     {"ds_queue_empty", F_Empty<CDS_Queue>, 1},
     {"ds_queue_write", F_Write<CDS_Queue>, 1},
     {"ds_queue_read", F_Read<CDS_Queue>, 2},
     {"ds_list_destroy", F_Destroy<CDS_List>, 1},
     {"ds_list_clear", F_Clear<CDS_List>, 1},
     {"ds_list_copy", F_Copy<CDS_List>, 2},
-    {"ds_list_size", F_Size<CDS_List>, 1},
+    {"ds_list_size", DS_READER(RSize<CDS_List>, 1)},
     {"ds_list_empty", F_Empty<CDS_List>, 1},
     {"ds_list_write", F_Write<CDS_List>, 1},
     {"ds_list_read", F_Read<CDS_List>, 2},
     {"ds_map_destroy", F_Destroy<CDS_Map>, 1},
     {"ds_map_clear", F_Clear<CDS_Map>, 1},
     {"ds_map_copy", F_Copy<CDS_Map>, 2},
-    {"ds_map_size", F_Size<CDS_Map>, 1},
+    {"ds_map_size", DS_READER(RSize<CDS_Map>, 1)},
     {"ds_map_empty", F_Empty<CDS_Map>, 1},
     {"ds_map_write", F_Write<CDS_Map>, 1},
     {"ds_map_read", F_Read<CDS_Map>, 2},
     {"ds_priority_destroy", F_Destroy<CDS_Priority>, 1},
     {"ds_priority_clear", F_Clear<CDS_Priority>, 1},
     {"ds_priority_copy", F_Copy<CDS_Priority>, 2},
-    {"ds_priority_size", F_Size<CDS_Priority>, 1},
+    {"ds_priority_size", DS_READER(RSize<CDS_Priority>, 1)},
     {"ds_priority_empty", F_Empty<CDS_Priority>, 1},
     {"ds_priority_write", F_Write<CDS_Priority>, 1},
     {"ds_priority_read", F_Read<CDS_Priority>, 2},
@@ -434,14 +464,14 @@ const RDsFunction kFunctions[] = {
     {"ds_list_replace", F_ListReplace, 3},
     {"ds_list_delete", F_ListDelete, 2},
     {"ds_list_find_index", F_ListFindIndex, 2},
-    {"ds_list_find_value", F_ListFindValue, 2},
+    {"ds_list_find_value", DS_READER(RListFindValue, 2)},
     {"ds_list_sort", F_ListSort, 2},
     {"ds_list_shuffle", F_ListShuffle, 1},
     {"ds_map_add", F_MapAdd, 3},
     {"ds_map_replace", F_MapReplace, 3},
     {"ds_map_delete", F_MapDelete, 2},
-    {"ds_map_exists", F_MapExists, 2},
-    {"ds_map_find_value", F_MapFindValue, 2},
+    {"ds_map_exists", DS_READER(RMapExists, 2)},
+    {"ds_map_find_value", DS_READER(RMapFindValue, 2)},
     {"ds_map_find_previous", F_MapFindPrevious, 2},
     {"ds_map_find_next", F_MapFindNext, 2},
     {"ds_map_find_first", F_MapFindFirst, 1},
@@ -470,7 +500,7 @@ const RDsFunction kFunctions[] = {
     {"ds_grid_set_grid_region", F_GridGridRegion<EGridOp::kSet>, 8},
     {"ds_grid_add_grid_region", F_GridGridRegion<EGridOp::kAdd>, 8},
     {"ds_grid_multiply_grid_region", F_GridGridRegion<EGridOp::kMultiply>, 8},
-    {"ds_grid_get", F_GridGet, 3},
+    {"ds_grid_get", DS_READER(RGridGet, 3)},
     {"ds_grid_get_sum", F_GridAggregate<EGridAggregate::kSum>, 5},
     {"ds_grid_get_max", F_GridAggregate<EGridAggregate::kMax>, 5},
     {"ds_grid_get_min", F_GridAggregate<EGridAggregate::kMin>, 5},
@@ -488,10 +518,12 @@ const RDsFunction kFunctions[] = {
     {"ds_grid_shuffle", F_GridShuffle, 1},
 };
 
+#undef DS_READER
+
 }  // namespace
 
 void Function_Data_Structures_Init() {
-  for (const RDsFunction &f : kFunctions) FunctionAdd(f.name, f.routine, f.argc);
+  for (const RDsFunction &f : kFunctions) FunctionAdd(f.name, f.routine, f.argc, f.direct);
 }
 
 void DsResetAll() {

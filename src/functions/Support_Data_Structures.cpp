@@ -404,6 +404,100 @@ EDsRead CDS_List::ReadFromString(std::string_view text) { return ReadValueList(t
 // (the reals within the precision of a key sit next to each other), so a
 // binary search finds the same entry as the walk from the front.
 
+// --- rows of values -----------------------------------------------------------
+
+// Values move along a row by their bytes: a value is a kind, a real and one
+// counted pointer to its text, so its bytes put elsewhere, with the old
+// place forgotten rather than destroyed, are the same value with the count
+// still right. Moving values one by one (as vector insert and erase do)
+// clears and re-checks every pointer on the way, several times the work for
+// the long shifts of a big map.
+static_assert(std::is_standard_layout_v<RValue> && sizeof(RValue) == 24);
+
+namespace {
+
+void MoveBytes(RValue *to, const RValue *from, size_t count) {
+  if (count > 0) std::memmove(static_cast<void *>(to), static_cast<const void *>(from), count * sizeof(RValue));
+}
+
+}  // namespace
+
+void CValueRow::Release() {
+  for (size_t i = 0; i < m_size; ++i) m_base[m_first + i].~RValue();
+  ::operator delete(m_base);
+  m_base = nullptr;
+  m_capacity = m_first = m_size = 0;
+}
+
+CValueRow &CValueRow::operator=(const CValueRow &other) {
+  if (this == &other) return *this;
+  MakeRoom(other.m_size);
+  for (const RValue &v : other) ::new (static_cast<void *>(m_base + m_first + m_size++)) RValue(v);
+  return *this;
+}
+
+void CValueRow::clear() {
+  for (size_t i = 0; i < m_size; ++i) m_base[m_first + i].~RValue();
+  m_size = 0;
+  m_first = m_capacity / 4;  // room to grow both ways
+}
+
+void CValueRow::Take(std::vector<RValue> &&values) {
+  MakeRoom(values.size());
+  for (RValue &v : values) ::new (static_cast<void *>(m_base + m_first + m_size++)) RValue(std::move(v));
+  values.clear();
+}
+
+void CValueRow::MakeRoom(size_t size) {
+  clear();
+  if (m_capacity < size) Regrow(size, static_cast<size_t>(-1));
+  m_first = (m_capacity - size) / 2;
+}
+
+void CValueRow::Regrow(size_t size, size_t pos) {
+  const size_t capacity = std::max<size_t>(16, 2 * size);
+  auto *base = static_cast<RValue *>(::operator new(capacity * sizeof(RValue)));
+  const size_t first = (capacity - size) / 2;
+  if (pos == static_cast<size_t>(-1)) {
+    MoveBytes(base + first, data(), m_size);
+  } else {
+    MoveBytes(base + first, data(), pos);
+    MoveBytes(base + first + pos + 1, data() + pos, m_size - pos);
+  }
+  ::operator delete(m_base);
+  m_base = base;
+  m_capacity = capacity;
+  m_first = first;
+}
+
+void CValueRow::Insert(size_t pos, const RValue &value) {
+  RValue copy(value);  // the value may live in this row
+  const bool roomBefore = m_first > 0, roomAfter = m_first + m_size < m_capacity;
+  if (!roomBefore && !roomAfter) {
+    Regrow(m_size + 1, pos);  // leaves the gap at pos
+  } else if (roomBefore && (pos < m_size / 2 || !roomAfter)) {
+    MoveBytes(m_base + m_first - 1, m_base + m_first, pos);
+    --m_first;
+  } else {
+    MoveBytes(m_base + m_first + pos + 1, m_base + m_first + pos, m_size - pos);
+  }
+  ::new (static_cast<void *>(m_base + m_first + pos)) RValue(std::move(copy));
+  ++m_size;
+}
+
+void CValueRow::Erase(size_t pos) {
+  m_base[m_first + pos].~RValue();
+  if (pos < m_size / 2) {
+    MoveBytes(m_base + m_first + 1, m_base + m_first, pos);
+    ++m_first;
+  } else {
+    MoveBytes(m_base + m_first + pos, m_base + m_first + pos + 1, m_size - pos - 1);
+  }
+  --m_size;
+}
+
+// --- map --------------------------------------------------------------------------
+
 void CDS_Map::Clear() {
   i_key.clear();
   i_val.clear();
@@ -424,7 +518,7 @@ namespace {
 // steps away from the guess, then halving. Any search order finds the same
 // point of a partitioned sequence; a good guess only saves probes.
 template <class Below>
-size_t PartitionFrom(const std::vector<RValue> &keys, size_t guess, Below below) {
+size_t PartitionFrom(const CValueRow &keys, size_t guess, Below below) {
   const size_t n = keys.size();
   // Bracket the point in [first, last]: below(keys[first - 1]) and not below(keys[last]).
   size_t first, last;
@@ -457,7 +551,7 @@ size_t PartitionFrom(const std::vector<RValue> &keys, size_t guess, Below below)
 // ids, coordinates), so the place is first guessed from the value by
 // interpolation.
 template <class Below>
-size_t GuessedPartition(const std::vector<RValue> &keys, double near, Below below) {
+size_t GuessedPartition(const CValueRow &keys, double near, Below below) {
   const size_t n = keys.size();
   // The real keys: all of them unless the last one is a string.
   size_t reals = n;
@@ -604,7 +698,7 @@ namespace {
 // it is equal and the entry before it is below (the entries equal to a key
 // stand together). Reals with a precision, the common case, are checked
 // without the general comparison.
-inline bool FirstEqualAt(const std::vector<RValue> &keys, size_t h, const RValue &key) {
+inline bool FirstEqualAt(const CValueRow &keys, size_t h, const RValue &key) {
   if (h >= keys.size()) return false;
   const RValue &e = keys[h];
   const double eps = g_precision;
@@ -616,33 +710,6 @@ inline bool FirstEqualAt(const std::vector<RValue> &keys, size_t h, const RValue
     return before.kind == RValue::kReal && k - before.val > eps;
   }
   return Compare(e, key) == 0 && (h == 0 || Compare(keys[h - 1], key) < 0);
-}
-
-// Entries move along the map's arrays by their bytes. A value is a kind, a
-// real and one counted pointer to its text, so its bytes put elsewhere, with
-// the old place forgotten rather than destroyed, are the same value with the
-// count still right; moving values one by one (as vector insert and erase
-// do) clears and re-checks every pointer on the way, several times the work
-// for the long shifts of a big map.
-static_assert(std::is_standard_layout_v<RValue> && sizeof(RValue) == 24);
-
-void InsertAt(std::vector<RValue> &v, size_t pos, const RValue &x) {
-  RValue copy(x);
-  v.emplace_back();  // an empty value: nothing to release when overwritten
-  RValue *d = v.data();
-  std::memmove(static_cast<void *>(d + pos + 1), static_cast<const void *>(d + pos),
-               (v.size() - 1 - pos) * sizeof(RValue));
-  ::new (static_cast<void *>(d + pos)) RValue(std::move(copy));
-}
-
-void EraseAt(std::vector<RValue> &v, size_t pos) {
-  RValue *d = v.data();
-  const size_t n = v.size();
-  d[pos].~RValue();
-  std::memmove(static_cast<void *>(d + pos), static_cast<const void *>(d + pos + 1),
-               (n - 1 - pos) * sizeof(RValue));
-  ::new (static_cast<void *>(d + n - 1)) RValue();  // the last place's bytes now live one before it
-  v.pop_back();
 }
 
 }  // namespace
@@ -674,8 +741,8 @@ void CDS_Map::Add(const RValue &key, const RValue &value) {
     pos = i_key.size();
     while (pos > 0 && DsCompare(i_key[pos - 1], key) > 0) --pos;
   }
-  InsertAt(i_key, pos, key);
-  InsertAt(i_val, pos, value);
+  i_key.Insert(pos, key);
+  i_val.Insert(pos, value);
   if (m_exact) {
     // NaN stands in no order, not even alone.
     if ((key.kind == RValue::kReal && std::isnan(key.val)) || (pos > 0 && !ExactNotAfter(i_key[pos - 1], key)) ||
@@ -694,8 +761,8 @@ bool CDS_Map::Replace(const RValue &key, const RValue &value) {
 bool CDS_Map::Delete(const RValue &key) {
   const int32_t i = FindFirstEqual(key);
   if (i < 0) return false;
-  EraseAt(i_key, static_cast<size_t>(i));
-  EraseAt(i_val, static_cast<size_t>(i));
+  i_key.Erase(static_cast<size_t>(i));
+  i_val.Erase(static_cast<size_t>(i));
   return true;
 }
 
@@ -739,8 +806,8 @@ EDsRead CDS_Map::ReadFromString(std::string_view text) {
   });
   if (r == EDsRead::kOk) {
     // The keys stay in the order the text has them, sorted or not.
-    i_key = std::move(keys);
-    i_val = std::move(values);
+    i_key.Take(std::move(keys));
+    i_val.Take(std::move(values));
     CheckExactOrder();
     ForgetHints();
   }

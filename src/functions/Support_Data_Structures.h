@@ -119,6 +119,49 @@ public:
   EDsRead ReadFromString(std::string_view text);
 };
 
+// Values in a row with free room kept at both ends, so that a value goes in
+// or out by moving the shorter side of the row: taking entries from the
+// front of a sorted map or adding them there costs as little as at the end.
+// Values move by their bytes (a value is a kind, a real and one counted
+// pointer to its text, so its bytes put elsewhere are the same value).
+class CValueRow {
+public:
+  CValueRow() = default;
+  CValueRow(const CValueRow &other) { *this = other; }
+  CValueRow &operator=(const CValueRow &other);
+  ~CValueRow() { Release(); }
+
+  size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+  const RValue *data() const { return m_base + m_first; }
+  RValue *data() { return m_base + m_first; }
+  const RValue *begin() const { return data(); }
+  const RValue *end() const { return data() + m_size; }
+  const RValue &operator[](size_t i) const { return data()[i]; }
+  RValue &operator[](size_t i) { return data()[i]; }
+  const RValue &front() const { return data()[0]; }
+  const RValue &back() const { return data()[m_size - 1]; }
+
+  void clear();
+  void Insert(size_t pos, const RValue &value);
+  void Erase(size_t pos);
+  // Takes the values of a list, in its order.
+  void Take(std::vector<RValue> &&values);
+
+private:
+  void Release();
+  // Empty, with room for `size` values from m_first on.
+  void MakeRoom(size_t size);
+  // Room for at least `size` values, the live ones moved to the middle
+  // with a gap of one at `pos` when `pos` is not npos.
+  void Regrow(size_t size, size_t pos);
+
+  RValue *m_base = nullptr;  // raw room for m_capacity values
+  size_t m_capacity = 0;
+  size_t m_first = 0;        // the live values are m_base[m_first .. m_first + m_size - 1]
+  size_t m_size = 0;
+};
+
 // Entries sorted by key in element order; equal keys may occur several
 // times, a newer one after the older ones. While the real keys also stand in
 // exact numeric order (the usual case) lookups search by halving; keys that
@@ -132,8 +175,8 @@ public:
 class CDS_Map {
 public:
   static constexpr int32_t kTextKind = 401;
-  std::vector<RValue> i_key;
-  std::vector<RValue> i_val;
+  CValueRow i_key;
+  CValueRow i_val;
 
   int32_t Size() const { return static_cast<int32_t>(i_key.size()); }
   void Clear();

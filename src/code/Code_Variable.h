@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -97,7 +98,11 @@ inline bool ReadReal(const RValue *v, double &out) {
 inline void SetRealValue(RValue &v, double d) {
   v.kind = RValue::kReal;
   v.val = d;
-  if (!v.str.empty()) v.str = RString();
+  // A text is one pointer, null for none: looking at it needs no call.
+  uintptr_t text;
+  std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
+  if (text != 0) [[unlikely]]
+    v.str = RString();
 }
 
 inline bool RealIndex(double x, int32_t &index) {

@@ -1,6 +1,7 @@
 #include "functions/Function_Data_Structures.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,14 @@ public:
     if (static_cast<uint64_t>(id) >= m_slots.size()) return nullptr;  // negative ids too
     return m_slots[static_cast<size_t>(id)].get();
   }
+  // The container of the id last named by exactly these bits, or null.
+  // Loops name the same container over and over; the remembered one is
+  // there without working out the number.
+  T *Remembered(uint64_t bits) const { return bits == m_lastBits ? m_last : nullptr; }
+  void Remember(uint64_t bits, T *ds) const {
+    m_lastBits = bits;
+    m_last = ds;
+  }
   // The first empty slot, or a new one at the end.
   int32_t Add(std::unique_ptr<T> ds) {
     while (m_free < m_slots.size() && m_slots[m_free]) ++m_free;
@@ -30,18 +39,24 @@ public:
   }
   bool Destroy(int64_t id) {
     if (!Get(id)) return false;
+    Forget();
     m_slots[static_cast<size_t>(id)].reset();
     if (static_cast<size_t>(id) < m_free) m_free = static_cast<size_t>(id);
     return true;
   }
   void Reset() {
+    Forget();
     m_slots.clear();
     m_free = 0;
   }
 
 private:
+  void Forget() const { m_last = nullptr; }
+
   std::vector<std::unique_ptr<T>> m_slots;
   size_t m_free = 0;  // no empty slot before this one
+  mutable uint64_t m_lastBits = 0;
+  mutable T *m_last = nullptr;  // null: nothing remembered
 };
 
 CDsStore<CDS_Stack> g_stacks;
@@ -94,16 +109,37 @@ template <class T>
 [[gnu::always_inline]] inline T *Arg(const RValue &id) {
   // Ids are small whole numbers: those skip the rounding.
   const double d = id.val;
-  if (id.kind == RValue::kReal && d >= 0 && d < 2147483648.0) {
-    const auto i = static_cast<uint32_t>(d);
-    if (static_cast<double>(i) == d)
-      if (T *ds = Store<T>().Get(i)) return ds;
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  const CDsStore<T> &store = Store<T>();
+  if (id.kind == RValue::kReal) {
+    if (T *ds = store.Remembered(bits)) return ds;
+    if (d > -1 && d < 2147483648.0) {
+      const auto i = static_cast<int32_t>(d);
+      if (static_cast<double>(i) == d) {
+        if (T *ds = store.Get(i)) {
+          store.Remember(bits, ds);
+          return ds;
+        }
+      }
+    }
   }
   return RoundedArg<T>(id);
 }
 
+// The result (a fresh real 0, or a value from before) becomes a copy of the
+// value; reals without text on either side, the bulk, copy no text.
 void SetResult(RValue &result, const RValue *value) {
-  if (value) result = *value;
+  if (value == nullptr) return;
+  uintptr_t texts[2];
+  std::memcpy(&texts[0], static_cast<const void *>(&result.str), sizeof(uintptr_t));
+  std::memcpy(&texts[1], static_cast<const void *>(&value->str), sizeof(uintptr_t));
+  if ((texts[0] | texts[1]) == 0) {
+    result.kind = value->kind;
+    result.val = value->val;
+    return;
+  }
+  result = *value;
 }
 
 #define DS_ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)

@@ -210,9 +210,9 @@ private:
   }
   // Whole-number keys without gaps (ids, counters, a map used as an array)
   // stand at their distance from the first key: one look there, proved by
-  // the neighbour before it as a hint is, needs neither a hash nor a search.
-  // -1 when the key does not stand there (or is no real, or the precision
-  // is 0, when only the full comparison decides).
+  // the entry and the one before it as a hint is, needs neither a hash nor
+  // a search. -1 when the key does not stand there (or is no real, or the
+  // precision is 0, when only the full comparison decides).
   // (Reals stand before texts in exact order, so an entry before a real is
   // a real.)
   int32_t WholeKeyPlace(const RValue &key) const {
@@ -222,9 +222,10 @@ private:
     const RValue *keys = i_key.data();
     const double k = key.val;
     const double offset = k - keys[0].val;
-    if (!(offset >= 0 && offset < static_cast<double>(n))) return -1;
+    if (!(offset >= 0 && offset < static_cast<double>(static_cast<int64_t>(n)))) return -1;
+    // Whatever the offset's fraction, the neighbours below prove or refute
+    // the place.
     const auto at = static_cast<int32_t>(offset);
-    if (static_cast<double>(at) != offset) return -1;
     const RValue &e = keys[at];
     if (e.kind != RValue::kReal || !(std::fabs(e.val - k) <= eps)) return -1;
     if (at > 0 && !(k - keys[at - 1].val > eps)) return -1;

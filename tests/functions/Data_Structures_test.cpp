@@ -124,6 +124,78 @@ TEST_F(DsTest, IdsAreSlotsReusedAfterDestroy) {
   EXPECT_TRUE(TakeErrors().empty());
 }
 
+// The readers also have a direct form that takes the arguments where they
+// stand; both forms must answer alike and report alike, and an id must name
+// the container it names now, after its container was destroyed and the
+// id handed out again.
+TEST_F(DsTest, ReadersAnswerAlikeBothWaysAndFollowTheirIds) {
+  // a reader's direct form with the values where they stand
+  const auto direct = [](std::string_view name, const RValue &a, const RValue &b) {
+    const RValue *in[kMaxDirectArguments] = {&a, &b};
+    RValue result;
+    FunctionEntry(FunctionFind(name))->f_direct(nullptr, nullptr, in, result);
+    return result;
+  };
+  const double map = Num("ds_map_create"), list = Num("ds_list_create"), grid = Num("ds_grid_create", {R(3), R(2)});
+  for (double k = 0; k < 5; ++k) Call("ds_map_add", {R(map), R(k), S("v" + std::to_string(int(k)))});
+  Call("ds_list_add", {R(list), R(10), S("x"), R(30)});
+  Call("ds_grid_set", {R(grid), R(2), R(1), S("corner")});
+  Call("ds_stack_create");
+  Call("ds_queue_create");
+  Call("ds_priority_create");
+  // The arguments stand in these arrays; a case points at them.
+  const RValue ids[] = {R(map), R(-1), R(7), R(0.5), R(-0.0), R(NAN), S("0")};  // then ids of nothing
+  const RValue keys[] = {R(0), R(3), R(4.5), R(2 + 1e-9), R(-1), R(5), S("3")};
+  const RValue places[] = {R(0), R(1), R(2), R(3), R(-1), R(1.5)};
+  struct Case {
+    const char *name;
+    int argc;
+    const RValue *args[3];
+  };
+  std::vector<Case> cases;
+  for (const RValue &id : ids) {
+    for (const RValue &key : keys) {
+      cases.push_back({"ds_map_find_value", 2, {&id, &key}});
+      cases.push_back({"ds_map_exists", 2, {&id, &key}});
+    }
+    for (const RValue &at : places) cases.push_back({"ds_list_find_value", 2, {&id, &at}});
+    for (const RValue &x : places)
+      for (const RValue &y : places) cases.push_back({"ds_grid_get", 3, {&id, &x, &y}});
+    for (const char *size : {"ds_stack_size", "ds_queue_size", "ds_list_size", "ds_map_size", "ds_priority_size"})
+      cases.push_back({size, 1, {&id}});
+  }
+  TakeErrors();
+  for (const Case &c : cases) {
+    RValue slots[kMaxCallArguments];
+    for (int i = 0; i < c.argc; ++i) slots[i] = *c.args[i];
+    RValue byRoutine;
+    FunctionRoutine(FunctionFind(c.name))(nullptr, nullptr, c.argc, slots, byRoutine);
+    const std::vector<std::string> routineErrors = TakeErrors();
+    const RFunction *f = FunctionEntry(FunctionFind(c.name));
+    ASSERT_TRUE(f != nullptr && f->f_direct != nullptr) << c.name;
+    RValue byDirect;
+    f->f_direct(nullptr, nullptr, c.args, byDirect);
+    EXPECT_EQ(TakeErrors(), routineErrors) << c.name;
+    EXPECT_EQ(byDirect.kind, byRoutine.kind) << c.name;
+    EXPECT_EQ(byDirect.str.view(), byRoutine.str.view()) << c.name;
+    if (byRoutine.IsReal()) {
+      EXPECT_EQ(byDirect.val, byRoutine.val) << c.name;
+    }
+  }
+  // A destroyed map's id reports the error, even right after a lookup
+  // through it; the next map made takes the id and is the one it names.
+  EXPECT_EQ(direct("ds_map_find_value", R(map), R(1)).str.view(), "v1");
+  Call("ds_map_destroy", {R(map)});
+  EXPECT_EQ(direct("ds_map_find_value", R(map), R(1)).val, 0);
+  EXPECT_EQ(TakeErrors(), std::vector<std::string>{kDsNoSuchIndex});
+  EXPECT_EQ(Num("ds_map_create"), map);
+  Call("ds_map_add", {R(map), R(1), S("again")});
+  EXPECT_EQ(direct("ds_map_find_value", R(map), R(1)).str.view(), "again");
+  DsResetAll();
+  EXPECT_EQ(Call("ds_map_find_value", {R(map), R(1)}).val, 0);
+  EXPECT_EQ(TakeErrors(), std::vector<std::string>{kDsNoSuchIndex});
+}
+
 TEST_F(DsTest, InvalidIdsReportTheErrorAndDoNothing) {
   // One container of each kind as id 0, one destroyed container as id 1.
   for (const char *kind : {"stack", "queue", "list", "map", "priority"}) {

@@ -370,9 +370,10 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
                                                                                                     : kCodeError;
 }
 
-// A routine's direct form with the arguments where they stand: false when
-// the routine has none, or some argument is no value at hand (or is the
-// very value the answer goes to).
+// A routine's direct form with the arguments where they stand (constants,
+// argument slots, existing simple variables: the routine changes none of
+// them): false when the routine has none, or some argument is no value at
+// hand (or is the very value the answer goes to).
 [[gnu::always_inline]] inline bool CallDirect(RExecContext &ctx, const RToken &n, RValue &out) {
   const auto id = static_cast<uint32_t>(n.ind);
   if (id >= static_cast<uint32_t>(function_table::g_count)) return false;
@@ -380,7 +381,7 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   if (f.f_direct == nullptr || n.itemnumb != f.f_argnumb) return false;
   const RValue *in[kMaxDirectArguments];
   for (int i = 0; i < n.itemnumb; ++i) {
-    const RValue *v = Peek<true>(ctx, n.Child(i));
+    const RValue *v = Peek(ctx, n.Child(i));
     if (v == nullptr || v == &out) return false;
     in[i] = v;
   }

@@ -179,6 +179,54 @@ TEST_F(CallSlots, ReturnOfAnOperationOnTwoCalls) {
   EXPECT_THROW(host.Run("return big() * big()"), EMathTrap);
 }
 
+// pair(a, b): a reader with a direct form; both forms answer a + b (reals)
+// and record which of them ran.
+template <class A>
+void PairOf(const char *form, const A &args, RValue &result) {
+  Seen().push_back(std::string(form) + " " + SlotText(args[0]) + " " + SlotText(args[1]));
+  result.SetReal(args[0].val + args[1].val);
+}
+void F_Pair(CInstance *, CInstance *, int, RValue *args, RValue &result) { PairOf("slots", args, result); }
+void D_Pair(CInstance *, CInstance *, const RValue *const *args, RValue &result) {
+  PairOf("direct", RArgsInPlace{args}, result);
+}
+
+// A call hands a reader's direct form the values where they stand whenever
+// every argument is one at hand, and takes the slots otherwise; both ways
+// answer alike, errors included.
+TEST_F(CallSlots, AReaderTakesItsArgumentsWhereTheyStandWhenItCan) {
+  if (FunctionFind("pair") < 0) FunctionAdd("pair", F_Pair, 2, D_Pair);
+  host.SetVar("mine", RValue::Real(3));
+  const struct {
+    const char *program;
+    double result;
+    const char *seen;   // what pair saw, or null after an error
+  } cases[] = {
+      {"var m; m = 1; return pair(m, 2)", 3, "direct 1 2"},
+      {"return pair(mine, 0.5)", 3.5, "direct 3 0.5"},
+      {"globalvar g; g = 4; return pair(g, global.g)", 8, "direct 4 4"},
+      {"var m; m = 1; return pair(m + 1, 2)", 4, "slots 2 2"},
+      {"var m; m = 'a'; return pair(m, 1)", 1, "direct 'a' 1"},
+      {"var m; m = 2; m = pair(m, m); return m", 4, "direct 2 2"},
+      {"var m; m = 2; m += pair(m, 1); return m", 5, "direct 2 1"},
+      {"var m; return pair(m, 1)", 0, nullptr},
+      {"return pair(missing, 1)", 0, nullptr},
+  };
+  for (const auto &c : cases) {
+    Seen().clear();
+    const ROutcome out = host.Run(c.program);
+    if (c.seen == nullptr) {
+      EXPECT_FALSE(out.ok) << c.program;
+      EXPECT_NE(out.error.find("Unknown variable"), std::string::npos) << c.program << "\n" << out.error;
+      EXPECT_TRUE(Seen().empty()) << c.program;
+      continue;
+    }
+    EXPECT_TRUE(out.ok) << c.program << "\n" << out.error;
+    EXPECT_EQ(out.Real(), c.result) << c.program;
+    EXPECT_EQ(Seen(), std::vector<std::string>{c.seen}) << c.program;
+  }
+}
+
 // echo(v): answers its argument.
 void F_Echo(CInstance *, CInstance *, int, RValue *args, RValue &result) { result = args[0]; }
 

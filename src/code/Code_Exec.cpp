@@ -501,6 +501,11 @@ int32_t CompoundOperator(int32_t assign) {
   }
 }
 
+// b taken into a by a real compound assignment (+=, -= or *=).
+[[gnu::always_inline]] inline double CompoundReal(int32_t assign, double a, double b) {
+  return CheckArith(assign == SYM_ADD_ASSIGN ? a + b : assign == SYM_SUB_ASSIGN ? a - b : a * b, a, b);
+}
+
 // Reals into and onto a local, the bulk of loops: no value copied, no list
 // searched. The source only reads, so looking at the local first changes
 // nothing. False leaves the assignment to the general way.
@@ -521,11 +526,7 @@ int32_t CompoundOperator(int32_t assign) {
   if ((n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN) || !place.exists ||
       cell.kind != RValue::kReal || !EvalReal(ctx, source, b))
     return false;
-  const double a = cell.val;
-  const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
-                              : n.ind == SYM_SUB_ASSIGN ? a - b
-                                                        : a * b,
-                              a, b);
+  const double r = CompoundReal(n.ind, cell.val, b);
   cell.val = r;
   SetRealValue(res, r);
   return true;
@@ -630,11 +631,7 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   if (CallRoutine(ctx, n.Child(1), res) != kCodeNormal) return kCodeError;
   if (res.kind != RValue::kReal) [[unlikely]]
     return StoreCompoundOfAnswer(ctx, n, res);
-  const double a = cell.val, b = res.val;
-  const double r = CheckArith(n.ind == SYM_ADD_ASSIGN   ? a + b
-                              : n.ind == SYM_SUB_ASSIGN ? a - b
-                                                        : a * b,
-                              a, b);
+  const double r = CompoundReal(n.ind, cell.val, res.val);
   cell.val = r;
   SetRealValue(res, r);
   return kCodeNormal;

@@ -42,6 +42,18 @@ struct RArgsInPlace {
   const RValue &operator[](int i) const { return *at[i]; }
 };
 
+// A routine that only reads, written once as a struct F whose
+// `template <class A> static void Run(const A &args, RValue &result)` reads
+// args[i]: the routine, and its direct form.
+template <class F>
+void ReaderRoutine(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  F::Run(args, result);
+}
+template <class F>
+void ReaderDirect(CInstance *, CInstance *, const RValue *const *args, RValue &result) {
+  F::Run(RArgsInPlace{args}, result);
+}
+
 struct RFunction {
   std::string f_name;         // at most 64 characters
   TRoutine f_routine = nullptr;
@@ -53,6 +65,11 @@ struct RFunction {
 // registered twice is found at its first entry. A direct form is kept only
 // for a fixed count of at most kMaxDirectArguments.
 int32_t FunctionAdd(std::string_view name, TRoutine routine, int32_t argnumb, TDirectRoutine direct = nullptr);
+// A reader F (see ReaderRoutine) with its direct form.
+template <class F>
+int32_t FunctionAddReader(std::string_view name, int32_t argnumb) {
+  return FunctionAdd(name, ReaderRoutine<F>, argnumb, ReaderDirect<F>);
+}
 // Scripts first (100000 + index), then extension functions (500000 + id),
 // then the built-in table. -1 when the name names nothing.
 int32_t FunctionFind(std::string_view name);

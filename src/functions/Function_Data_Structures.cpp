@@ -144,18 +144,6 @@ void SetResult(RValue &result, const RValue *value) {
 
 #define DS_ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)
 
-// The routines that only read: each is a struct whose Run serves both the
-// routine (arguments in the call's slots) and its direct form (arguments
-// where they stand).
-template <class F>
-void Reader(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  F::Run(args, result);
-}
-template <class F>
-void DirectReader(CInstance *, CInstance *, const RValue *const *args, RValue &result) {
-  F::Run(RArgsInPlace{args}, result);
-}
-
 // --- every kind -------------------------------------------------------------------
 
 template <class T>
@@ -438,7 +426,8 @@ struct RDsFunction {
   TDirectRoutine direct = nullptr;
 };
 
-#define DS_READER(F, argc) Reader<F>, argc, DirectReader<F>
+// The routines that only read, with their direct forms.
+#define DS_READER(F, argc) ReaderRoutine<F>, argc, ReaderDirect<F>
 
 // In the order of the built-in function table.
 const RDsFunction kFunctions[] = {

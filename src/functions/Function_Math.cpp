@@ -203,6 +203,15 @@ void SetDebugMessageSink(TDebugMessageSink sink) { g_debugSink = sink; }
 namespace {
 
 #define ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)
+// A routine that only reads: a struct for FunctionAddReader, whose body
+// serves the routine and its direct form.
+#define READER(name)                                \
+  struct name {                                     \
+    template <class A>                              \
+    static void Run(const A &args, RValue &result); \
+  };                                                \
+  template <class A>                                \
+  void name::Run(const A &args, RValue &result)
 
 void Fail(const char *message) { ReportActionError(message, false); }
 
@@ -216,8 +225,8 @@ int64_t WholeOf(double f) {
 // An integer draw in [lo, lo + span - 1] for span >= 1.
 double DrawBetween(int64_t lo, uint64_t span) { return static_cast<double>(lo + RandomBelow(span)); }
 
-ROUTINE(F_IsReal) { result.SetReal(args[0].kind == RValue::kReal ? 1 : 0); }
-ROUTINE(F_IsString) { result.SetReal(args[0].kind == RValue::kString ? 1 : 0); }
+READER(F_IsReal) { result.SetReal(args[0].kind == RValue::kReal ? 1 : 0); }
+READER(F_IsString) { result.SetReal(args[0].kind == RValue::kString ? 1 : 0); }
 
 ROUTINE(F_Random) { result.SetReal(RandomReal() * Num(args[0])); }
 ROUTINE(F_RandomRange) {
@@ -245,26 +254,26 @@ ROUTINE(F_RandomSetSeed) { RandomSetSeed(static_cast<uint32_t>(static_cast<uint6
 ROUTINE(F_RandomGetSeed) { result.SetReal(RandomGetSeed()); }
 ROUTINE(F_Randomize) { Randomize(); }
 
-ROUTINE(F_Abs) { result.SetReal(std::fabs(Num(args[0]))); }
-ROUTINE(F_Sqr) {
+READER(F_Abs) { result.SetReal(std::fabs(Num(args[0]))); }
+READER(F_Sqr) {
   const double x = Num(args[0]);
   result.SetReal(CheckArith(x * x, x, x));
 }
-ROUTINE(F_Round) { result.SetReal(static_cast<double>(RoundToInt64(Num(args[0])))); }
+READER(F_Round) { result.SetReal(static_cast<double>(RoundToInt64(Num(args[0])))); }
 // Floor and ceiling are whole numbers; a value beyond the 32-bit range keeps
 // its whole value instead of wrapping around.
-ROUTINE(F_Floor) { result.SetReal(std::floor(Num(args[0]))); }
-ROUTINE(F_Ceil) { result.SetReal(std::ceil(Num(args[0]))); }
-ROUTINE(F_Sign) {
+READER(F_Floor) { result.SetReal(std::floor(Num(args[0]))); }
+READER(F_Ceil) { result.SetReal(std::ceil(Num(args[0]))); }
+READER(F_Sign) {
   const double x = Num(args[0]);
   result.SetReal(x <= -1e-13 ? -1 : (x < 1e-13 ? 0 : 1));
 }
-ROUTINE(F_Frac) {
+READER(F_Frac) {
   const double x = Num(args[0]);
   result.SetReal(x - std::trunc(x));
 }
 
-ROUTINE(F_Sqrt) {
+READER(F_Sqrt) {
   const double x = Num(args[0]);
   if (x < 0) return Fail("Cannot apply sqrt to negative number.");
   result.SetReal(std::sqrt(x));
@@ -277,39 +286,39 @@ void Guarded(double value, const char *message, RValue &result) {
   result.SetReal(value);
 }
 
-ROUTINE(F_Exp) { Guarded(std::exp(Num(args[0])), "Error in function exp().", result); }
-ROUTINE(F_Ln) {
+READER(F_Exp) { Guarded(std::exp(Num(args[0])), "Error in function exp().", result); }
+READER(F_Ln) {
   const double x = Num(args[0]);
   Guarded(x > 0 ? std::log(x) : NAN, "Error in function ln().", result);
 }
-ROUTINE(F_Log2) {
+READER(F_Log2) {
   const double x = Num(args[0]);
   Guarded(x > 0 ? std::log2(x) : NAN, "Error in function log2().", result);
 }
-ROUTINE(F_Log10) {
+READER(F_Log10) {
   const double x = Num(args[0]);
   Guarded(x > 0 ? std::log10(x) : NAN, "Error in function log10().", result);
 }
-ROUTINE(F_Sin) { result.SetReal(std::sin(Num(args[0]))); }
-ROUTINE(F_Cos) { result.SetReal(std::cos(Num(args[0]))); }
-ROUTINE(F_Tan) { result.SetReal(std::tan(Num(args[0]))); }
-ROUTINE(F_ArcSin) { Guarded(std::asin(Num(args[0])), "Error in function arcsin().", result); }
-ROUTINE(F_ArcCos) { Guarded(std::acos(Num(args[0])), "Error in function arccos().", result); }
-ROUTINE(F_ArcTan) { Guarded(std::atan(Num(args[0])), "Error in function arctan().", result); }
-ROUTINE(F_ArcTan2) { Guarded(std::atan2(Num(args[0]), Num(args[1])), "Error in function arctan2().", result); }
-ROUTINE(F_DegToRad) {
+READER(F_Sin) { result.SetReal(std::sin(Num(args[0]))); }
+READER(F_Cos) { result.SetReal(std::cos(Num(args[0]))); }
+READER(F_Tan) { result.SetReal(std::tan(Num(args[0]))); }
+READER(F_ArcSin) { Guarded(std::asin(Num(args[0])), "Error in function arcsin().", result); }
+READER(F_ArcCos) { Guarded(std::acos(Num(args[0])), "Error in function arccos().", result); }
+READER(F_ArcTan) { Guarded(std::atan(Num(args[0])), "Error in function arctan().", result); }
+READER(F_ArcTan2) { Guarded(std::atan2(Num(args[0]), Num(args[1])), "Error in function arctan2().", result); }
+READER(F_DegToRad) {
   const double x = Num(args[0]);
   result.SetReal(x * 0.017453292519943295769);
 }
-ROUTINE(F_RadToDeg) {
+READER(F_RadToDeg) {
   const double x = Num(args[0]);
   result.SetReal(CheckArith(x * 57.295779513082320877, x, 57.295779513082320877));
 }
-ROUTINE(F_Power) {
+READER(F_Power) {
   const double x = Num(args[0]), n = Num(args[1]);
   Guarded(std::pow(x, n), "Error in function power().", result);
 }
-ROUTINE(F_LogN) {
+READER(F_LogN) {
   const double n = Num(args[0]), x = Num(args[1]);
   Guarded(n > 0 && x > 0 ? std::log2(x) / std::log2(n) : NAN, "Error in function logn().", result);
 }
@@ -367,7 +376,7 @@ ROUTINE(F_Choose) {
   result = args[RandomBelow(static_cast<uint64_t>(argc))];
 }
 
-ROUTINE(F_Real) {
+READER(F_Real) {
   if (args[0].kind == RValue::kReal) {
     result.SetReal(args[0].val);
     return;
@@ -376,14 +385,14 @@ ROUTINE(F_Real) {
   if (!StringToReal(args[0].str.view(), v)) return Fail("Error in function real().");
   result.SetReal(v);
 }
-ROUTINE(F_String) {
+READER(F_String) {
   if (args[0].kind == RValue::kString) {
     result = args[0];
     return;
   }
   result.SetString(RealToString(args[0].val));
 }
-ROUTINE(F_StringFormat) {
+READER(F_StringFormat) {
   if (args[0].kind == RValue::kString) {
     result = args[0];
     return;
@@ -405,7 +414,7 @@ ROUTINE(F_StringFormat) {
 
 double Diff(double a, double b) { return CheckArith(a - b, a, b); }
 
-ROUTINE(F_DotProduct) {
+READER(F_DotProduct) {
   const double x1 = Num(args[0]), y1 = Num(args[1]), x2 = Num(args[2]), y2 = Num(args[3]);
   const double len = std::hypot(x1, y1) * std::hypot(x2, y2);
   // A zero-length vector has no direction: 0/0 is the arithmetic's invalid
@@ -425,11 +434,11 @@ ROUTINE(F_PointDistance3d) {
   const double dz = Diff(Num(args[5]), Num(args[2]));
   result.SetReal(CheckArith(std::hypot(dx, dy, dz), dx, dy));
 }
-ROUTINE(F_PointDistance) {
+READER(F_PointDistance) {
   const double dx = Diff(Num(args[2]), Num(args[0])), dy = Diff(Num(args[3]), Num(args[1]));
   result.SetReal(CheckArith(std::hypot(dx, dy), dx, dy));
 }
-ROUTINE(F_PointDirection) {
+READER(F_PointDirection) {
   const double dx = Diff(Num(args[2]), Num(args[0])), dy = Diff(Num(args[3]), Num(args[1]));
   result.SetReal(PointDirection(dx, dy));
 }
@@ -439,11 +448,11 @@ double Snap(double v) {
   const double r = std::nearbyint(v);
   return (std::fabs(v - r) < 0.0001 ? r : v) + 0.0;
 }
-ROUTINE(F_LengthDirX) {
+READER(F_LengthDirX) {
   const double len = Num(args[0]);
   result.SetReal(Snap(len * std::cos(Num(args[1]) * (std::numbers::pi / 180.0))));
 }
-ROUTINE(F_LengthDirY) {
+READER(F_LengthDirY) {
   const double len = Num(args[0]);
   result.SetReal(Snap(-len * std::sin(Num(args[1]) * (std::numbers::pi / 180.0))));
 }
@@ -475,12 +484,13 @@ ROUTINE(F_ClipboardSetText) { ProcessServices().ClipboardSetText(Text(args[0]));
 ROUTINE(F_ClipboardGetText) { result.SetString(ProcessServices().ClipboardGetText()); }
 
 #undef ROUTINE
+#undef READER
 
 }  // namespace
 
 void Function_Math_Init() {
-  FunctionAdd("is_real", F_IsReal, 1);
-  FunctionAdd("is_string", F_IsString, 1);
+  FunctionAddReader<F_IsReal>("is_real", 1);
+  FunctionAddReader<F_IsString>("is_string", 1);
   FunctionAdd("random", F_Random, 1);
   FunctionAdd("random_range", F_RandomRange, 2);
   FunctionAdd("irandom", F_IRandom, 1);
@@ -488,29 +498,29 @@ void Function_Math_Init() {
   FunctionAdd("random_set_seed", F_RandomSetSeed, 1);
   FunctionAdd("random_get_seed", F_RandomGetSeed, 0);
   FunctionAdd("randomize", F_Randomize, 0);
-  FunctionAdd("abs", F_Abs, 1);
-  FunctionAdd("sqr", F_Sqr, 1);
-  FunctionAdd("round", F_Round, 1);
-  FunctionAdd("floor", F_Floor, 1);
-  FunctionAdd("ceil", F_Ceil, 1);
-  FunctionAdd("sign", F_Sign, 1);
-  FunctionAdd("frac", F_Frac, 1);
-  FunctionAdd("sqrt", F_Sqrt, 1);
-  FunctionAdd("exp", F_Exp, 1);
-  FunctionAdd("ln", F_Ln, 1);
-  FunctionAdd("log2", F_Log2, 1);
-  FunctionAdd("log10", F_Log10, 1);
-  FunctionAdd("sin", F_Sin, 1);
-  FunctionAdd("cos", F_Cos, 1);
-  FunctionAdd("tan", F_Tan, 1);
-  FunctionAdd("arcsin", F_ArcSin, 1);
-  FunctionAdd("arccos", F_ArcCos, 1);
-  FunctionAdd("arctan", F_ArcTan, 1);
-  FunctionAdd("arctan2", F_ArcTan2, 2);
-  FunctionAdd("degtorad", F_DegToRad, 1);
-  FunctionAdd("radtodeg", F_RadToDeg, 1);
-  FunctionAdd("power", F_Power, 2);
-  FunctionAdd("logn", F_LogN, 2);
+  FunctionAddReader<F_Abs>("abs", 1);
+  FunctionAddReader<F_Sqr>("sqr", 1);
+  FunctionAddReader<F_Round>("round", 1);
+  FunctionAddReader<F_Floor>("floor", 1);
+  FunctionAddReader<F_Ceil>("ceil", 1);
+  FunctionAddReader<F_Sign>("sign", 1);
+  FunctionAddReader<F_Frac>("frac", 1);
+  FunctionAddReader<F_Sqrt>("sqrt", 1);
+  FunctionAddReader<F_Exp>("exp", 1);
+  FunctionAddReader<F_Ln>("ln", 1);
+  FunctionAddReader<F_Log2>("log2", 1);
+  FunctionAddReader<F_Log10>("log10", 1);
+  FunctionAddReader<F_Sin>("sin", 1);
+  FunctionAddReader<F_Cos>("cos", 1);
+  FunctionAddReader<F_Tan>("tan", 1);
+  FunctionAddReader<F_ArcSin>("arcsin", 1);
+  FunctionAddReader<F_ArcCos>("arccos", 1);
+  FunctionAddReader<F_ArcTan>("arctan", 1);
+  FunctionAddReader<F_ArcTan2>("arctan2", 2);
+  FunctionAddReader<F_DegToRad>("degtorad", 1);
+  FunctionAddReader<F_RadToDeg>("radtodeg", 1);
+  FunctionAddReader<F_Power>("power", 2);
+  FunctionAddReader<F_LogN>("logn", 2);
   FunctionAdd("min", F_Min, -1);
   FunctionAdd("max", F_Max, -1);
   FunctionAdd("min3", F_Min, 3);
@@ -518,17 +528,17 @@ void Function_Math_Init() {
   FunctionAdd("mean", F_Mean, -1);
   FunctionAdd("median", F_Median, -1);
   FunctionAdd("choose", F_Choose, -1);
-  FunctionAdd("real", F_Real, 1);
-  FunctionAdd("string", F_String, 1);
-  FunctionAdd("string_format", F_StringFormat, 3);
+  FunctionAddReader<F_Real>("real", 1);
+  FunctionAddReader<F_String>("string", 1);
+  FunctionAddReader<F_StringFormat>("string_format", 3);
   Function_String_Register();
-  FunctionAdd("dot_product", F_DotProduct, 4);
+  FunctionAddReader<F_DotProduct>("dot_product", 4);
   FunctionAdd("dot_product_3d", F_DotProduct3d, 6);
   FunctionAdd("point_distance_3d", F_PointDistance3d, 6);
-  FunctionAdd("point_distance", F_PointDistance, 4);
-  FunctionAdd("point_direction", F_PointDirection, 4);
-  FunctionAdd("lengthdir_x", F_LengthDirX, 2);
-  FunctionAdd("lengthdir_y", F_LengthDirY, 2);
+  FunctionAddReader<F_PointDistance>("point_distance", 4);
+  FunctionAddReader<F_PointDirection>("point_direction", 4);
+  FunctionAddReader<F_LengthDirX>("lengthdir_x", 2);
+  FunctionAddReader<F_LengthDirY>("lengthdir_y", 2);
   FunctionAdd("window_handle", F_WindowHandle, 0);
   FunctionAdd("show_debug_message", F_ShowDebugMessage, 1);
   FunctionAdd("set_program_priority", F_SetProgramPriority, 1);

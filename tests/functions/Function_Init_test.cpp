@@ -11,7 +11,9 @@
 #include <string>
 
 #include "code/Code_Function.h"
+#include "code/Code_Operator.h"
 #include "functions/Function_Init.h"
+#include "functions/Data_Structures_Support.h"
 
 namespace {
 
@@ -88,6 +90,62 @@ TEST(FunctionRegistration, RunnerListsTheTable) {
     ++id;
   }
   EXPECT_EQ(id, FunctionCount());
+}
+
+// Every routine that has a direct form (it reads its arguments where they
+// stand) must answer through it exactly as through its call slots: the
+// same result, the same messages, the same trap, for every combination of
+// a few reals and texts as its arguments.
+TEST_F(DsTest, EveryDirectFormAnswersAsItsRoutine) {
+  FunctionTableReset();
+  Function_RegisterFamilies();
+  // One container of each kind as id 0, with something in it.
+  for (const char *kind : {"stack", "queue", "list", "map", "priority"}) Call(std::string("ds_") + kind + "_create");
+  Call("ds_grid_create", {R(3), R(3)});
+  Call("ds_list_add", {R(0), R(2.5), S("abc")});
+  Call("ds_map_add", {R(0), R(3), S("three")});
+  Call("ds_map_add", {R(0), S("abc"), R(-1)});
+  Call("ds_grid_set", {R(0), R(2), R(1), S("12")});
+  TakeErrors();
+  const RValue pool[] = {R(0), R(-1), R(2.5), R(-0.0), R(1e300), R(1e-13), R(3), S(""), S("abc"), S("12")};
+  constexpr int kPool = 10;
+  // What a call came to: its result, or the trap it ended in, and the
+  // messages it reported.
+  const auto outcome = [this](auto &&call) {
+    std::string text;
+    RValue result;
+    try {
+      call(result);
+      text = result.IsString() ? "'" + result.str.str() + "'" : std::to_string(result.val);
+      if (result.IsReal() && std::signbit(result.val)) text += " (negative)";
+    } catch (const EMathTrap &trap) {
+      text = std::string("trap: ") + trap.what();
+    }
+    for (const std::string &m : TakeErrors()) text += " | " + m;
+    return text;
+  };
+  int forms = 0;
+  for (int32_t id = 0; id < FunctionCount(); ++id) {
+    const RFunction *f = FunctionEntry(id);
+    if (f->f_direct == nullptr) continue;
+    ++forms;
+    const int argc = f->f_argnumb;
+    ASSERT_LE(argc, kMaxDirectArguments) << f->f_name;
+    int tuples = 1;
+    for (int i = 0; i < argc; ++i) tuples *= kPool;
+    for (int t = 0; t < tuples; ++t) {
+      const RValue *in[kMaxDirectArguments] = {};
+      RValue slots[kMaxCallArguments];
+      for (int i = 0, rest = t; i < argc; ++i, rest /= kPool) {
+        in[i] = &pool[rest % kPool];
+        slots[i] = pool[rest % kPool];
+      }
+      const std::string byRoutine = outcome([&](RValue &r) { f->f_routine(nullptr, nullptr, argc, slots, r); });
+      const std::string byDirect = outcome([&](RValue &r) { f->f_direct(nullptr, nullptr, in, r); });
+      ASSERT_EQ(byDirect, byRoutine) << f->f_name << " with arguments from tuple " << t;
+    }
+  }
+  EXPECT_GE(forms, 40) << "the readers of the maths and data-structure families";
 }
 
 }  // namespace

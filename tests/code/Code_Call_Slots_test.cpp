@@ -179,6 +179,21 @@ TEST_F(CallSlots, ReturnOfAnOperationOnTwoCalls) {
   EXPECT_THROW(host.Run("return big() * big()"), EMathTrap);
 }
 
+// A routine's answer starts as a fresh real 0: a routine that answers a
+// real (by its kind and number) must not pass on the text of whatever the
+// code's result held before, which would ride along in the variable it is
+// stored in.
+TEST_F(CallSlots, ARoutinesRealAnswerCarriesNoOldText) {
+  for (const char *program : {"t = 'abc'; n = twice(2)", "var m; t = 'abc'; m = twice(2); n = m"}) {
+    const ROutcome out = host.Run(program);
+    ASSERT_TRUE(out.ok) << program << out.error;
+    const RValue n = host.Var("n");
+    EXPECT_EQ(n.kind, RValue::kReal) << program;
+    EXPECT_EQ(n.val, 4) << program;
+    EXPECT_EQ(n.str.view(), "") << program;
+  }
+}
+
 // pair(a, b): a reader with a direct form; both forms answer a + b (reals)
 // and record which of them ran.
 template <class A>

@@ -15,8 +15,8 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <cmath>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -193,14 +193,7 @@ RArgumentBlock *s_freeArgBlocks = nullptr;
 }
 
 // Back to a fresh zero, letting go of any text.
-inline void ResetSlot(RValue &v) noexcept {
-  uintptr_t text;
-  std::memcpy(&text, reinterpret_cast<const unsigned char *>(&v) + offsetof(RValue, str), sizeof text);
-  if (text != 0) [[unlikely]]
-    v.str = RString();
-  v.kind = RValue::kReal;
-  v.val = 0.0;
-}
+inline void ResetSlot(RValue &v) noexcept { SetRealValue(v, 0.0); }
 
 class CCallArguments {
 public:
@@ -374,10 +367,7 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
 // argument slots, existing simple variables: the routine changes none of
 // them): false when the routine has none, or some argument is no value at
 // hand (or is the very value the answer goes to).
-[[gnu::always_inline]] inline bool CallDirect(RExecContext &ctx, const RToken &n, RValue &out) {
-  const auto id = static_cast<uint32_t>(n.ind);
-  if (id >= static_cast<uint32_t>(function_table::g_count)) return false;
-  const RFunction &f = function_table::g_entries[id];
+[[gnu::always_inline]] inline bool CallDirect(RExecContext &ctx, const RToken &n, const RFunction &f, RValue &out) {
   if (f.f_direct == nullptr || n.itemnumb != f.f_argnumb) return false;
   const RValue *in[kMaxDirectArguments];
   for (int i = 0; i < n.itemnumb; ++i) {
@@ -395,7 +385,9 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   if (NeedsInterrupt()) [[unlikely]] {
     if (Interrupted(ctx, n) != kCodeNormal) return kCodeError;
   }
-  if (CallDirect(ctx, n, out)) return kCodeNormal;
+  // The slots' way below looks the entry up again after the arguments,
+  // which may run code.
+  if (const RFunction *f = FunctionEntry(n.ind); f != nullptr && CallDirect(ctx, n, *f, out)) return kCodeNormal;
   CCallArguments args;
   const int argc = std::min<int>(n.itemnumb, kMaxCallArguments);
   if (EvalArguments(ctx, n, args, argc) != kCodeNormal) return kCodeError;

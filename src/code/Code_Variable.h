@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -98,10 +97,7 @@ inline bool ReadReal(const RValue *v, double &out) {
 inline void SetRealValue(RValue &v, double d) {
   v.kind = RValue::kReal;
   v.val = d;
-  // A text is one pointer, null for none: looking at it needs no call.
-  uintptr_t text;
-  std::memcpy(&text, static_cast<const void *>(&v.str), sizeof text);
-  if (text != 0) [[unlikely]]
+  if (!v.str.empty()) [[unlikely]]
     v.str = RString();
 }
 

@@ -44,7 +44,8 @@ public:
   }
 
   size_t size() const noexcept { return m_rep ? m_rep->len : 0; }
-  bool empty() const noexcept { return size() == 0; }
+  // A text object is only made for at least one byte.
+  bool empty() const noexcept { return m_rep == nullptr; }
   const char *data() const noexcept { return m_rep ? m_rep->data : ""; }
   const char *c_str() const noexcept { return data(); }
   std::string_view view() const noexcept { return {data(), size()}; }

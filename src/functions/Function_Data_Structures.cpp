@@ -131,10 +131,7 @@ template <class T>
 // value; reals without text on either side, the bulk, copy no text.
 void SetResult(RValue &result, const RValue *value) {
   if (value == nullptr) return;
-  uintptr_t texts[2];
-  std::memcpy(&texts[0], static_cast<const void *>(&result.str), sizeof(uintptr_t));
-  std::memcpy(&texts[1], static_cast<const void *>(&value->str), sizeof(uintptr_t));
-  if ((texts[0] | texts[1]) == 0) {
+  if (result.str.empty() && value->str.empty()) {
     result.kind = value->kind;
     result.val = value->val;
     return;

@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/BM32_Bitmap.h"
+#include "base/BM32_Bitmap.h"
 #include "world/Instance_Class.h"
-#include "world/Sprite_Mask.h"
+#include "data/Sprite_Mask.h"
 
 namespace {
 

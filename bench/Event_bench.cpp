@@ -11,7 +11,7 @@
 #include "code/Code_Function.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 #include "world/Event_Main.h"
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"

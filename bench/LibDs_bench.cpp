@@ -30,7 +30,7 @@
 #include "code/Variable_Main.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Support_Data_Structures.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace {
 

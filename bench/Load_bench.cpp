@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "runner/Game_Writer.h"
-#include "runner/Raw_Record.h"
+#include "base/Raw_Record.h"
 #include "runner/Runner_Load.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

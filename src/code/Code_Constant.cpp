@@ -7,6 +7,7 @@
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
 #include "code/Script_Main.h"
+#include "base/Support_Wiring.h"
 
 namespace {
 
@@ -402,6 +403,22 @@ const RValue &ConstantValue(int32_t index) {
   if (index < 0 || index >= static_cast<int32_t>(t.values.size())) return none;
   return t.values[static_cast<size_t>(index)];
 }
+
+namespace {
+template <TConstantSource S>
+bool FinderInstalled() {
+  return Table().finders[static_cast<int>(S)] != nullptr;
+}
+const CWiringHook kObjectNames("code: object names", FinderInstalled<TConstantSource::Object>);
+const CWiringHook kSpriteNames("code: sprite names", FinderInstalled<TConstantSource::Sprite>);
+const CWiringHook kSoundNames("code: sound names", FinderInstalled<TConstantSource::Sound>);
+const CWiringHook kBackgroundNames("code: background names", FinderInstalled<TConstantSource::Background>);
+const CWiringHook kPathNames("code: path names", FinderInstalled<TConstantSource::Path>);
+const CWiringHook kFontNames("code: font names", FinderInstalled<TConstantSource::Font>);
+const CWiringHook kTimeLineNames("code: time line names", FinderInstalled<TConstantSource::TimeLine>);
+const CWiringHook kRoomNames("code: room names", FinderInstalled<TConstantSource::Room>);
+const CWiringHook kTriggerNames("code: trigger names", FinderInstalled<TConstantSource::Trigger>);
+}  // namespace
 
 void ConstantSetFinder(TConstantSource source, TNameFinder finder) {
   const int k = static_cast<int>(source);

@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/Platform_ErrorWindow.h"
-#include "runner/Option_Main.h"
-#include "runner/Support_Trace.h"
+#include "platform/Platform_Main.h"
+#include "base/Option_Main.h"
+#include "base/Support_Trace.h"
+#include "base/Support_Wiring.h"
 
 namespace {
 
@@ -137,6 +138,13 @@ void code_error::ClearHeld() {
 
 void SetErrorContextProvider(TErrorContextProvider provider) { State().contextProvider = provider; }
 
+namespace {
+const CWiringHook kContextHook("code: error context (the running object, event and action)",
+                               [] { return State().contextProvider != nullptr; });
+const CWiringHook kFatalHook("code: fatal error ends the game", [] { return State().fatalHook != nullptr; });
+const CWiringHook kClearInputHook("code: error window clears the input", [] { return State().clearInputHook != nullptr; });
+}  // namespace
+
 void ReportActionError(std::string_view message, bool fatal) {
   const ErrorState &s = State();
   const RErrorContext ctx = s.contextProvider ? s.contextProvider() : RErrorContext{};
@@ -161,7 +169,7 @@ void ReportError(std::string_view text, bool fatal) {
   if (s.aborting) return;
   if (g_Settings.opt_aborterrors) fatal = true;
   if (g_Settings.opt_displayerrors) {
-    if (!ErrorWindow().Show(text, fatal)) fatal = true;
+    if (!PlatformDialogs().ShowError(text, fatal)) fatal = true;
   }
   // Keys held while the window was open must not stay pressed.
   if (s.clearInputHook) s.clearInputHook();

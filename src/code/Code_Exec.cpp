@@ -12,7 +12,6 @@
 // depth) is put back by destructors, so an abandoned run leaves it as it was.
 #include "code/Code_Exec.h"
 
-#include <pthread.h>
 
 #include <algorithm>
 #include <bit>
@@ -28,6 +27,7 @@
 #include <vector>
 
 #include "code/Code_Error.h"
+#include "platform/Platform_Process.h"
 #include "code/Code_Function.h"
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
@@ -37,7 +37,8 @@
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
+#include "base/Support_Wiring.h"
 
 // ---- the world ---------------------------------------------------------------
 
@@ -92,15 +93,11 @@ uintptr_t ThreadStackLimit() {
   thread_local uintptr_t limit = 0;
   if (limit != 0) return limit;
   const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  pthread_attr_t attr;
-  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-    void *addr = nullptr;
-    size_t size = 0;
-    if (pthread_attr_getstack(&attr, &addr, &size) == 0 && size > 0) {
-      const size_t margin = std::clamp<size_t>(size / 4, 256 * 1024, size / 2);
-      limit = reinterpret_cast<uintptr_t>(addr) + margin;
-    }
-    pthread_attr_destroy(&attr);
+  uintptr_t low = 0;
+  size_t size = 0;
+  if (ThreadStackBounds(low, size)) {
+    const size_t margin = std::clamp<size_t>(size / 4, 256 * 1024, size / 2);
+    limit = low + margin;
   }
   // Bounds unknown: allow half a megabyte below the first code run. A limit
   // above the current frame means the stack is already nearly full; code
@@ -1484,3 +1481,8 @@ void SetStepBudget(int64_t steps) {
 }
 
 void SetExtensionCallHandler(TExtensionCall handler) { s_extensionCall = handler; }
+
+namespace {
+const CWiringHook kWorldHook("code: the world of instances", [] { return s_world != &s_emptyWorld; });
+const CWiringHook kExtensionCallHook("code: extension function calls", [] { return s_extensionCall != nullptr; });
+}  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "code/Script_Main.h"
+#include "base/Support_Wiring.h"
 
 namespace {
 
@@ -70,6 +71,10 @@ int32_t FunctionArgCount(int32_t id) {
 
 int32_t FunctionCount() { return static_cast<int32_t>(Table().entries.size()); }
 
+
+namespace {
+const CWiringHook kExtensionFindHook("code: extension function names", [] { return Table().extFind != nullptr; });
+}  // namespace
 
 void FunctionSetExtensionHooks(TExtensionFind find, TExtensionArgCount argCount) {
   FunctionTable &t = Table();

@@ -1,7 +1,7 @@
 #include "code/Code_Variable.h"
 
 #include "code/Code_Error.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace code_exec {
 

@@ -1,6 +1,6 @@
 #include "code/Constant_Main.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 RConstantList g_Constants;
 

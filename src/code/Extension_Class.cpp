@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <random>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "code/Extension_Main.h"
 
-#include "runner/Support_File.h"
-#include "runner/Support_Stream.h"
-#include "runner/Support_Trace.h"
+#include "base/Support_File.h"
+#include "base/Support_Stream.h"
+#include "base/Support_Trace.h"
 
 RExtensionList g_Extensions;
 

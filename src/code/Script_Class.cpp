@@ -1,7 +1,7 @@
 #include "code/Script_Class.h"
 
 #include "code/Code_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 constexpr int32_t kScriptVersion = 800;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "code/Script_Class.h"
-#include "runner/Resource_Items.h"
+#include "base/Resource_Items.h"
 
 extern RResourceList<CScript> g_Scripts;
 

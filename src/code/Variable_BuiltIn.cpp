@@ -1,6 +1,5 @@
 #include "code/Variable_BuiltIn.h"
 
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -12,7 +11,9 @@
 
 #include "code/Code_Error.h"
 #include "code/Variable_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
+#include "base/Support_File.h"
+#include "base/Support_Wiring.h"
 
 RScriptCallState g_ScriptCall;
 
@@ -37,6 +38,8 @@ BuiltinTable &Table() {
 
 TBuiltinEventProvider g_EventProvider = nullptr;
 
+const CWiringHook kEventHook("code: the running event for event_type and friends",
+                             [] { return g_EventProvider != nullptr; });
 RBuiltinEventInfo EventInfo() { return g_EventProvider ? g_EventProvider() : RBuiltinEventInfo{}; }
 
 // The catalogue of built-in variables in index order: name, writable, array.
@@ -330,12 +333,7 @@ bool SetErrorLastVar(CInstance *, int32_t, const RValue &value) {
   return true;
 }
 bool GetWorkingDirectory(CInstance *, int32_t, RValue &value) {
-  std::vector<char> buf(4096);
-  while (!getcwd(buf.data(), buf.size())) {
-    if (buf.size() > (1u << 20)) { buf[0] = '\0'; break; }
-    buf.resize(buf.size() * 2);
-  }
-  value.SetString(RString(buf.data()));
+  value.SetString(RString(WorkingDirectory()));
   return true;
 }
 bool GetCurrentTime(CInstance *, int32_t, RValue &value) {

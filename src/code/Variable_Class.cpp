@@ -1,7 +1,7 @@
 #include "code/Variable_Class.h"
 
-#include "runner/Option_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Option_Main.h"
+#include "base/Support_Stream.h"
 
 #include <unordered_map>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "code/Variable_BuiltIn.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace global_flags {
 const uint8_t *g_declared = nullptr;

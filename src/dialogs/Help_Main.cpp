@@ -1,6 +1,6 @@
 #include "dialogs/Help_Main.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 RGameInformation g_GameInfo;
 

@@ -11,10 +11,10 @@
 #include "code/Code_Operator.h"
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Math.h"
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 #include "input/IO_Main.h"
-#include "platform/Platform_Process.h"
-#include "runner/Support_Path.h"
+#include "platform/Platform_Main.h"
+#include "base/Support_Path.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
@@ -327,7 +327,7 @@ void A_SplashSettings(CInstance *self, CInstance *other, int, RValue *args, RVal
 void A_Webpage(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (SecureMode()) {
     ReportActionError("In secure mode you cannot open webpages.", false);
-  } else if (!args[0].IsString() || !ProcessOpen(std::string(args[0].str.view()), {})) {
+  } else if (!args[0].IsString() || !PlatformProcesses().Open(std::string(args[0].str.view()), {})) {
     ReportActionError("Failed to open the webpage.", false);
   }
   IO_Clear();

@@ -5,7 +5,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "functions/Function_Action_Support.h"
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"

@@ -6,7 +6,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Action.h"
 #include "functions/Function_Math.h"
-#include "runner/Runner_Form.h"
+#include "platform/Platform_Main.h"
 #include "world/Event_Main.h"
 
 RActionParticles g_ActionParticles;
@@ -88,8 +88,7 @@ std::string ValueText(const RValue &v) {
 void ShowMessage(CInstance *self, CInstance *other, const RValue &text) {
   static CBuiltin showMessage("show_message");
   if (showMessage.Call(self, other, {text})) return;
-  CHeadlessDialogs dialogs;
-  dialogs.ShowMessage(text.IsString() ? std::string(text.str.view()) : RealToString(text.val));
+  PlatformDialogs().ShowMessage(text.IsString() ? std::string(text.str.view()) : RealToString(text.val));
 }
 
 }  // namespace action

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "code/Variable_Class.h"
-#include "functions/Function_Args.h"
+#include "code/Function_Args.h"
 
 class CInstance;
 

@@ -21,11 +21,12 @@
 #include "code/Code_Function.h"
 #include "functions/Function_Ini.h"
 #include "functions/Function_Registry.h"
+#include "platform/Platform_Main.h"
 #include "platform/Platform_Process.h"
-#include "runner/DataNew_Export.h"
-#include "runner/DataNew_Main.h"
-#include "runner/Support_File.h"
-#include "runner/Support_Path.h"
+#include "data/DataNew_Export.h"
+#include "data/DataNew_Main.h"
+#include "base/Support_File.h"
+#include "base/Support_Path.h"
 
 using filefn::Int;
 using filefn::Num;
@@ -702,7 +703,6 @@ void F_DiscardIncludeFile(CInstance *, CInstance *, int, RValue *args, RValue &)
 // Programs, command line, environment, disks
 // ===========================================================================
 std::vector<std::string> g_CommandLine;
-void (*g_WaitHook)() = nullptr;
 
 void F_ExecuteProgram(CInstance *, CInstance *, int, RValue *args, RValue &) {
   const std::string prog(Text(args[0]));
@@ -713,9 +713,9 @@ void F_ExecuteProgram(CInstance *, CInstance *, int, RValue *args, RValue &) {
   std::string path = TranslatePath(prog);
   // A program beside the game is found before one on the search path.
   if (!path.empty() && path.find('/') == std::string::npos && IsRegularFile(path)) path = "./" + path;
-  std::function<void()> idle;
-  if (g_WaitHook) idle = g_WaitHook;
-  if (!ProcessRun(path, SplitCommandLine(Text(args[1])), RealIsTrue(Num(args[2])), idle))
+  // While the game waits for the program its window stays alive.
+  const auto idle = [] { PlatformWindow().PumpEvents(); };
+  if (!PlatformProcesses().Run(path, SplitCommandLine(Text(args[1])), RealIsTrue(Num(args[2])), idle))
     Report("Cannot execute " + prog);
 }
 
@@ -726,7 +726,7 @@ void F_ExecuteShell(CInstance *, CInstance *, int, RValue *args, RValue &) {
     return;
   }
   const std::string target = prog.find("://") != std::string::npos ? prog : TranslatePath(prog);
-  if (!ProcessOpen(target, SplitCommandLine(Text(args[1])))) Report("Cannot execute " + prog);
+  if (!PlatformProcesses().Open(target, SplitCommandLine(Text(args[1])))) Report("Cannot execute " + prog);
 }
 
 const std::vector<std::string> &CommandLine() {
@@ -786,7 +786,6 @@ void File_Reset() {
 
 void File_SetCommandLine(std::vector<std::string> args) { g_CommandLine = std::move(args); }
 
-void File_SetWaitHook(void (*hook)()) { g_WaitHook = hook; }
 
 void Function_File_Init() {
   FunctionAdd("file_bin_open", F_FileBinOpen, 2);

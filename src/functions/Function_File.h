@@ -24,10 +24,6 @@ void File_Reset();
 // executable's path first, then the arguments.
 void File_SetCommandLine(std::vector<std::string> args);
 
-// Called between the polls while execute_program waits for a program, so
-// that the game window keeps answering (the runner drains its event queue).
-void File_SetWaitHook(void (*hook)());
-
 namespace filefn {
 // Arguments as the routines read them: a string where a real is expected
 // counts as 0, a real where text is expected as "".

@@ -1,6 +1,5 @@
 #include "functions/Function_Ini.h"
 
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -10,8 +9,9 @@
 
 #include "code/Code_Error.h"
 #include "functions/Function_File.h"
-#include "runner/Support_Path.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_File.h"
+#include "base/Support_Path.h"
+#include "base/Support_Stream.h"
 
 using filefn::Num;
 using filefn::SetText;
@@ -311,8 +311,7 @@ void F_IniOpen(CInstance *, CInstance *, int, RValue *args, RValue &) {
   const std::string full = FullPath(Text(args[0]));
   const size_t slash = full.rfind('/');
   const std::string dir = slash == std::string::npos || slash == 0 ? "/" : full.substr(0, slash);
-  struct stat st;
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (!PathIsDirectory(dir)) {
     ReportActionError("Error directory does not exist when opening ini file - " + full, false);
     return;
   }
@@ -320,8 +319,7 @@ void F_IniOpen(CInstance *, CInstance *, int, RValue *args, RValue &) {
   bool onDisk = false;
   std::ifstream in(full, std::ios::binary);
   if (in) {
-    struct stat fst;
-    if (::stat(full.c_str(), &fst) == 0 && S_ISREG(fst.st_mode)) {
+    if (PathIsRegularFile(full)) {
       std::ostringstream ss;
       ss << in.rdbuf();
       file->Parse(ss.str());

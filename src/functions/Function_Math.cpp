@@ -13,10 +13,11 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "world/Instance_Class.h"
 #include "functions/Function_Date.h"
 #include "functions/Function_String.h"
-#include "functions/Support_Random.h"
-#include "platform/Platform_Services.h"
+#include "base/Support_Random.h"
+#include "platform/Platform_Main.h"
 
 using mathfn::Num;
 using mathfn::Text;
@@ -192,10 +193,8 @@ bool StringToReal(std::string_view text, double &out) {
 // Debug messages
 // ---------------------------------------------------------------------------
 namespace {
-TDebugMessageSink g_debugSink = nullptr;
 }
 
-void SetDebugMessageSink(TDebugMessageSink sink) { g_debugSink = sink; }
 
 // ---------------------------------------------------------------------------
 // The routines
@@ -459,29 +458,23 @@ READER(F_LengthDirY) {
 
 // --- process helpers ----------------------------------------------------------
 
-ROUTINE(F_WindowHandle) { result.SetReal(static_cast<double>(ProcessServices().WindowHandle())); }
+ROUTINE(F_WindowHandle) { result.SetReal(static_cast<double>(PlatformWindow().Handle())); }
 ROUTINE(F_ShowDebugMessage) {
   const std::string text =
       args[0].kind == RValue::kString ? args[0].str.str() : RealToString(args[0].val);
-  if (g_debugSink) {
-    g_debugSink(text);
-  } else {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-  }
+  PlatformDialogs().DebugMessage(text);
 }
 ROUTINE(F_SetProgramPriority) {
   int64_t p = RoundToInt64(Num(args[0]));
   if (p < -3 || p > 3) p = 0;
-  ProcessServices().SetPriority(static_cast<int>(p));
+  PlatformProcesses().SetPriority(static_cast<int>(p));
 }
 ROUTINE(F_SetApplicationTitle) {
-  if (args[0].kind == RValue::kString) ProcessServices().SetTitle(args[0].str.view());
+  if (args[0].kind == RValue::kString) PlatformWindow().SetCaption(args[0].str.view());
 }
-ROUTINE(F_ClipboardHasText) { result.SetReal(ProcessServices().ClipboardHasText() ? 1 : 0); }
-ROUTINE(F_ClipboardSetText) { ProcessServices().ClipboardSetText(Text(args[0])); }
-ROUTINE(F_ClipboardGetText) { result.SetString(ProcessServices().ClipboardGetText()); }
+ROUTINE(F_ClipboardHasText) { result.SetReal(PlatformWindow().ClipboardHasText() ? 1 : 0); }
+ROUTINE(F_ClipboardSetText) { PlatformWindow().ClipboardSetText(Text(args[0])); }
+ROUTINE(F_ClipboardGetText) { result.SetString(PlatformWindow().ClipboardGetText()); }
 
 #undef ROUTINE
 #undef READER
@@ -549,13 +542,3 @@ void Function_Math_Init() {
   Function_Date_Register();
 }
 
-double PointDirection(double dx, double dy) {
-  double dir;
-  if (dx != 0) {
-    const double a = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
-    dir = a > 0 ? 360 - a : -a;
-  } else {
-    dir = dy > 0 ? 270 : (dy < 0 ? 90 : 0);
-  }
-  return dir + 0.0;  // never -0
-}

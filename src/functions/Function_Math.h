@@ -15,10 +15,6 @@
 // (Function_Date), in that order.
 void Function_Math_Init();
 
-// The direction of the vector (dx, dy) in degrees, 0 up to 360, counter-
-// clockwise on the screen (whose y axis points down); 0 for no vector.
-double PointDirection(double dx, double dy);
-
 // --- text conversions shared with the rest of the runner ------------------
 // The text string() gives a real: an integral value as a plain integer, any
 // other as fixed notation with two decimals (exponent form beyond ten integer
@@ -35,12 +31,6 @@ std::string RealToStringFormat(double x, int dec);
 // optional fraction (`.`) and an optional exponent. Answers false for
 // anything else (and for a value beyond the double range).
 bool StringToReal(std::string_view text, double &out);
-
-// --- where debug messages go ----------------------------------------------
-// show_debug_message hands its text to the sink; without a debug window the
-// text is one line on standard output.
-using TDebugMessageSink = void (*)(std::string_view text);
-void SetDebugMessageSink(TDebugMessageSink sink);  // null: standard output
 
 namespace mathfn {
 // Reading arguments without trusting the other field: a string argument has

@@ -14,7 +14,7 @@
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace {
 

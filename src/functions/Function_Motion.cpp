@@ -5,8 +5,8 @@
 #include <numbers>
 
 #include "code/Code_Function.h"
-#include "functions/Function_Args.h"
-#include "functions/Support_Random.h"
+#include "code/Function_Args.h"
+#include "base/Support_Random.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Place.h"
 #include "world/Room_Class.h"

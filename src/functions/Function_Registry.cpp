@@ -4,9 +4,9 @@
 
 #include "code/Code_Error.h"
 #include "functions/Function_File.h"
-#include "platform/Platform_Registry.h"
-#include "runner/Runner_Load.h"
-#include "runner/Support_Path.h"
+#include "base/Support_Registry.h"
+#include "base/Option_Main.h"
+#include "base/Support_Path.h"
 
 using filefn::Int;
 using filefn::Num;

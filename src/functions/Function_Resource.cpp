@@ -6,9 +6,9 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
-#include "graphics/Background_Main.h"
-#include "graphics/Sprite_Main.h"
-#include "runner/Support_Path.h"
+#include "data/Background_Main.h"
+#include "data/Sprite_Main.h"
+#include "base/Support_Path.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "code/Code_Operator.h"
-#include "functions/Support_Random.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Random.h"
+#include "base/Support_Stream.h"
 
 // --- element order ----------------------------------------------------------
 

@@ -1,6 +1,8 @@
 #include "platform/Platform_Process.h"
 
+#include <pthread.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,4 +121,23 @@ bool ProcessOpen(const std::string &target, const std::vector<std::string> &args
   }
   if (exists || target.find("://") != std::string::npos) return ProcessRun("xdg-open", {target}, false);
   return false;
+}
+
+bool ThreadStackBounds(uintptr_t &low, size_t &size) {
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return false;
+  void *addr = nullptr;
+  size_t bytes = 0;
+  const bool ok = pthread_attr_getstack(&attr, &addr, &bytes) == 0 && bytes > 0;
+  pthread_attr_destroy(&attr);
+  if (!ok) return false;
+  low = reinterpret_cast<uintptr_t>(addr);
+  size = bytes;
+  return true;
+}
+
+bool SetProcessPriority(int level) {
+  static constexpr int kNice[7] = {19, 10, 5, 0, -5, -10, -20};
+  if (level < -3 || level > 3) level = 0;
+  return ::setpriority(PRIO_PROCESS, 0, kNice[level + 3]) == 0;
 }

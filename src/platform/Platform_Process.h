@@ -2,6 +2,8 @@
 // through the desktop's opener for documents and web addresses.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,14 @@ bool ProcessRun(const std::string &program, const std::vector<std::string> &args
 // is handed to xdg-open. Does not wait. False when nothing could be started
 // (also when the target does not exist).
 bool ProcessOpen(const std::string &target, const std::vector<std::string> &args);
+
+// Gives this process a priority: 1, 2, 3 raise it, -1, -2, -3 lower it,
+// 0 is normal. False when the system refused (raising needs the right to).
+bool SetProcessPriority(int level);
+
+// The lowest address and the size of the calling thread's stack; false when
+// the system does not tell.
+bool ThreadStackBounds(uintptr_t &low, size_t &size);
 
 // Collects programs started without waiting that have ended since (they
 // would otherwise stay behind as zombie processes). Called by every start.

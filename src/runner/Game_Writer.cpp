@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graphics/Background_Main.h"
-#include "graphics/Sprite_Main.h"
+#include "data/Background_Main.h"
+#include "data/Sprite_Main.h"
 
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"

@@ -15,16 +15,19 @@
 #include "dialogs/Help_Main.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Init.h"
-#include "graphics/Background_Main.h"
-#include "graphics/Sprite_Main.h"
-#include "runner/DataNew_Main.h"
-#include "runner/Option_Main.h"
-#include "runner/Raw_Record.h"
+#include "data/Background_Main.h"
+#include "data/Sprite_Main.h"
+#include "data/DataNew_Main.h"
+#include "base/Option_Main.h"
+#include "base/Raw_Record.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Prepare.h"
-#include "runner/Support_File.h"
-#include "runner/Support_Path.h"
-#include "runner/Support_Trace.h"
+#include "runner/Runner_Wire.h"
+#include "platform/Platform_Main.h"
+#include "platform/headless/Headless_Platform.h"
+#include "base/Support_File.h"
+#include "base/Support_Path.h"
+#include "base/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
 #include "world/Path_Main.h"
@@ -64,12 +67,6 @@ std::string Image(const std::unique_ptr<TBitmap32> &img) {
 
 }  // namespace
 
-void CHeadlessDialogs::ShowMessage(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
-}
-
 const char *Runner_HelpText() {
   return "Usage: quillon [options] [GAME]\n"
          "\n"
@@ -87,6 +84,9 @@ const char *Runner_HelpText() {
          "  --list-functions\n"
          "               print the built-in function table (name and argument count,\n"
          "               -1 for any number, one function a line) and exit\n"
+         "  --self-check load and prepare the game as for a run, then print every\n"
+         "               service and hook the game's code can reach, installed or\n"
+         "               pending, and exit (3 when one is missing)\n"
          "  --TWTrace    append trace lines to Trace.log beside the executable (also\n"
          "               switched on by the environment variable TWLOG_TRACE=1)\n"
          "  --help       print this text and exit\n"
@@ -105,6 +105,7 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
     else if (a == "--paced") args.paced = true;
     else if (a == "--info") args.info = true;
     else if (a == "--list-functions") args.listFunctions = true;
+    else if (a == "--self-check") args.selfCheck = true;
     else if (a == "--help" || a == "-h") args.help = true;
     else if (a == "--TWTrace") continue;  // read by the trace set-up
     else if (a == "--steps") {
@@ -210,7 +211,6 @@ std::string Runner_Summary() {
 }
 
 int Runner_Main(int argc, const char *const *argv) {
-  CHeadlessDialogs dialogs;
   RRunnerArgs args;
   std::string error;
   if (!Runner_ParseArgs(argc, argv, args, error)) {
@@ -226,6 +226,13 @@ int Runner_Main(int argc, const char *const *argv) {
     Function_WriteTable(stdout);
     return 0;
   }
+
+  // The machine, once for the whole run. Until the window, picture and sound
+  // backends arrive, a player's run has the headless services too, with the
+  // process priority following the game.
+  static CHeadlessPlatform platform(!args.headless);
+  Runner_Wire(platform.Services());
+  IDialogs &dialogs = PlatformDialogs();
 
   const std::string self = SelfExecutablePath();
   const std::string exeDir = SelfExecutableDir();
@@ -275,6 +282,14 @@ int Runner_Main(int argc, const char *const *argv) {
   if (!prepared.ok) {
     for (const std::string &m : prepared.messages) dialogs.ShowMessage(m);
     return 1;
+  }
+
+  if (args.selfCheck) {
+    const RWiringReport report = Runner_CheckWiring();
+    const std::string text = Runner_WiringText(report);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    Runner_CleanUp();
+    return report.Complete() ? 0 : 3;
   }
 
   RRunOptions run;

@@ -6,23 +6,12 @@
 #include <string>
 #include <string_view>
 
-// Message boxes shown at start-up. Headless, the text goes to standard error.
-class IStartupDialogs {
-public:
-  virtual ~IStartupDialogs() = default;
-  virtual void ShowMessage(std::string_view text) = 0;
-};
-
-class CHeadlessDialogs : public IStartupDialogs {
-public:
-  void ShowMessage(std::string_view text) override;
-};
-
 struct RRunnerArgs {
   bool headless = false;
   bool paced = false;
   bool info = false;
   bool listFunctions = false;
+  bool selfCheck = false;
   bool help = false;
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable

@@ -1,8 +1,5 @@
 #include "runner/Runner_Load.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -14,14 +11,14 @@
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
 #include "dialogs/Help_Main.h"
-#include "graphics/Background_Main.h"
-#include "graphics/Sprite_Main.h"
-#include "runner/DataNew_Main.h"
-#include "runner/Option_Main.h"
-#include "runner/Raw_Record.h"
-#include "runner/Support_File.h"
-#include "runner/Support_Stream.h"
-#include "runner/Support_Trace.h"
+#include "data/Background_Main.h"
+#include "data/Sprite_Main.h"
+#include "data/DataNew_Main.h"
+#include "base/Option_Main.h"
+#include "base/Raw_Record.h"
+#include "base/Support_File.h"
+#include "base/Support_Stream.h"
+#include "base/Support_Trace.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
 #include "world/Path_Main.h"
@@ -29,11 +26,6 @@
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
 
-bool g_DebugMode = false;
-int32_t g_GameId = 0;
-std::array<uint8_t, 16> g_GameGuid{};
-std::string g_ApplicationTitle;
-std::string g_GraphicsHelperPath;
 
 const std::array<RSectionInfo, 16> kSectionInfo = {{
     {0, "Loading extension packages", "extension packages"},
@@ -209,28 +201,6 @@ RLoadResult LoadFromStream(CStream &file, const RLoadOptions &options, CStopwatc
   return ok;
 }
 
-// One read of the whole file into one buffer. Only regular files are games.
-bool ReadWholeFile(const std::string &path, std::vector<uint8_t> &bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0;
-  try {
-    if (ok) bytes.resize(static_cast<size_t>(st.st_size));
-  } catch (const std::bad_alloc &) {
-    ok = false;
-  }
-  size_t got = 0;
-  while (ok && got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else got += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  return ok;
-}
-
 }  // namespace
 
 int64_t Runner_FindMarker(const uint8_t *data, int64_t size, int64_t start) {
@@ -267,7 +237,7 @@ RLoadResult Runner_LoadGameFile(const std::string &path, const RLoadOptions &opt
   g_ApplicationTitle = std::filesystem::path(path).stem().string();
   CStopwatch watch(options.timings);
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return Fail({kMsgCannotRead});
+  if (!ReadRegularFile(path, bytes)) return Fail({kMsgCannotRead});
   if (options.timings) watch.Lap(options.timings->fileRead);
   return Runner_LoadGameBytes(std::move(bytes), options);
 }

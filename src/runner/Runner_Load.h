@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runner/Game_Format.h"
+#include "base/Game_Format.h"
 
 struct TGameSettings;
 
@@ -78,12 +78,6 @@ struct RSectionInfo {
 };
 extern const std::array<RSectionInfo, 16> kSectionInfo;
 
-// The state the header and resource data set besides the resource lists.
-extern bool g_DebugMode;
-extern int32_t g_GameId;
-extern std::array<uint8_t, 16> g_GameGuid;
-extern std::string g_ApplicationTitle;
-extern std::string g_GraphicsHelperPath;  // "" when it was not written
 
 // Offset of the first marker at or after start, or -1.
 int64_t Runner_FindMarker(const uint8_t *data, int64_t size, int64_t start);

@@ -1,6 +1,5 @@
 #include "runner/Runner_Prepare.h"
 
-#include <sys/resource.h>
 
 #include <vector>
 
@@ -9,10 +8,11 @@
 #include "code/Constant_Main.h"
 #include "code/Script_Main.h"
 #include "input/IO_Main.h"
-#include "runner/DataNew_Export.h"
-#include "runner/Option_Main.h"
+#include "data/DataNew_Export.h"
+#include "base/Option_Main.h"
+#include "platform/Platform_Main.h"
 #include "runner/Runner_Load.h"
-#include "runner/Support_Trace.h"
+#include "base/Support_Trace.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/TimeLine_Main.h"
@@ -53,8 +53,9 @@ bool CompileScripts() {
 }  // namespace
 
 bool Runner_ApplyPriority(int32_t setting) {
-  if (setting == 1) return setpriority(PRIO_PROCESS, 0, -5) == 0;
-  if (setting == 2) return setpriority(PRIO_PROCESS, 0, -20) == 0;
+  // Setting 1 raises the priority a little, 2 as far as it goes.
+  if (setting == 1) return PlatformProcesses().SetPriority(1);
+  if (setting == 2) return PlatformProcesses().SetPriority(3);
   return true;
 }
 

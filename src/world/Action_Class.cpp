@@ -5,7 +5,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "world/Action_Lib.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 std::vector<std::string> g_LibInitCode;
 

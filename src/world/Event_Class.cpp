@@ -1,6 +1,6 @@
 #include "world/Event_Class.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Event_Main.h"
 
 CAction &CEvent::AddCodeAction(std::string_view text) {

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "world/Object_Main.h"
+#include "base/Support_Wiring.h"
 
 namespace {
 
@@ -27,12 +28,8 @@ double ClampUnit(double v) {
 
 }  // namespace
 
-int32_t RoundPixel(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(std::nearbyint(v));
-}
+const CWiringHook kGeometryHook("world: sprite geometry of instances", [] { return s_spriteGeometry != nullptr; });
+const CWiringHook kMaskHook("world: collision masks of instances", [] { return s_spriteMask != nullptr; });
 
 void Instance_SetSpriteGeometry(TSpriteGeometryFn fn) { s_spriteGeometry = fn; }
 
@@ -229,4 +226,15 @@ void CInstance::Adapt_Speed() {
       SetSpeed(n);
   }
   if (i_gravity != 0) AddTo_Speed(i_gravitydir, i_gravity);
+}
+
+double PointDirection(double dx, double dy) {
+  double dir;
+  if (dx != 0) {
+    const double a = std::atan2(dy, dx) * (180.0 / std::numbers::pi);
+    dir = a > 0 ? 360 - a : -a;
+  } else {
+    dir = dy > 0 ? 270 : (dy < 0 ? 90 : 0);
+  }
+  return dir + 0.0;  // never -0
 }

@@ -11,36 +11,26 @@
 #include <string>
 
 #include "code/Variable_Class.h"
+#include "data/Sprite_Main.h"
+#include "data/Sprite_Mask.h"
 
 class CObject;
 class CStream;
 class TMask;
 
-struct RRect {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
-// A room coordinate as a whole pixel: rounded halves to even and held to
-// the 32-bit range, so that a position far outside every room (or one that
-// is not a number, which gives 0) still gives a pixel instead of a fault.
-int32_t RoundPixel(double v);
-
 // Degrees to radians, as every motion and turn of an instance counts them.
 inline double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+
+// The direction of the vector (dx, dy) in degrees, 0 up to 360, counter-
+// clockwise on the screen (whose y axis points down); 0 for no vector.
+double PointDirection(double dx, double dy);
 
 inline constexpr int kAlarmCount = 12;
 // The box of an instance without a sprite or mask: it meets nothing.
 inline constexpr int32_t kNoBox = -100000;
 
-// What instances need of a sprite: its image count, origin and bounding box
-// (inclusive, in sprite pixels). The sprites install the lookup; without it
-// every sprite counts as missing.
-struct RSpriteGeometry {
-  int32_t count = 0;
-  int32_t width = 0, height = 0;
-  int32_t xorigin = 0, yorigin = 0;
-  int32_t left = 0, top = 0, right = -1, bottom = -1;
-};
+// Instances ask for a sprite's geometry and masks through these lookups; the
+// runner installs the sprite list's (tests their own sprites).
 using TSpriteGeometryFn = bool (*)(int32_t sprite, RSpriteGeometry &out);
 void Instance_SetSpriteGeometry(TSpriteGeometryFn fn);
 // False (and out left as it was) when the sprite does not exist.

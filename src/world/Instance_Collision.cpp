@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "world/Instance_Class.h"
-#include "world/Sprite_Mask.h"
+#include "data/Sprite_Mask.h"
 
 namespace {
 

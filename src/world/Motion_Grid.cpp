@@ -6,7 +6,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
-#include "functions/Function_Args.h"
+#include "code/Function_Args.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Place.h"
 #include "world/Path_Main.h"

@@ -1,6 +1,6 @@
 #include "world/Object_Class.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Event_Main.h"
 #include "world/Object_Lists.h"
 #include "world/Object_Main.h"

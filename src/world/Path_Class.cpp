@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "code/Code_Operator.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

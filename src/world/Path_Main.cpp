@@ -4,7 +4,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
-#include "functions/Function_Args.h"
+#include "code/Function_Args.h"
 #include "world/Instance_Class.h"
 
 RPathList g_Paths;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
+#include "base/Support_Wiring.h"
 
 namespace {
 
@@ -87,6 +88,11 @@ void WriteView(CStream &s, const CView &v) {
     s.WriteInteger(n);
 }
 
+}  // namespace
+
+namespace {
+const CWiringHook kBackgroundSizeHook("world: background sizes of stretched layers and tiles",
+                                      [] { return g_backgroundSize != nullptr; });
 }  // namespace
 
 void Room_SetBackgroundSizeFn(TBackgroundSizeFn fn) { g_backgroundSize = fn; }

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runner/Resource_Items.h"
+#include "base/Resource_Items.h"
 #include "world/Room_Class.h"
 
 extern RResourceList<CRoom> g_Rooms;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
 #include "world/Room_Class.h"

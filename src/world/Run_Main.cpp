@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "code/Code_Error.h"
+#include "platform/Platform_Main.h"
 #include "input/IO_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Class.h"
@@ -21,6 +22,7 @@
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Class.h"
 #include "world/Trigger_Main.h"
+#include "base/Support_Wiring.h"
 
 int32_t g_PendingCode = kPendingNone;
 std::string g_PendingFile;
@@ -30,7 +32,6 @@ RGameState g_Game;
 namespace {
 
 RRunHooks s_hooks;
-RRunClock s_clock;
 RRunOptions s_options;
 
 // Event types and numbers the loop raises.
@@ -42,32 +43,19 @@ constexpr int32_t kOtherOutside = 0, kOtherBoundary = 1, kOtherAnimationEnd = 7,
 // Key events cover the numbers up to here; higher codes only count for "any key".
 constexpr int32_t kHighestKeyEvent = 128;
 
-int64_t SteadyMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
+void Pump() { PlatformWindow().PumpEvents(); }
 
-void SteadySleep(int32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-void Pump() {
-  if (s_hooks.pumpMessages) s_hooks.pumpMessages();
-}
-
-bool WindowActive() { return s_hooks.windowActive == nullptr || s_hooks.windowActive(); }
+bool WindowActive() { return PlatformWindow().Active(); }
 
 // Waits `wait` microseconds from `start`: sleeps for the bulk, then pumps
 // messages until the time has come (or the clock went backwards).
 void WaitMicros(int64_t start, int64_t wait) {
-  if (wait >= 2000) {
-    if (s_clock.sleepMillis) s_clock.sleepMillis(static_cast<int32_t>((wait - 1000) / 1000));
-    else SteadySleep(static_cast<int32_t>((wait - 1000) / 1000));
-  }
+  if (wait >= 2000) PlatformClock().SleepMillis(static_cast<int32_t>((wait - 1000) / 1000));
   for (;;) {
     Pump();
     const int64_t now = Run_NowMicros();
     if (now >= start + wait || now < start) break;
-    // Without a window there are no messages to wait on; yield instead of spinning hot.
-    if (s_hooks.pumpMessages == nullptr) std::this_thread::yield();
+    std::this_thread::yield();
   }
 }
 
@@ -341,10 +329,19 @@ void FunctionKeys();
 
 void Run_SetHooks(const RRunHooks &hooks) { s_hooks = hooks; }
 const RRunHooks &Run_Hooks() { return s_hooks; }
-void Run_SetClock(const RRunClock &clock) { s_clock = clock; }
+
+namespace {
+const CWiringHook kHoldHook("world: dialogs and splashes hold the game", [] { return s_hooks.holdStep != nullptr; });
+const CWiringHook kPresentHook("world: presenting the frame", [] { return s_hooks.presentFrame != nullptr; });
+const CWiringHook kDrawHook("world: drawing the room", [] { return s_hooks.drawRoom != nullptr; });
+const CWiringHook kParticleHook("world: particle systems", [] { return s_hooks.particles != nullptr; });
+const CWiringHook kMouseHook("world: the mouse in room coordinates", [] { return s_hooks.mousePosition != nullptr; });
+const CWiringHook kJoystickHook("world: joysticks", [] { return s_hooks.joystick != nullptr; });
+const CWiringHook kFunctionKeyHook("world: function keys F1, F4, F9", [] { return s_hooks.functionKey != nullptr; });
+}  // namespace
 void Run_SetOptions(const RRunOptions &options) { s_options = options; }
 
-int64_t Run_NowMicros() { return s_clock.nowMicros ? s_clock.nowMicros() : SteadyMicros(); }
+int64_t Run_NowMicros() { return PlatformClock().NowMicros(); }
 
 void Run_Sleep(int32_t ms) {
   if (ms <= 0) {

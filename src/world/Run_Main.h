@@ -49,12 +49,10 @@ struct RJoystickState {
   uint32_t buttons = 0;          // bit b-1 for button b
 };
 
-// What the loop needs of the platform and of the subsystems that are not
-// part of the world. Every hook may be null: nothing happens then, and
-// the window counts as active.
+// What the loop needs of the subsystems above the world (drawing, particles,
+// dialogs, the mouse through the views, joysticks, function keys). The
+// runner installs them all; a hook left null does nothing.
 struct RRunHooks {
-  void (*pumpMessages)() = nullptr;      // dispatch waiting window events
-  bool (*windowActive)() = nullptr;
   bool (*holdStep)() = nullptr;          // a dialog or splash holds the game
   void (*presentFrame)() = nullptr;      // end the scene and present it
   void (*drawRoom)() = nullptr;          // draw the current room
@@ -66,12 +64,7 @@ struct RRunHooks {
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();
 
-// The microsecond clock and sleep of frame pacing; tests install their own.
-struct RRunClock {
-  int64_t (*nowMicros)() = nullptr;
-  void (*sleepMillis)(int32_t ms) = nullptr;
-};
-void Run_SetClock(const RRunClock &clock);  // null members: the steady clock
+// The platform clock's microseconds (frame pacing, fps).
 int64_t Run_NowMicros();
 
 struct RRunOptions {

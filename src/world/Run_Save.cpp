@@ -8,9 +8,9 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Variable_Main.h"
-#include "runner/Runner_Load.h"
-#include "runner/Support_Path.h"
-#include "runner/Support_Stream.h"
+#include "base/Option_Main.h"
+#include "base/Support_Path.h"
+#include "base/Support_Stream.h"
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
 

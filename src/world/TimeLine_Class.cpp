@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Event_Main.h"
 
 // A moment may be running while a script clears or deletes it, so its

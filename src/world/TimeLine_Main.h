@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runner/Resource_Items.h"
+#include "base/Resource_Items.h"
 #include "world/TimeLine_Class.h"
 
 using RTimeLineList = RResourceList<CTimeLine>;

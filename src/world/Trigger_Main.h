@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "runner/Resource_Items.h"
+#include "base/Resource_Items.h"
 #include "world/Trigger_Class.h"
 
 using RTriggerList = RResourceList<CTrigger>;

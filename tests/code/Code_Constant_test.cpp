@@ -11,7 +11,7 @@
 #include "code/Code_Error.h"
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform_ErrorWindow.h"
-#include "runner/Option_Main.h"
+#include "support/Test_Platform.h"
+#include "base/Option_Main.h"
 
 namespace {
 
-class ScriptedWindow : public IErrorWindow {
+class ScriptedWindow : public testplatform::CErrorWindowDialogs {
 public:
   struct Shown {
     std::string text;
@@ -38,7 +38,7 @@ protected:
     g_Settings.opt_displayerrors = true;
     g_Settings.opt_writeerrors = false;
     g_Settings.opt_aborterrors = false;
-    SetErrorWindow(&m_window);
+    testplatform::SetDialogs(&m_window);
     g_fatalCalls = 0;
     g_clearCalls = 0;
     SetErrorFatalHook([] { ++g_fatalCalls; });
@@ -53,7 +53,7 @@ protected:
   }
   void TearDown() override {
     SetErrorLogPath("");
-    SetErrorWindow(nullptr);
+    testplatform::SetDialogs(nullptr);
     SetErrorFatalHook(nullptr);
     SetErrorClearInputHook(nullptr);
     ErrorReset();
@@ -229,12 +229,16 @@ TEST_F(ErrorTest, ErrorOccurredAndLast) {
   EXPECT_EQ(ErrorLast(), "another");
 }
 
-TEST(HeadlessErrorWindow, PrintsTheTextAndAnswersByFatality) {
-  CHeadlessErrorWindow window;
+TEST(HeadlessDialogs, PrintTheTextAndAnswerByFatality) {
+  CHeadlessDialogs dialogs;
   testing::internal::CaptureStderr();
-  EXPECT_TRUE(window.Show("ERROR in\r\nline", false));
-  EXPECT_FALSE(window.Show("FATAL", true));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\r\nline\nFATAL\n");
+  EXPECT_TRUE(dialogs.ShowError("ERROR in\r\nline", false));
+  EXPECT_FALSE(dialogs.ShowError("FATAL", true));
+  dialogs.ShowMessage("hello");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\r\nline\nFATAL\nhello\n");
+  testing::internal::CaptureStdout();
+  dialogs.DebugMessage("debug");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "debug\n");
 }
 
 TEST(ErrorMemo, ReportsBecomeLinesUnderARule) {

@@ -8,7 +8,7 @@
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "code/Variable_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 #include "support/Code_Test_Host.h"
 
 namespace {

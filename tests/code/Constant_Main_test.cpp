@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 TEST(ConstantSection, KeepsNamesAndValueTextsInFileOrder) {
   RConstantList list;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "code/Extension_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "code/Code_Error.h"
 #include "code/Variable_Main.h"
-#include "platform/Platform_ErrorWindow.h"
-#include "runner/Option_Main.h"
+#include "support/Test_Platform.h"
+#include "base/Option_Main.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::vector<CatalogRow> LoadCatalog() {
 }
 
 // Captures reported errors instead of printing them.
-class RecordingWindow : public IErrorWindow {
+class RecordingWindow : public testplatform::CErrorWindowDialogs {
 public:
   std::vector<std::string> shown;
   bool Show(std::string_view text, bool) override {
@@ -58,13 +58,13 @@ protected:
     g_Settings.opt_displayerrors = true;
     g_Settings.opt_writeerrors = false;
     g_Settings.opt_aborterrors = false;
-    SetErrorWindow(&m_window);
+    testplatform::SetDialogs(&m_window);
     ErrorReset();
     m_call = g_ScriptCall;
   }
   void TearDown() override {
     g_ScriptCall = m_call;
-    SetErrorWindow(nullptr);
+    testplatform::SetDialogs(nullptr);
     ErrorReset();
     g_Settings.opt_argumenterrors = m_settings[0];
     g_Settings.opt_displayerrors = m_settings[1];

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "runner/Option_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Option_Main.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "code/Variable_BuiltIn.h"
-#include "runner/Option_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Option_Main.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

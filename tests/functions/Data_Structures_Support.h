@@ -16,8 +16,8 @@
 #include "code/Code_Function.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Support_Data_Structures.h"
-#include "platform/Platform_ErrorWindow.h"
-#include "runner/Option_Main.h"
+#include "support/Test_Platform.h"
+#include "base/Option_Main.h"
 
 inline RValue R(double v) { return RValue::Real(v); }
 inline RValue S(std::string_view s) { return RValue::Str(RString(s)); }
@@ -56,7 +56,7 @@ private:
   std::string m_text;
 };
 
-class CollectingWindow : public IErrorWindow {
+class CollectingWindow : public testplatform::CErrorWindowDialogs {
 public:
   std::vector<std::string> messages;
   bool Show(std::string_view text, bool fatal) override {
@@ -82,11 +82,11 @@ protected:
     g_Settings.opt_displayerrors = true;
     g_Settings.opt_writeerrors = false;
     g_Settings.opt_aborterrors = false;
-    SetErrorWindow(&m_window);
+    testplatform::SetDialogs(&m_window);
     ErrorReset();
   }
   void TearDown() override {
-    SetErrorWindow(nullptr);
+    testplatform::SetDialogs(nullptr);
     ErrorReset();
     g_Settings.opt_displayerrors = m_saved[0];
     g_Settings.opt_writeerrors = m_saved[1];

@@ -10,7 +10,7 @@
 
 #include "code/Code_Operator.h"
 #include "functions/Data_Structures_Support.h"
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 
 namespace {
 

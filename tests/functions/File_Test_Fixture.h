@@ -17,14 +17,14 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "functions/Function_File.h"
-#include "platform/Platform_ErrorWindow.h"
-#include "runner/Option_Main.h"
-#include "runner/Support_Path.h"
+#include "support/Test_Platform.h"
+#include "base/Option_Main.h"
+#include "base/Support_Path.h"
 
 namespace filetest {
 
 // Keeps every reported text (the message is the text's last line).
-class CCaughtErrors : public IErrorWindow {
+class CCaughtErrors : public testplatform::CErrorWindowDialogs {
 public:
   bool Show(std::string_view text, bool) override {
     const std::string t(text);
@@ -64,7 +64,7 @@ protected:
     g_Settings.opt_displayerrors = true;
     g_Settings.opt_aborterrors = false;
     g_Settings.opt_writeerrors = false;
-    SetErrorWindow(&caught);
+    testplatform::SetDialogs(&caught);
     ErrorReset();
     SetSecureMode(false);
     File_Reset();
@@ -73,7 +73,7 @@ protected:
   void TearDown() override {
     File_Reset();
     SetSecureMode(false);
-    SetErrorWindow(nullptr);
+    testplatform::SetDialogs(nullptr);
     ErrorReset();
     g_Settings.opt_displayerrors = savedDisplay;
     g_Settings.opt_aborterrors = savedAbort;

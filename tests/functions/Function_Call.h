@@ -13,7 +13,7 @@
 #include "code/Code_Function.h"
 #include "code/Variable_Class.h"
 #include "functions/Function_Math.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 class FunctionTest : public ::testing::Test {
 protected:

@@ -6,7 +6,8 @@
 #include <map>
 
 #include "functions/File_Test_Fixture.h"
-#include "runner/DataNew_Main.h"
+#include "data/DataNew_Main.h"
+#include "support/Test_Platform.h"
 
 using filetest::FileTest;
 using filetest::R;
@@ -561,12 +562,15 @@ TEST_F(FileTest, ExecuteProgramWaitsAndPassesItsArguments) {
   // the call returns at once.
   static int s_polls = 0;
   s_polls = 0;
-  File_SetWaitHook([] { ++s_polls; });
+  struct CPolledWindow : CHeadlessWindow {
+    void PumpEvents() override { ++s_polls; }
+  } window;
+  testplatform::SetWindow(&window);
   Call("execute_program", {S("sleep"), S("0.2"), R(0)});
   EXPECT_EQ(s_polls, 0);
   Call("execute_program", {S("sleep"), S("0.2"), R(0.5)});
   EXPECT_GE(s_polls, 2);
-  File_SetWaitHook(nullptr);
+  testplatform::SetWindow(nullptr);
 
   Call("execute_program", {S("no_such_program_here"), S(""), R(0)});
   Call("execute_shell", {S("no_such_document.txt"), S("")});

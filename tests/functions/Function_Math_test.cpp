@@ -13,9 +13,9 @@
 
 #include "code/Code_Operator.h"
 #include "functions/Function_Call.h"
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 #include "support/Code_Test_Host.h"
-#include "platform/Platform_Services.h"
+#include "support/Test_Platform.h"
 
 namespace {
 
@@ -382,8 +382,10 @@ TEST_F(MathFunctions, LengthdirSnapsToWholeNumbers) {
 std::vector<std::string> g_debugLines;
 
 TEST_F(MathFunctions, ProcessHelpersWithoutADisplay) {
-  CHeadlessProcess process;
-  SetProcessServices(&process);
+  CHeadlessWindow window;
+  CHeadlessProcesses process;
+  testplatform::SetWindow(&window);
+  testplatform::SetProcesses(&process);
   EXPECT_EQ(Call("window_handle").val, 0);
   EXPECT_EQ(Call("clipboard_has_text").val, 0);
   EXPECT_EQ(Call("clipboard_get_text").str.str(), "");
@@ -398,20 +400,24 @@ TEST_F(MathFunctions, ProcessHelpersWithoutADisplay) {
   }
   Call("set_application_title", {S("My Game")});
   Call("set_application_title", {R(5)});  // not a string: no change
-  EXPECT_EQ(process.Title(), "My Game");
-  SetProcessServices(nullptr);
+  EXPECT_EQ(window.Caption(), "My Game");
+  testplatform::SetWindow(nullptr);
+  testplatform::SetProcesses(nullptr);
 }
 
 TEST_F(MathFunctions, DebugMessagesFormatRealsLikeString) {
   g_debugLines.clear();
-  SetDebugMessageSink([](std::string_view text) { g_debugLines.emplace_back(text); });
+  struct CDebugLines : CHeadlessDialogs {
+    void DebugMessage(std::string_view text) override { g_debugLines.emplace_back(text); }
+  } dialogs;
+  testplatform::SetDialogs(&dialogs);
   Call("show_debug_message", {S("hello")});
   Call("show_debug_message", {R(1.0 / 3)});
   Call("show_debug_message", {R(5)});
-  SetDebugMessageSink(nullptr);
+  testplatform::SetDialogs(nullptr);
   EXPECT_EQ(g_debugLines, (std::vector<std::string>{"hello", "0.33", "5"}));
 
-  // Without a sink the text is one line on standard output.
+  // Without a debug window the text is one line on standard output.
   testing::internal::CaptureStdout();
   Call("show_debug_message", {S("to stdout")});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout\n");

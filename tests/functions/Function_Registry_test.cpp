@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "functions/File_Test_Fixture.h"
-#include "platform/Platform_Registry.h"
+#include "base/Support_Registry.h"
 #include "runner/Runner_Load.h"
 
 using filetest::FileTest;

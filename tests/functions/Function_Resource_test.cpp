@@ -5,10 +5,10 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
-#include "graphics/Background_Main.h"
-#include "graphics/Picture_Files.h"
-#include "graphics/Picture_Text.h"
-#include "graphics/Sprite_Main.h"
+#include "data/Background_Main.h"
+#include "base/Picture_Files.h"
+#include "data/Picture_Text.h"
+#include "data/Sprite_Main.h"
 #include "pack/Pack_TempDir.h"
 #include "support/Code_Test_Host.h"
 
@@ -249,17 +249,17 @@ TEST_F(ResourceFunctions, BackgroundColourAlphaAndCopies) {
   EXPECT_EQ(Num("background_exists(3)"), 0);
 }
 
-TEST_F(ResourceFunctions, InstancesSeeTheSpriteGeometry) {
+TEST_F(ResourceFunctions, TheSpriteGeometryFollowsTheSprite) {
   RSpriteGeometry g;
-  ASSERT_TRUE(Instance_SpriteGeometry(0, g));
+  ASSERT_TRUE(Sprite_Geometry(0, g));
   EXPECT_EQ((std::vector<int32_t>{g.count, g.width, g.height, g.xorigin, g.yorigin, g.left, g.top, g.right,
                                   g.bottom}),
             (std::vector<int32_t>{2, 4, 2, 1, 2, 1, 1, 2, 1}));
-  EXPECT_FALSE(Instance_SpriteGeometry(1, g));
-  EXPECT_FALSE(Instance_SpriteGeometry(9, g));
+  EXPECT_FALSE(Sprite_Geometry(1, g));
+  EXPECT_FALSE(Sprite_Geometry(9, g));
   // A change through a function shows at once.
   host.Run("sprite_set_offset(0, 7, 8)");
-  ASSERT_TRUE(Instance_SpriteGeometry(0, g));
+  ASSERT_TRUE(Sprite_Geometry(0, g));
   EXPECT_EQ(g.xorigin, 7);
 }
 

@@ -19,7 +19,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 #include "functions/Function_Misc.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/BM32_Bitmap.h"
-#include "graphics/BM32_GIF.h"
-#include "graphics/BM32_JPEG.h"
+#include "base/BM32_Bitmap.h"
+#include "base/BM32_GIF.h"
+#include "base/BM32_JPEG.h"
 
 namespace {
 

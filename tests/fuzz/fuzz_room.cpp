@@ -15,7 +15,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 #include "functions/Function_Interaction.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Variables.h"
 #include "world/Object_Main.h"

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "graphics/Background_Class.h"
-#include "graphics/Sprite_Class.h"
-#include "runner/Support_Stream.h"
+#include "data/Background_Class.h"
+#include "data/Sprite_Class.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "code/Code_Operator.h"
 #include "functions/Function_Math.h"
 #include "functions/Function_String.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "code/Variable_Class.h"
 #include "code/Variable_Main.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);

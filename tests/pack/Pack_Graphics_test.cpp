@@ -4,10 +4,10 @@
 
 #include "Pack_Json.h"
 #include "Pack_Project.h"
-#include "graphics/Picture_Text.h"
-#include "graphics/BM32_GIF.h"
-#include "graphics/BM32_PNG.h"
-#include "graphics/Picture_Files.h"
+#include "data/Picture_Text.h"
+#include "base/BM32_GIF.h"
+#include "base/BM32_PNG.h"
+#include "base/Picture_Files.h"
 #include "pack/Pack_TempDir.h"
 
 using namespace picture;

@@ -13,9 +13,9 @@
 
 #include "Pack_Main.h"
 #include "pack/Pack_TempDir.h"
-#include "runner/Game_Format.h"
+#include "base/Game_Format.h"
 #include "runner/Runner_Load.h"
-#include "runner/Support_File.h"
+#include "base/Support_File.h"
 
 namespace fs = std::filesystem;
 

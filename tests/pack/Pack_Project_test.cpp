@@ -9,7 +9,7 @@
 #include "Pack_Json.h"
 #include "Pack_Project.h"
 #include "Pack_Text.h"
-#include "graphics/BM32_Bitmap.h"
+#include "base/BM32_Bitmap.h"
 #include "pack/Pack_TempDir.h"
 
 namespace {

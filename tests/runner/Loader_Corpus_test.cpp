@@ -8,8 +8,8 @@
 #include <fstream>
 #include <functional>
 
-#include "graphics/Background_Class.h"
-#include "graphics/Sprite_Class.h"
+#include "data/Background_Class.h"
+#include "data/Sprite_Class.h"
 #include "runner/Game_Fixture.h"
 
 using namespace fixture;

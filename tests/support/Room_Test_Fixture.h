@@ -25,8 +25,8 @@
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 #include "functions/Function_Interaction.h"
-#include "graphics/Picture_Text.h"
-#include "runner/Option_Main.h"
+#include "data/Picture_Text.h"
+#include "base/Option_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Variables.h"
 #include "world/Object_Main.h"
@@ -34,7 +34,7 @@
 #include "world/Room_Main.h"
 #include "world/Room_Variables.h"
 #include "world/Room_World.h"
-#include "world/Sprite_Mask.h"
+#include "data/Sprite_Mask.h"
 
 // Sprites and backgrounds the tests define, by index.
 inline std::map<int32_t, RSpriteGeometry> &TestSprites() {

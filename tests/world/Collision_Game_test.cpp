@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../support/Game_Run.h"
-#include "graphics/Picture_Text.h"
+#include "data/Picture_Text.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <numbers>
 #include <random>
 
-#include "graphics/Sprite_Main.h"
-#include "runner/Support_Stream.h"
+#include "data/Sprite_Main.h"
+#include "base/Support_Stream.h"
 #include "support/Room_Test_Fixture.h"
-#include "world/Sprite_Mask.h"
+#include "data/Sprite_Mask.h"
 
 namespace {
 
@@ -398,7 +398,8 @@ TEST_F(InstanceCollision, SpritesHandTheirMasksToInstances) {
   g_Sprites.Clear();
   g_Sprites.items.push_back(std::move(sprite));
   g_Sprites.names.push_back("spr");
-  Sprite_InstallLookups();
+  Instance_SetSpriteGeometry(Sprite_Geometry);  // as the runner wires them
+  Instance_SetSpriteMask(Sprite_Mask);
   CInstance inst = Placed(0, 100, 100);
   EXPECT_TRUE(inst.Collision_Point(99, 100, true));
   EXPECT_FALSE(inst.Collision_Point(100, 101, true));

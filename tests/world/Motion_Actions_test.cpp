@@ -6,7 +6,7 @@
 #include <string>
 
 #include "functions/Function_Action.h"
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 #include "world/Event_Main.h"
 #include "world/Motion_Fixture.h"
 

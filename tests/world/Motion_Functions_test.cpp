@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "functions/Support_Random.h"
+#include "base/Support_Random.h"
 #include "world/Motion_Fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "code/Script_Main.h"
 #include "runner/Game_Fixture.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Object_Main.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/Path_Class.h"
 
 namespace {

@@ -6,9 +6,10 @@
 
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
+#include "support/Test_Platform.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ void FakeSleep(int32_t ms) {
 }
 void CostlyDraw() { s_now += s_stepCost; }
 
+struct CFakeClock : IClock {
+  int64_t NowMicros() override { return FakeNow(); }
+  void SleepMillis(int32_t ms) override { FakeSleep(ms); }
+};
+
 class MainLoop : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -35,14 +41,14 @@ protected:
     g_Rooms.items.push_back(std::move(room));
     g_Rooms.names.emplace_back("paced");
     g_RoomOrder = {0};
-    Run_SetClock({FakeNow, FakeSleep});
+    testplatform::SetClock(&m_clock);
     RRunHooks hooks;
     hooks.drawRoom = CostlyDraw;
     Run_SetHooks(hooks);
   }
   void TearDown() override {
     Run_Reset();
-    Run_SetClock({});
+    testplatform::SetClock(nullptr);
     Run_SetHooks({});
     Run_SetOptions({});
     g_Rooms.Clear();
@@ -55,6 +61,7 @@ protected:
     Run_SetOptions(options);
     RunGame();
   }
+  CFakeClock m_clock;
 };
 
 // At 10 steps a second each frame is 100 ms; fps is the count of the last

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 #include "world/TimeLine_Main.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "Pack_Json.h"
 #include "Pack_Text.h"
-#include "runner/Resource_Items.h"
+#include "base/Resource_Items.h"
 
 // Reads the "name" of a resource entry and checks that no earlier resource
 // of the same kind (kind is the array's name, for messages) has it.

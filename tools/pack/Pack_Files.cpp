@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Pack_Output.h"
-#include "graphics/BM32_Bitmap.h"
+#include "base/BM32_Bitmap.h"
 
 namespace fs = std::filesystem;
 

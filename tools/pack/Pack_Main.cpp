@@ -8,10 +8,10 @@
 #include "Pack_Json.h"
 #include "Pack_Output.h"
 #include "Pack_Project.h"
-#include "runner/Game_Format.h"
+#include "base/Game_Format.h"
 #include "runner/Game_Writer.h"
-#include "runner/Support_File.h"
-#include "runner/Support_Stream.h"
+#include "base/Support_File.h"
+#include "base/Support_Stream.h"
 
 const char kPackUsage[] =
     "Usage: quillon-pack PROJECT -o OUT [options]\n"

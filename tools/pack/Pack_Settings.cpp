@@ -3,7 +3,7 @@
 #include <limits>
 #include <memory>
 
-#include "graphics/BM32_Bitmap.h"
+#include "base/BM32_Bitmap.h"
 
 namespace {
 

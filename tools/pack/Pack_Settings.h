@@ -4,7 +4,7 @@
 
 #include "Pack_Files.h"
 #include "Pack_Json.h"
-#include "runner/Option_Main.h"
+#include "base/Option_Main.h"
 
 // Resets settings to the defaults, then applies the object's fields.
 void ReadSettings(const JsonValue &value, const ProjectFiles &files, TGameSettings &settings);

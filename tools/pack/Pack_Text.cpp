@@ -1,6 +1,6 @@
 #include "Pack_Text.h"
 
-#include "runner/Support_Stream.h"
+#include "base/Support_Stream.h"
 
 namespace {
 

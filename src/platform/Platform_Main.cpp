@@ -1,0 +1,41 @@
+#include "platform/Platform_Main.h"
+
+#include "platform/headless/Headless_Platform.h"
+
+namespace {
+
+// Built on first use, so that code running before the runner installs its
+// platform (and tests that install none) finds every service.
+const RPlatform &BuiltIn() {
+  static CHeadlessPlatform platform;
+  return platform.Services();
+}
+
+const RPlatform *g_installed = nullptr;
+
+}  // namespace
+
+bool RPlatform::Complete() const {
+  return window && render && audio && fonts && clock && dialogs && libraries && network && processes;
+}
+
+const RPlatform &Platform() { return g_installed ? *g_installed : BuiltIn(); }
+
+void Platform_Install(const RPlatform *platform) {
+  g_installed = platform && platform->Complete() ? platform : nullptr;
+}
+
+void ErrorMemoAppend(std::vector<std::string> &memo, std::string_view text) {
+  memo.emplace_back();
+  memo.emplace_back(43, '_');
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') {
+      memo.push_back(std::move(line));
+      line.clear();
+    } else if (c != '\n') {
+      line += c;
+    }
+  }
+  memo.push_back(std::move(line));
+}

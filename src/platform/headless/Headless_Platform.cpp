@@ -1,0 +1,97 @@
+#include "platform/headless/Headless_Platform.h"
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/Platform_Process.h"
+
+namespace {
+
+void WriteLine(std::FILE *to, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), to);
+  std::fputc('\n', to);
+  std::fflush(to);
+}
+
+}  // namespace
+
+void CHeadlessWindow::ClipboardSetText(std::string_view text) {
+  m_clip.assign(text);
+  m_hasClip = true;
+}
+
+uint32_t CHeadlessRender::CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) {
+  if (wt <= 0 || ht <= 0 || w < 0 || h < 0 || w > wt || h > ht) return 0;
+  (void)pixels;
+  ++m_live;
+  return m_next++;
+}
+
+void CHeadlessRender::ReleaseTexture(uint32_t texture) {
+  if (texture != 0 && m_live > 0) --m_live;
+}
+
+int64_t CSystemClock::NowMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void CSystemClock::SleepMillis(int32_t ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void CHeadlessDialogs::ShowMessage(std::string_view text) { WriteLine(stderr, text); }
+
+bool CHeadlessDialogs::ShowError(std::string_view text, bool fatal) {
+  WriteLine(stderr, text);
+  return !fatal;
+}
+
+void CHeadlessDialogs::DebugMessage(std::string_view text) { WriteLine(stdout, text); }
+
+void *CSystemLibraries::Open(const std::string &path, std::string &error) {
+  void *h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (h == nullptr) {
+    const char *e = ::dlerror();
+    error = e ? e : "cannot load " + path;
+  }
+  return h;
+}
+
+void *CSystemLibraries::Symbol(void *library, const std::string &name) {
+  return library ? ::dlsym(library, name.c_str()) : nullptr;
+}
+
+void CSystemLibraries::Close(void *library) {
+  if (library) ::dlclose(library);
+}
+
+bool CHeadlessProcesses::Run(const std::string &program, const std::vector<std::string> &args, bool wait,
+                             const std::function<void()> &idle) {
+  return ProcessRun(program, args, wait, idle);
+}
+
+bool CHeadlessProcesses::Open(const std::string &target, const std::vector<std::string> &args) {
+  return ProcessOpen(target, args);
+}
+
+bool CHeadlessProcesses::SetPriority(int level) {
+  m_priority = level;
+  return !m_apply || SetProcessPriority(level);
+}
+
+CHeadlessPlatform::CHeadlessPlatform(bool applyPriority) : processes(applyPriority) {
+  m_platform.window = &window;
+  m_platform.render = &render;
+  m_platform.audio = &audio;
+  m_platform.fonts = &fonts;
+  m_platform.clock = &clock;
+  m_platform.dialogs = &dialogs;
+  m_platform.libraries = &libraries;
+  m_platform.network = &network;
+  m_platform.processes = &processes;
+  m_platform.name = "headless";
+}

@@ -1,0 +1,131 @@
+// The platform of a run without a display, a sound card or a network: what
+// tests, benchmarks and --headless runs use. Its services are real: the clock
+// and sleep are the system's, processes start, libraries load; only what
+// would be seen or heard goes to the standard streams or nowhere.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform_Main.h"
+
+// No window: always active, handle 0, events none. The caption is only
+// remembered; the clipboard is a text kept inside the process, so a game can
+// still copy and paste within itself.
+class CHeadlessWindow : public IWindowService {
+public:
+  void PumpEvents() override {}
+  bool Active() override { return true; }
+  int64_t Handle() override { return 0; }
+  void SetCaption(std::string_view caption) override { m_caption.assign(caption); }
+  std::string Caption() override { return m_caption; }
+  bool ClipboardHasText() override { return m_hasClip; }
+  void ClipboardSetText(std::string_view text) override;
+  std::string ClipboardGetText() override { return m_hasClip ? m_clip : std::string(); }
+
+private:
+  std::string m_caption;
+  std::string m_clip;
+  bool m_hasClip = false;
+};
+
+// A device without pixels: textures are handles that hold nothing, so every
+// id and size the game reads is as with a picture.
+class CHeadlessRender : public IRenderDevice {
+public:
+  bool Draws() override { return false; }
+  uint32_t CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) override;
+  void ReleaseTexture(uint32_t texture) override;
+  void Present() override { ++m_frames; }
+
+  int32_t LiveTextures() const { return m_live; }
+  int64_t Frames() const { return m_frames; }
+
+private:
+  uint32_t m_next = 1;
+  int32_t m_live = 0;
+  int64_t m_frames = 0;
+};
+
+// Sound that nobody hears, at the usual mixing rate.
+class CHeadlessAudio : public IAudioOutput {
+public:
+  bool Audible() override { return false; }
+  int32_t SampleRate() override { return 44100; }
+};
+
+// No installed fonts are looked at: text falls back to the runner's own.
+class CHeadlessFonts : public ISystemFonts {
+public:
+  std::string FindFont(std::string_view, bool, bool) override { return std::string(); }
+};
+
+// The system's steady clock; sleeping sleeps.
+class CSystemClock : public IClock {
+public:
+  int64_t NowMicros() override;
+  void SleepMillis(int32_t ms) override;
+};
+
+// Messages and errors on standard error, each followed by a line feed; the
+// error window answers Ignore for a non-fatal error and Abort for a fatal
+// one. Debug messages are lines on standard output.
+class CHeadlessDialogs : public IDialogs {
+public:
+  void ShowMessage(std::string_view text) override;
+  bool ShowError(std::string_view text, bool fatal) override;
+  void DebugMessage(std::string_view text) override;
+};
+
+// Native libraries through the system's dynamic loader.
+class CSystemLibraries : public IDynamicLibraries {
+public:
+  void *Open(const std::string &path, std::string &error) override;
+  void *Symbol(void *library, const std::string &name) override;
+  void Close(void *library) override;
+};
+
+// No network: sessions cannot be opened.
+class CHeadlessNetwork : public INetwork {
+public:
+  bool Available() override { return false; }
+};
+
+// Programs start as on any run. The priority is remembered, and given to the
+// process only when asked for at construction: a test or a benchmark never
+// changes the priority of the process it runs in.
+class CHeadlessProcesses : public IProcesses {
+public:
+  explicit CHeadlessProcesses(bool applyPriority = false) : m_apply(applyPriority) {}
+  bool Run(const std::string &program, const std::vector<std::string> &args, bool wait,
+           const std::function<void()> &idle) override;
+  bool Open(const std::string &target, const std::vector<std::string> &args) override;
+  bool SetPriority(int level) override;
+  int Priority() const { return m_priority; }
+
+private:
+  bool m_apply;
+  int m_priority = 0;
+};
+
+// All of them in one object.
+class CHeadlessPlatform {
+public:
+  // applyPriority: the process priority follows the game's requests (a
+  // player's run); otherwise it is only remembered.
+  explicit CHeadlessPlatform(bool applyPriority = false);
+  const RPlatform &Services() const { return m_platform; }
+
+  CHeadlessWindow window;
+  CHeadlessRender render;
+  CHeadlessAudio audio;
+  CHeadlessFonts fonts;
+  CSystemClock clock;
+  CHeadlessDialogs dialogs;
+  CSystemLibraries libraries;
+  CHeadlessNetwork network;
+  CHeadlessProcesses processes;
+
+private:
+  RPlatform m_platform;
+};

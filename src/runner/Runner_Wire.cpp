@@ -1,0 +1,92 @@
+#include "runner/Runner_Wire.h"
+
+#include <algorithm>
+
+#include "base/Support_Wiring.h"
+#include "data/Background_Main.h"
+#include "data/Sprite_Main.h"
+#include "data/Texture_Hook.h"
+#include "graphics/Graphics_Texture.h"
+#include "platform/Platform_Main.h"
+#include "world/Instance_Class.h"
+#include "world/Room_Class.h"
+#include "world/Run_Main.h"
+
+namespace {
+
+const std::vector<std::string_view> kPendingHooks = {
+    // The game picture: the room is drawn, particles and F4/F9 come with it.
+    "world: drawing the room",
+    "world: particle systems",
+    "world: function keys F1, F4, F9",
+    // The player's hands: the mouse through the views and joysticks.
+    "world: the mouse in room coordinates",
+    "world: joysticks",
+    // Dialogs and splash screens that hold the game while they are shown.
+    "world: dialogs and splashes hold the game",
+    // Native libraries of extension packages.
+    "code: extension function calls",
+};
+
+bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
+  const CBackground *b = Background_Get(index);
+  if (b == nullptr) return false;
+  width = b->GetWidth();
+  height = b->GetHeight();
+  return true;
+}
+
+void PresentFrame() { PlatformRender().Present(); }
+
+}  // namespace
+
+void Runner_Wire(const RPlatform &platform) {
+  Platform_Install(&platform);
+  GR_Texture_Init();
+  Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free});
+  Instance_SetSpriteGeometry(Sprite_Geometry);
+  Instance_SetSpriteMask(Sprite_Mask);
+  Room_SetBackgroundSizeFn(BackgroundSize);
+  RRunHooks hooks = Run_Hooks();
+  hooks.presentFrame = PresentFrame;
+  Run_SetHooks(hooks);
+}
+
+const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
+
+RWiringReport Runner_CheckWiring() {
+  RWiringReport r;
+  const auto pending = [](std::string_view name) {
+    return std::find(kPendingHooks.begin(), kPendingHooks.end(), name) != kPendingHooks.end();
+  };
+  for (const RWiringEntry &e : Wiring_Entries()) {
+    const bool on = e.installed();
+    if (on && pending(e.name)) r.pendingInstalled.emplace_back(e.name);
+    else if (on) r.installed.emplace_back(e.name);
+    else if (pending(e.name)) r.pending.emplace_back(e.name);
+    else r.missing.emplace_back(e.name);
+  }
+  // A listed hook that nothing declares any more is stale too.
+  for (std::string_view name : kPendingHooks) {
+    const bool declared = std::any_of(Wiring_Entries().begin(), Wiring_Entries().end(),
+                                      [&](const RWiringEntry &e) { return name == e.name; });
+    if (!declared) r.pendingInstalled.emplace_back(std::string(name) + " (not declared)");
+  }
+  const RPlatform &p = Platform();
+  const std::string platform = std::string("platform: ") + p.name;
+  if (p.Complete()) r.installed.push_back(platform);
+  else r.missing.push_back(platform);
+  return r;
+}
+
+std::string Runner_WiringText(const RWiringReport &report) {
+  std::string text;
+  const auto list = [&](const char *head, const std::vector<std::string> &names) {
+    for (const std::string &n : names) text += std::string(head) + n + "\n";
+  };
+  list("installed: ", report.installed);
+  list("pending: ", report.pending);
+  list("missing: ", report.missing);
+  list("stale: ", report.pendingInstalled);
+  return text;
+}

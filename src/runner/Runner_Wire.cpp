@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Raw_Record.h"
 #include "base/Support_Wiring.h"
+#include "code/Code_Constant.h"
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
@@ -47,6 +49,11 @@ void Runner_Wire(const RPlatform &platform) {
   Instance_SetSpriteGeometry(Sprite_Geometry);
   Instance_SetSpriteMask(Sprite_Mask);
   Room_SetBackgroundSizeFn(BackgroundSize);
+  World_InstallHooks();
+  // Sounds and fonts are read as raw records until their subsystems arrive;
+  // game code still names them.
+  ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
+  ConstantSetFinder(TConstantSource::Font, [](std::string_view name) -> int32_t { return g_RawFonts.Find(name); });
   RRunHooks hooks = Run_Hooks();
   hooks.presentFrame = PresentFrame;
   Run_SetHooks(hooks);

@@ -162,15 +162,19 @@ void RoomEnd(bool gameEnd) {
   if (!room->r_persistent) RunRoom_Free(g_RoomIndex);
 }
 
-void GameStart() {
-  g_Run.gameStarted = true;
-  Object_BuildEventLists();
+void World_InstallHooks() {
   Event_InstallProviders();
   Room_InstallWorld();
   // A fatal error stops the game at the end of the step; the error window
   // must not leave keys held.
   SetErrorFatalHook([] { g_PendingCode = kPendingAbort; });
   SetErrorClearInputHook(IO_Clear);
+}
+
+void GameStart() {
+  g_Run.gameStarted = true;
+  Object_BuildEventLists();
+  World_InstallHooks();
   GlobalReset();
   g_Game.score = 0;
   g_Game.lives = -1;

@@ -87,6 +87,10 @@ void HandlePendingCode();
 // Waits ms milliseconds the way the frame wait does, pumping messages.
 void Run_Sleep(int32_t ms);
 
+// Installs what the language asks of the world: the instances, the running
+// event, what a fatal error and the error window do. GameStart does it too.
+void World_InstallHooks();
+
 // Room and game flow.
 void GameStart();
 void GameEnd();

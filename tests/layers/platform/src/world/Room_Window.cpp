@@ -1,0 +1,2 @@
+// Deliberately against the seam: the world includes a window library.
+#include <SDL.h>

@@ -6,6 +6,7 @@
 #include "code/Code_Phase3.h"
 #include "code/Code_Phase4.h"
 #include "code/Variable_BuiltIn.h"
+#include "code/Variable_Main.h"
 
 RToken::~RToken() = default;
 
@@ -85,4 +86,10 @@ bool CCode::Compile() {
   i_token = std::move(root);
   i_compiled = true;
   return true;
+}
+
+void Code_ResetState() {
+  ErrorReset();
+  CodeErrorClear();
+  GlobalReset();
 }

@@ -236,3 +236,8 @@ void CodeError(const CCode &code, int32_t position, std::string_view message);
 // dot chains) fails the compilation, so that neither the compiler nor the
 // interpreter can run out of stack on hostile text.
 constexpr int32_t kMaxCodeNesting = 1000;
+
+// The language's run state back to a fresh start: reported errors and the
+// error flags, the code-error recorder and every global variable. The
+// function table, scripts and constants are the game's definitions and stay.
+void Code_ResetState();

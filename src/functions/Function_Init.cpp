@@ -25,6 +25,8 @@
 #include "world/Run_Save.h"
 #include "world/TimeLine_Main.h"
 #include "world/Trigger_Main.h"
+#include "functions/Function_Data_Structures.h"
+#include "functions/Function_File.h"
 
 void Function_InitAll() {
   static bool done = false;
@@ -71,4 +73,9 @@ void Function_WriteTable(std::FILE *out) {
     const RFunction *f = FunctionEntry(id);
     std::fprintf(out, "%s %d\n", f->f_name.c_str(), static_cast<int>(f->f_argnumb));
   }
+}
+
+void Functions_ResetState() {
+  DsResetAll();
+  File_Reset();  // the INI file and the registry root too
 }

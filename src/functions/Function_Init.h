@@ -8,6 +8,10 @@
 // nothing, so tests and the runner can both ask for it.
 void Function_InitAll();
 
+// The built-in families' run state back to a fresh start: data structures,
+// open files, the INI file and the registry root.
+void Functions_ResetState();
+
 // Registers every family of built-in functions into the function table as
 // it stands (tests reset the table first to check the whole registration).
 void Function_RegisterFamilies();

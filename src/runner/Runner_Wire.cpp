@@ -13,6 +13,9 @@
 #include "world/Instance_Class.h"
 #include "world/Room_Class.h"
 #include "world/Run_Main.h"
+#include "code/Code_Main.h"
+#include "functions/Function_Init.h"
+#include "input/IO_Main.h"
 
 namespace {
 
@@ -60,6 +63,13 @@ void Runner_Wire(const RPlatform &platform) {
 }
 
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
+
+void Runner_ResetState() {
+  Functions_ResetState();
+  World_ResetState();
+  IO_Clear();
+  Code_ResetState();
+}
 
 RWiringReport Runner_CheckWiring() {
   RWiringReport r;

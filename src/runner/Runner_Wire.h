@@ -18,6 +18,10 @@ void Runner_Wire(const RPlatform &platform);
 // until then.
 const std::vector<std::string_view> &Runner_PendingHooks();
 
+// Every subsystem's run state back to a fresh start, top layer first. This is
+// the one list of them: a subsystem with state of its own adds its reset here.
+void Runner_ResetState();
+
 struct RWiringReport {
   std::vector<std::string> installed;        // hooks in place
   std::vector<std::string> pending;          // listed as waiting, and not installed

@@ -20,6 +20,7 @@
 #include "world/Room_Main.h"
 #include "world/Room_World.h"
 #include "world/Run_Main.h"
+#include "world/Motion_Grid.h"
 
 namespace {
 
@@ -216,4 +217,9 @@ void Run_Reset() {
   g_PendingCode = kPendingNone;
   g_PendingFile.clear();
   g_Run = RRunState();
+}
+
+void World_ResetState() {
+  Run_Reset();
+  GridResetAll();
 }

@@ -108,3 +108,8 @@ void Run_Reset();
 // The room-flow and game functions (room_goto, game_end, sleep, ...) and the
 // game variables (room, score, lives, health, fps, transition_*).
 void Function_Game_Init();
+
+// The world's run state back to a fresh start: run-time rooms and their
+// instances, carried instances, the pending request, the loop's counters and
+// every motion-planning grid.
+void World_ResetState();

@@ -70,9 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   const std::string_view program = input;
 
-  ErrorReset();
-  CodeErrorClear();
-  GlobalReset();
+  Code_ResetState();
   CTestWorld &world = FuzzWorld();
   world.Clear();
   const int object = world.AddObject();

@@ -97,9 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   (void)ready;
   const std::string_view program(reinterpret_cast<const char *>(data), size);
 
-  ErrorReset();
-  CodeErrorClear();
-  GlobalReset();
+  Code_ResetState();
   MakeWorld();
   CInstance *self = Room_Current()->InstanceAt(2);
   SetStepBudget(kStepBudget);

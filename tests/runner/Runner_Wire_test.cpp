@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "../support/Game_Run.h"
+#include "code/Code_Error.h"
+#include "functions/Function_Init.h"
+#include "input/IO_Main.h"
+#include "world/Motion_Grid.h"
+#include "support/Code_Test_Host.h"
 #include "data/Picture_Text.h"
 #include "runner/Runner_Wire.h"
 
@@ -74,6 +80,42 @@ TEST(RunnerWiring, TheReportNamesWhatIsMissingOrStale) {
   report.pendingInstalled = {"code: extension function calls"};
   EXPECT_FALSE(report.Complete());
   EXPECT_EQ(Runner_WiringText(report), "stale: code: extension function calls\n");
+}
+
+}  // namespace
+
+namespace {
+
+// What one game left behind in every subsystem is gone after the one reset
+// the runner lists, so a restart or the next test starts fresh.
+TEST(RunnerReset, EverySubsystemStartsFresh) {
+  CCodeHost host;
+  Function_InitAll();
+  const ROutcome made = host.Run(
+      "global.kept = 5; list = ds_list_create(); global.list = list;"
+      "grid = mp_grid_create(0, 0, 4, 4, 8, 8); global.grid = grid;"
+      "file = file_text_open_write(\"reset_probe.txt\"); global.file = file;"
+      "ds_list_add(list, 1); ds_list_add(12345, 1);");
+  ASSERT_TRUE(made.ok) << made.error;
+  ASSERT_TRUE(ErrorOccurred()) << "a reported error";
+  ASSERT_NE(GridGet(static_cast<int64_t>(host.Global("grid").val)), nullptr);
+  bool found = false;
+  ASSERT_EQ(host.Global("kept", &found).val, 5);
+  const RValue list = host.Global("list"), grid = host.Global("grid");
+  IO_KeyDown(65);
+
+  Runner_ResetState();
+
+  EXPECT_FALSE(ErrorOccurred());
+  host.Global("kept", &found);
+  EXPECT_FALSE(found) << "global variables";
+  host.SetVar("list", list);
+  host.SetVar("grid", grid);
+  host.Eval("ds_list_size(list)");
+  EXPECT_TRUE(ErrorOccurred()) << "data structures: the list is gone";
+  EXPECT_EQ(GridGet(static_cast<int64_t>(grid.val)), nullptr) << "motion grids";
+  EXPECT_FALSE(g_Input.keyDown[65]) << "keys held";
+  std::remove("reset_probe.txt");
 }
 
 }  // namespace

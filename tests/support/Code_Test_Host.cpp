@@ -54,9 +54,7 @@ CCodeHost::CCodeHost() {
   g_Settings.SetDefaults();
   g_Settings.opt_displayerrors = false;
   g_Settings.opt_writeerrors = false;
-  ErrorReset();
-  CodeErrorClear();
-  GlobalReset();
+  Code_ResetState();
   g_Scripts.Clear();
   Notes().clear();
   SetStepBudget(-1);

@@ -101,9 +101,7 @@ protected:
     g_Settings.SetDefaults();
     g_Settings.opt_displayerrors = false;
     g_Settings.opt_writeerrors = false;
-    ErrorReset();
-    CodeErrorClear();
-    GlobalReset();
+    Code_ResetState();
 
     TestSprites().clear();
     TestMasks().clear();

@@ -187,6 +187,7 @@ void SetErrorLast(std::string_view text) { State().last.assign(text); }
 bool ErrorOccurred() { return State().occurred; }
 void SetErrorOccurred(bool on) { State().occurred = on; }
 bool ErrorAborting() { return State().aborting; }
+void ErrorStartAborting() { State().aborting = true; }
 
 void ErrorReset() {
   ErrorState &s = State();

@@ -49,6 +49,9 @@ bool ErrorOccurred();
 void SetErrorOccurred(bool on);
 // Set once a fatal report has ended the game; later reports are dropped.
 bool ErrorAborting();
+// The game is ending without a report (a stop request): later reports are
+// dropped as after a fatal one.
+void ErrorStartAborting();
 // Back to the state of a new process (tests, game restart of the process).
 void ErrorReset();
 

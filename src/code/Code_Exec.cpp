@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -81,6 +82,8 @@ namespace {
 constexpr int64_t kNoBudget = std::numeric_limits<int64_t>::max();
 
 int64_t s_stepsLeft = kNoBudget;   // counts down per statement and call
+volatile std::sig_atomic_t s_stopRequested = 0;
+constexpr const char *kStoppedMessage = "The game was asked to end.";
 bool s_budgeted = false;
 int s_codeDepth = 0;                // nested code executions
 int s_callDepth = 0;                // nested script calls
@@ -282,6 +285,13 @@ int ResolveTarget(RExecContext &ctx, const RToken &n, RTarget &t) {
 // ---- expressions -------------------------------------------------------------
 
 [[gnu::cold, gnu::noinline]] int Interrupted(RExecContext &ctx, const RToken &n) {
+  if (s_stopRequested) {
+    s_stopRequested = 0;
+    // The game is ending: what this failure would report is not shown.
+    ErrorStartAborting();
+    s_stepsLeft = s_budgeted ? 0 : kNoBudget;
+    return Fail(ctx, n.position, kStoppedMessage);
+  }
   if (s_stepsLeft <= 0) {
     if (!s_budgeted) {
       s_stepsLeft = kNoBudget;
@@ -1474,6 +1484,15 @@ CArgumentFrame::~CArgumentFrame() {
 }
 
 void ScriptArgumentsChanged() { s_argDirty = kAllSlots; }
+
+void Code_RequestStop() {
+  s_stopRequested = 1;
+  // The next statement looks at the request. (A decrement that races with
+  // this store may undo it; the loop still ends the game at its next step.)
+  s_stepsLeft = 0;
+}
+
+void Code_ClearStopRequest() { s_stopRequested = 0; }
 
 void SetStepBudget(int64_t steps) {
   s_budgeted = steps >= 0;

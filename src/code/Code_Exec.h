@@ -80,6 +80,13 @@ inline constexpr const char *kRecursionMessage = "Script recursion too deep.";
 void SetStepBudget(int64_t steps);
 inline constexpr const char *kStepBudgetMessage = "Step budget exhausted.";
 
+// Stops the code running now at its next statement or call, as a silent
+// failure: the game is ending, so no report is shown. Safe to call from a
+// signal handler. The request stays until the code notices it or it is
+// cleared (the loop clears it once the game end has begun).
+void Code_RequestStop();
+void Code_ClearStopRequest();
+
 // Extension functions (ids 500000 and above) are run by the extension
 // machinery through this hook; without one, such a call fails.
 using TExtensionCall = bool (*)(int index, CInstance *self, CInstance *other, int argc,

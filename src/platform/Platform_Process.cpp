@@ -1,6 +1,7 @@
 #include "platform/Platform_Process.h"
 
 #include <pthread.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <thread>
 
@@ -141,3 +143,26 @@ bool SetProcessPriority(int level) {
   if (level < -3 || level > 3) level = 0;
   return ::setpriority(PRIO_PROCESS, 0, kNice[level + 3]) == 0;
 }
+
+namespace {
+void (*g_stopHandler)() = nullptr;
+volatile std::sig_atomic_t g_lastStopSignal = 0;
+
+extern "C" void StopSignalHandler(int signal) {
+  g_lastStopSignal = signal;
+  if (g_stopHandler) g_stopHandler();
+}
+}  // namespace
+
+void OnStopSignals(void (*handler)()) {
+  g_stopHandler = handler;
+  struct sigaction action {};
+  action.sa_handler = StopSignalHandler;
+  sigemptyset(&action.sa_mask);
+  // Waits and reads that a signal interrupts are started again; the game
+  // notices the request at its next statement or step.
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+int LastStopSignal() { return g_lastStopSignal; }

@@ -29,6 +29,13 @@ bool ProcessRun(const std::string &program, const std::vector<std::string> &args
 // (also when the target does not exist).
 bool ProcessOpen(const std::string &target, const std::vector<std::string> &args);
 
+// Calls handler when the process is asked to end by Ctrl-C (SIGINT), SIGTERM
+// or a closed terminal (SIGHUP). handler runs inside the signal handler, so
+// it may only set flags. Answers the number of the last such signal seen (0
+// while none came).
+void OnStopSignals(void (*handler)());
+int LastStopSignal();
+
 // Gives this process a priority: 1, 2, 3 raise it, -1, -2, -3 lower it,
 // 0 is normal. False when the system refused (raising needs the right to).
 bool SetProcessPriority(int level);

@@ -25,6 +25,7 @@
 #include "runner/Runner_Wire.h"
 #include "platform/Platform_Main.h"
 #include "platform/headless/Headless_Platform.h"
+#include "platform/Platform_Process.h"
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
 #include "base/Support_Trace.h"
@@ -59,6 +60,17 @@ void ListSection(std::ostringstream &o, const char *name, const RResourceList<T>
 }
 
 const char *Bool(bool b) { return b ? "true" : "false"; }
+
+// A failure outside any step (an arithmetic trap in a game start or end
+// event, say): the failure, then the runner's own message; the game's files
+// are removed as at any end, and the run fails.
+int Unexpected(IDialogs &dialogs, const std::string &what) {
+  Trace("Unexpected error: " + what);
+  dialogs.ShowMessage(what);
+  dialogs.ShowMessage(kUnexpectedErrorMessage);
+  Runner_CleanUp();
+  return 1;
+}
 
 std::string Image(const std::unique_ptr<TBitmap32> &img) {
   if (!img) return "none";
@@ -296,7 +308,17 @@ int Runner_Main(int argc, const char *const *argv) {
   run.paced = !args.headless || args.paced;
   run.maxSteps = args.steps;
   Run_SetOptions(run);
-  RunGame();
+  // Ctrl-C, SIGTERM and SIGHUP end the game as Escape would, so its end
+  // events run and its files are removed as at any end.
+  OnStopSignals(Run_RequestStop);
+  try {
+    RunGame();
+  } catch (const std::bad_alloc &) {
+    return Unexpected(dialogs, kOutOfMemoryMessage);
+  } catch (const std::exception &e) {
+    return Unexpected(dialogs, e.what());
+  }
   Runner_CleanUp();
+  if (const int signal = LastStopSignal()) return 128 + signal;
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+inline constexpr char kUnexpectedErrorMessage[] = "Unexpected error occured when running the game.";
+
 struct RRunnerArgs {
   bool headless = false;
   bool paced = false;

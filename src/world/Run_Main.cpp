@@ -1,13 +1,16 @@
 #include "world/Run_Main.h"
 
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <exception>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
 #include "code/Code_Error.h"
+#include "code/Code_Exec.h"
 #include "platform/Platform_Main.h"
 #include "input/IO_Main.h"
 #include "base/Option_Main.h"
@@ -451,13 +454,29 @@ void HandlePendingCode() {
 
 namespace {
 
+// Set from a signal handler: the player or the system asked the game to end.
+volatile std::sig_atomic_t s_stopRequested = 0;
+
+// The running code ran out of memory: a fatal error of that code, so the
+// game ends as after any fatal error, without another step.
+void ReportOutOfMemory() {
+  ReportError(kOutOfMemoryMessage, true);
+  g_PendingCode = kPendingAbort;
+  try {
+    HandlePendingCode();
+  } catch (const std::exception &) {
+    // The end events failed too; the loop still ends.
+  }
+}
+
 // One iteration of the loop: a step, the frame wait, the frame counter,
 // the presented frame and the pending request. An arithmetic trap or
 // another failure drops the rest of the iteration; the loop goes on.
 void Iteration(int64_t &u, int64_t &v) {
+  // Every step started counts, also one that a trap cuts short.
+  ++g_Run.stepsRun;
   try {
     RunStep();
-    ++g_Run.stepsRun;
 
     const int64_t w = Run_NowMicros();
     if (w < u) u = w;
@@ -483,12 +502,19 @@ void Iteration(int64_t &u, int64_t &v) {
     if (!GameStatePending() && g_Run.automaticDraw && s_hooks.presentFrame) s_hooks.presentFrame();
     HandlePendingCode();
     Pump();
+  } catch (const std::bad_alloc &) {
+    ReportOutOfMemory();
   } catch (const std::exception &) {
     // An arithmetic trap (or another failure) abandons the rest of it.
   }
 }
 
 }  // namespace
+
+void Run_RequestStop() {
+  s_stopRequested = 1;
+  Code_RequestStop();
+}
 
 void RunGame() {
   if (!g_Run.gameStarted) {
@@ -506,8 +532,10 @@ void RunGame() {
   Pump();
   while (g_Run.running && !g_Run.paused) {
     // The step limit ends the game once the last step and what it asked
-    // for are done.
-    if (s_options.maxSteps >= 0 && g_Run.stepsRun >= s_options.maxSteps) {
+    // for are done; a stop request ends it as the Escape key would.
+    if (s_stopRequested || (s_options.maxSteps >= 0 && g_Run.stepsRun >= s_options.maxSteps)) {
+      s_stopRequested = 0;
+      Code_ClearStopRequest();
       g_PendingCode = kPendingEnd;
       HandlePendingCode();
       break;
@@ -532,6 +560,8 @@ void SingleStep() {
     RunStep();
     if (!GameStatePending() && g_Run.automaticDraw && s_hooks.presentFrame) s_hooks.presentFrame();
     HandlePendingCode();
+  } catch (const std::bad_alloc &) {
+    ReportOutOfMemory();
   } catch (const std::exception &) {
     // An arithmetic trap (or another failure) abandons the rest of it.
   }

@@ -74,8 +74,16 @@ struct RRunOptions {
 void Run_SetOptions(const RRunOptions &options);
 
 // Starts the game when it is not running, then loops until the game ends
-// or is paused; an ended game gets GameEnd.
+// or is paused; an ended game gets GameEnd. A failure outside a step (an
+// arithmetic trap in the game start or end events, say) leaves it.
 void RunGame();
+// Asks the game to end as the Escape key would; code running now (a loop that
+// never ends, say) stops at its next statement. Safe to call from a signal
+// handler.
+void Run_RequestStop();
+
+// What a step that runs out of memory reports, as a fatal error.
+inline constexpr const char *kOutOfMemoryMessage = "Out of memory: the game needed more memory than the system could give.";
 void PauseGame();
 void StopGame();
 void SingleStep();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
@@ -10,6 +13,8 @@
 #include "world/Room_Main.h"
 #include "world/Run_Main.h"
 #include "support/Test_Platform.h"
+#include "code/Code_Error.h"
+#include "code/Code_Operator.h"
 
 namespace {
 
@@ -113,6 +118,49 @@ TEST_F(MainLoop, EscapeEndsTheGameWhenAllowed) {
   }
   g_Settings.opt_keyesc = true;
   IO_Clear();
+}
+
+}  // namespace
+
+namespace {
+
+// A step that cannot get its memory is a fatal error of the running code:
+// reported once, with our message, and the game ends after that step.
+TEST_F(MainLoop, AStepOutOfMemoryIsAFatalErrorThatEndsTheGame) {
+  struct CErrors : testplatform::CErrorWindowDialogs {
+    std::vector<std::string> shown;
+    bool Show(std::string_view text, bool fatal) override {
+      shown.push_back(std::string(fatal ? "fatal: " : "") + std::string(text));
+      return !fatal;
+    }
+  } errors;
+  testplatform::SetDialogs(&errors);
+  const bool display = g_Settings.opt_displayerrors;
+  g_Settings.opt_displayerrors = true;
+  RRunHooks hooks;
+  // The room start draws too; the steps fail.
+  hooks.drawRoom = [] {
+    if (g_Run.stepsRun > 0) throw std::bad_alloc();
+  };
+  Run_SetHooks(hooks);
+  Run(10);
+  g_Settings.opt_displayerrors = display;
+  testplatform::SetDialogs(nullptr);
+  ErrorReset();
+  EXPECT_EQ(g_Run.stepsRun, 1);
+  EXPECT_EQ(errors.shown, std::vector<std::string>{std::string("fatal: ") + kOutOfMemoryMessage});
+}
+
+// Every step started counts towards the limit, also one a trap cuts short.
+TEST_F(MainLoop, TheStepLimitCountsStepsCutShortByATrap) {
+  RRunHooks hooks;
+  hooks.drawRoom = [] {
+    if (g_Run.stepsRun > 0) ThrowMathTrap(kTrapOverflow);
+  };
+  Run_SetHooks(hooks);
+  Run(7);
+  EXPECT_EQ(g_Run.stepsRun, 7);
+  EXPECT_FALSE(g_Run.running);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "code/Code_Phase2.h"
 
+#include <cmath>
 #include <string>
 
 #include "code/Code_Constant.h"
 #include "code/Code_Function.h"
 #include "code/Code_Main.h"
+#include "code/Code_Operator.h"
 #include "code/Variable_Main.h"
 
 int32_t ArgumentSlotOfName(std::string_view name) {
@@ -59,10 +61,18 @@ bool ResolveTokens(CCode &code, const RTokenList1 &in, RTokenList2 &out) {
         }
         break;
       }
-      case SYM_NUMBER:
+      case SYM_NUMBER: {
+        const double value = NumberLiteralValue(name);
+        // A literal beyond the range of reals overflows as arithmetic would:
+        // the code does not compile, as when folding a constant traps.
+        if (!std::isfinite(value)) {
+          CodeError(code, t.position, kTrapOverflow);
+          return false;
+        }
         r.symbol = SYM_CONSTANT;
-        r.val.SetReal(NumberLiteralValue(name));
+        r.val.SetReal(value);
         break;
+      }
       case SYM_STRING:
         r.symbol = SYM_CONSTANT;
         r.val.SetString(RString(name));

@@ -101,9 +101,13 @@ void F_MoveTowardsPoint(CInstance *self, CInstance *, int, RValue *args, RValue 
   self->SetSpeed(ArgReal(args[2]));
 }
 
+// No move takes more one-pixel steps than this: a million pixels lie far
+// outside any room, and a game-given distance (1e300, say) must not hang it.
+constexpr int32_t kMostSteps = 1000000;
+
 // The most one-pixel steps a contact or outside move takes.
 int32_t StepLimit(const RValue &maxdist) {
-  return ArgReal(maxdist) > 0 ? fnarg::ArgInt32(maxdist) : kDefaultSteps;
+  return ArgReal(maxdist) > 0 ? std::min(fnarg::ArgInt32(maxdist), kMostSteps) : kDefaultSteps;
 }
 
 // Steps towards dir while the next place is free; nothing when the current

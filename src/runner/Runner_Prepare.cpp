@@ -34,12 +34,13 @@ bool DefineConstants(std::vector<std::string> &messages) {
   return false;
 }
 
-// Each non-empty script in index order; the first failure is reported and
-// ends the step.
+// Each script in index order; the first failure is reported and ends the
+// step. A script without text compiles to the empty program, so calling it
+// answers 0 like any script that returns nothing.
 bool CompileScripts() {
   for (int i = 0; i < g_Scripts.Count(); ++i) {
     CScript *script = g_Scripts.Get(i);
-    if (script == nullptr || script->s_text.empty()) continue;
+    if (script == nullptr) continue;
     CodeErrorClear();
     if (!script->Compile()) {
       ReportError("COMPILATION ERROR in Script: " + ScriptName(i) + "\r" + CodeErrorText(), true);

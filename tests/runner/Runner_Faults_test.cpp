@@ -88,3 +88,39 @@ TEST(RunnerFaults, ASignalEndsAStuckGameAndCleansUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// Code that a careless author writes: each game prints what it must, and the
+// runner neither hangs nor fails where a game would go on.
+TEST(RunnerFaults, CarelessCodeGetsAnAnswer) {
+  const std::string huge(400, '9');
+  struct RCase {
+    std::string name, scripts, code;
+    std::vector<std::string> lines;
+    std::string err;  // a part of standard error
+  } cases[] = {
+      // A literal beyond the reals does not compile, as a folded overflow.
+      {"huge literal", "", "x = " + huge + "; show_debug_message(\\\"ran\\\");", {},
+       "Floating point overflow."},
+      // A move told to go further than any room stops after a million
+      // pixels, far outside every room, instead of taking minutes.
+      {"far contact move", "", "move_contact_all(0, power(10, 300)); show_debug_message(string(x));",
+       {"1000000"}, ""},
+      // A script without text is the empty program: it answers 0.
+      {"empty script", R"("scripts": [{"name": "scr_empty", "code": ""}],)",
+       "show_debug_message(string(scr_empty()));", {"0"}, ""},
+  };
+  for (const RCase &c : cases) {
+    CGameProject project(Game("create", c.code, c.scripts));
+    const RGameRun run = project.Run("--steps 1");
+    ASSERT_TRUE(run.packed) << c.name << run.packMessages;
+    std::vector<std::string> lines = run.Lines();
+    if (!lines.empty() && lines.back() == "game end") lines.pop_back();
+    EXPECT_EQ(lines, c.lines) << c.name;
+    if (c.err.empty()) EXPECT_EQ(run.err, "") << c.name;
+    else EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << ": " << run.err;
+  }
+}
+
+}  // namespace

@@ -186,7 +186,9 @@ int64_t ExecutableImageEnd(const uint8_t *data, size_t size) {
 }
 
 bool ReadRegularFile(const std::string &path, std::vector<uint8_t> &bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opening a FIFO for reading would wait for a writer: open without
+  // waiting, then refuse anything but a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0;

@@ -23,6 +23,7 @@
 
 #include "base/BM32_Bitmap.h"
 #include "base/Game_Format.h"
+#include "base/Support_File.h"
 
 namespace {
 
@@ -273,18 +274,10 @@ void CStream::CopyFrom(CStream &source, int64_t count) {
 }
 
 void CStream::LoadFromFile(const std::string &path) {
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f) throw EStreamError("Cannot open file \"" + path + "\"");
+  // Only a regular file is read: a FIFO or a device (a link to /dev/zero,
+  // say) would block or never end.
   std::vector<uint8_t> data;
-  std::error_code ec;
-  const auto expected = std::filesystem::file_size(path, ec);
-  if (!ec) data.reserve(static_cast<size_t>(expected));
-  uint8_t buf[1 << 16];
-  size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + got);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) throw EStreamError("Cannot read file \"" + path + "\"");
+  if (!ReadRegularFile(path, data)) throw EStreamError("Cannot read file \"" + path + "\"");
   m_data = std::move(data);
   m_pos = 0;
 }
@@ -293,13 +286,16 @@ void CStream::SaveToFile(const std::string &path) const {
   namespace fs = std::filesystem;
   // The temporary file sits beside the target so that the rename stays on
   // one file system and replaces the old file in a single step.
-  static uint32_t counter = 0;
-  const std::string tmp = path + ".tmp" +
-                          std::to_string(static_cast<unsigned long long>(
-                              std::chrono::steady_clock::now().time_since_epoch().count())) +
-                          "_" + std::to_string(++counter);
-  std::FILE *f = std::fopen(tmp.c_str(), "wb");
-  if (!f) throw EStreamError("Cannot create file \"" + path + "\"");
+  // One temporary name per target: a save cut short (the process killed
+  // while writing) leaves one file that the next save of that target
+  // replaces, not a new one each time. It is never followed if it is a link.
+  const std::string tmp = path + ".tmp";
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  std::FILE *f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+  if (!f) {
+    if (fd >= 0) ::close(fd);
+    throw EStreamError("Cannot create file \"" + path + "\"");
+  }
   bool ok = m_data.empty() || std::fwrite(m_data.data(), 1, m_data.size(), f) == m_data.size();
   ok = (std::fflush(f) == 0) && ok;
 #if defined(__unix__) || defined(__APPLE__)

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+#include <fstream>
 #include "base/Support_Stream.h"
 
 #include <gtest/gtest.h>
@@ -708,6 +711,63 @@ TEST_F(StreamFile, ErrorsRaiseAndKeepTheOldContent) {
   size_t entries = 0;
   for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(dir_)) ++entries;
   EXPECT_EQ(entries, 1u) << "the temporary file is removed after a failure";
+}
+
+}  // namespace
+
+namespace {
+
+// Saved games and other whole files: only regular files are read, and a
+// write goes through one temporary name per target.
+class StreamFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    m_dir = std::filesystem::temp_directory_path() /
+            ("quillon_stream_files_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(m_dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  std::string Path(const char *name) const { return (m_dir / name).string(); }
+  std::filesystem::path m_dir;
+};
+
+TEST_F(StreamFiles, OnlyRegularFilesAreRead) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", Path("zero.sav"));
+  std::filesystem::create_directory(Path("folder"));
+  for (const char *name : {"fifo", "zero.sav", "folder", "missing"}) {
+    CStream s;
+    EXPECT_THROW(s.LoadFromFile(Path(name)), EStreamError) << name;
+  }
+  CStream out;
+  out.WriteInteger(42);
+  out.SaveToFile(Path("game.sav"));
+  CStream in;
+  in.LoadFromFile(Path("game.sav"));
+  EXPECT_EQ(in.ReadInteger(), 42);
+}
+
+TEST_F(StreamFiles, AnInterruptedSaveLeavesOneFileTheNextSaveReplaces) {
+  // What a save killed while writing leaves behind.
+  {
+    std::ofstream cut(Path("game.sav.tmp"), std::ios::binary);
+    cut << "half a save";
+  }
+  for (int i = 0; i < 3; ++i) {
+    CStream s;
+    s.WriteInteger(i);
+    s.SaveToFile(Path("game.sav"));
+  }
+  std::vector<std::string> names;
+  for (const auto &e : std::filesystem::directory_iterator(m_dir)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"game.sav"});
+  // A link planted at the temporary name is not followed.
+  std::filesystem::create_symlink(Path("elsewhere"), Path("game.sav.tmp"));
+  CStream s;
+  s.WriteInteger(7);
+  EXPECT_THROW(s.SaveToFile(Path("game.sav")), EStreamError);
+  EXPECT_FALSE(std::filesystem::exists(Path("elsewhere")));
 }
 
 }  // namespace

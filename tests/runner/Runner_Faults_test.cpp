@@ -4,7 +4,9 @@
 // removed.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -121,6 +123,30 @@ TEST(RunnerFaults, CarelessCodeGetsAnAnswer) {
     if (c.err.empty()) EXPECT_EQ(run.err, "") << c.name;
     else EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << ": " << run.err;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Only a regular file is a game: a FIFO or a device gets the loader's message
+// at once instead of a runner that waits forever.
+TEST(RunnerFaults, AFifoOrADeviceIsNotAGame) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("quillon_fifo_game_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(::mkfifo((dir / "game.fifo").c_str(), 0600), 0);
+  for (const std::string game : {(dir / "game.fifo").string(), std::string("/dev/zero")}) {
+    const std::string cmd = "cd '" + dir.string() + "' && timeout 20 '" + QUILLON_RUNNER_PATH + "' --headless '" + game +
+                            "' >out.txt 2>err.txt";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << game;
+    std::ifstream err(dir / "err.txt");
+    const std::string text((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "Error: Cannot read the game file.\n") << game;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -312,7 +312,7 @@ void CRoom::EnterInLists(CInstance *inst) {
 
 CInstance *CRoom::AddInstance(int32_t objectind, double x, double y) {
   auto inst = std::make_unique<CInstance>();
-  inst->Create(x, y, ++g_LastInstanceId, objectind);
+  inst->Create(x, y, Room_NextInstanceId(), objectind);
   CInstance *p = inst.get();
   r_instance.push_back(std::move(inst));
   EnterInLists(p);
@@ -407,7 +407,7 @@ bool TileContains(const RTile &t, double x, double y) {
 
 int32_t CRoom::AddTile(const RTile &tile) {
   r_tile.push_back(tile);
-  r_tile.back().id = ++g_LastTileId;
+  r_tile.back().id = Room_NextTileId();
   r_lasttile = static_cast<int32_t>(r_tile.size()) - 1;
   return r_lasttile;
 }

@@ -117,7 +117,7 @@ void F_RoomInstanceAdd(CInstance *, CInstance *, int, RValue *args, RValue &resu
   r.x = ArgInt(args[1]);
   r.y = ArgInt(args[2]);
   r.object = ArgInt(args[3]);
-  r.id = ++g_LastInstanceId;
+  r.id = Room_NextInstanceId();
   room->r_instances.push_back(r);
   result.SetReal(r.id);
 }

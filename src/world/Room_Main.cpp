@@ -1,5 +1,9 @@
 #include "world/Room_Main.h"
 
+#include <cstdint>
+
+#include "code/Code_Error.h"
+
 RResourceList<CRoom> g_Rooms;
 int32_t g_LastInstanceId = 100000;
 int32_t g_LastTileId = 10000000;
@@ -119,3 +123,16 @@ void RunRoom_FreeAll() {
   g_RunRooms.clear();
   g_RunRoom = nullptr;
 }
+
+namespace {
+int32_t NextId(int32_t &last, const char *usedUp) {
+  if (last == INT32_MAX) {
+    ReportError(usedUp, true);
+    return last;
+  }
+  return ++last;
+}
+}  // namespace
+
+int32_t Room_NextInstanceId() { return NextId(g_LastInstanceId, kInstanceIdsUsedUp); }
+int32_t Room_NextTileId() { return NextId(g_LastTileId, kTileIdsUsedUp); }

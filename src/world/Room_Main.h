@@ -17,6 +17,14 @@ extern RResourceList<CRoom> g_Rooms;
 // tiles take the next one.
 extern int32_t g_LastInstanceId;
 extern int32_t g_LastTileId;
+
+// The id of a new instance or tile: one more than the last. Ids never wrap
+// round: once the last possible id is taken the game ends with a fatal
+// error, and later creations share that last id until it has ended.
+int32_t Room_NextInstanceId();
+int32_t Room_NextTileId();
+inline constexpr const char *kInstanceIdsUsedUp = "No more instance ids: the game has created too many instances.";
+inline constexpr const char *kTileIdsUsedUp = "No more tile ids: the game has created too many tiles.";
 // Room indices in play order; the first is the room the game starts in.
 extern std::vector<int32_t> g_RoomOrder;
 

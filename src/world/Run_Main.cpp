@@ -83,16 +83,18 @@ private:
 };
 
 // Calls fn for every unmarked instance of every object in the event list
-// (t, n), object by object, each object's direct list in order. The counts
-// are read as the walk goes, so instances added meanwhile are reached only
-// while the count still covers them.
+// (t, n), object by object, each object's direct list in order. Each
+// object's count is read when its walk starts: an instance created meanwhile
+// is appended past it and gets its first event of this kind in the next
+// step, unless instances leaving the list have brought it within the count.
 template <class Fn>
 void ForListed(int32_t t, int32_t n, Fn fn) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
   const std::vector<int32_t> objects = EventList(t, n);  // a copy: events may rebuild the lists
   for (int32_t obj : objects) {
-    for (int i = 0; i < room->Obj_Number(obj); ++i) {
+    const int count = room->Obj_Number(obj);
+    for (int i = 0; i < count; ++i) {
       CInstance *inst = room->Obj_Instance(obj, i);
       if (inst != nullptr && !inst->i_marked) fn(inst);
     }

@@ -71,4 +71,32 @@ TEST_F(StepDispatch, LaterInstancesRunTheEventAsAnEarlierOneChangedIt) {
   }
 }
 
+// An instance created by an event of its own object's list joins the list
+// past the count the walk started with: it gets its first such event in the
+// next step, in every phase that walks the lists.
+TEST_F(StepDispatch, InstancesCreatedDuringADispatchWaitForTheNextStep) {
+  const struct {
+    const char *name;
+    int type, number;
+  } phases[] = {{"begin step", 3, 1}, {"step", 3, 0}, {"end step", 3, 2}};
+  for (const auto &p : phases) {
+    SCOPED_TRACE(p.name);
+    RunRoom_FreeAll();
+    room = RunRoom_Make(0);
+    Room_SetCurrent(0);
+    g_Objects.Clear();
+    const int spawner = AddObject();
+    CEvent *ev = ObjectGet(spawner)->CreateEvent(p.type, p.number);
+    ev->AddCodeAction("global.runs += 1; if (global.runs == 1) instance_create(0, 0, " + std::to_string(spawner) + ");");
+    ASSERT_TRUE(ev->Compile());
+    Object_BuildEventLists();
+    Add(spawner);
+    ASSERT_TRUE(Run("global.runs = 0;").ok);
+    RunStep();
+    EXPECT_EQ(Run("return global.runs;").result.val, 1) << "the new instance waits";
+    RunStep();
+    EXPECT_EQ(Run("return global.runs;").result.val, 3) << "both run in the next step";
+  }
+}
+
 }  // namespace

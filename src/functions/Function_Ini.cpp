@@ -248,6 +248,9 @@ struct RIniState {
   std::unique_ptr<CIniFile> file;
   std::string path;
   bool onDisk = false;  // the file exists as last written or read
+  // Secure mode and a file outside the working directory: it can be read,
+  // but nothing is written to it.
+  std::string readOnlyName;
 };
 
 RIniState &Ini() {
@@ -275,14 +278,23 @@ CIniFile *ForRead() {
   return Ini().file.get();
 }
 
+// Secure mode keeps games from writing outside the working directory, INI
+// files included.
+bool RefusedBySecureMode() {
+  const RIniState &st = Ini();
+  if (!st.file || st.readOnlyName.empty()) return false;
+  ReportActionError("In secure mode you cannot write ini file " + st.readOnlyName, false);
+  return true;
+}
+
 CIniFile *ForWrite() {
   if (!Ini().file) ReportActionError("Trying to write to undefined INI file", false);
-  return Ini().file.get();
+  return RefusedBySecureMode() ? nullptr : Ini().file.get();
 }
 
 CIniFile *ForChange() {
   if (!Ini().file) ReportActionError("Trying to change undefined INI file", false);
-  return Ini().file.get();
+  return RefusedBySecureMode() ? nullptr : Ini().file.get();
 }
 
 }  // namespace
@@ -293,10 +305,11 @@ void IniCloseCurrent() {
   RIniState &st = Ini();
   if (!st.file) return;
   // A file that was never written is created now, as the game expects.
-  if (!st.onDisk) WriteBack();
+  if (!st.onDisk && st.readOnlyName.empty()) WriteBack();
   st.file.reset();
   st.path.clear();
   st.onDisk = false;
+  st.readOnlyName.clear();
 }
 
 void IniDropCurrent() {
@@ -304,6 +317,7 @@ void IniDropCurrent() {
   st.file.reset();
   st.path.clear();
   st.onDisk = false;
+  st.readOnlyName.clear();
 }
 
 void F_IniOpen(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -329,6 +343,7 @@ void F_IniOpen(CInstance *, CInstance *, int, RValue *args, RValue &) {
   Ini().file = std::move(file);
   Ini().path = full;
   Ini().onDisk = onDisk;
+  if (SecureMode() && PathHasDirectory(std::string(Text(args[0])))) Ini().readOnlyName = std::string(Text(args[0]));
 }
 
 void F_IniClose(CInstance *, CInstance *, int, RValue *, RValue &) { IniCloseCurrent(); }

@@ -37,17 +37,17 @@ void A_CurrentRoom(CInstance *, CInstance *, int, RValue *args, RValue &) {
   g_Run.transitionKind = Int(args[0]);
   Run_RequestRoom(g_RoomIndex);
 }
+
+CBuiltin s_gotoPrevious("room_goto_previous"), s_gotoNext("room_goto_next");
 // The previous and next room keep the errors of room_goto_previous and
 // room_goto_next at the ends of the room order.
 void A_PreviousRoom(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin previous("room_goto_previous");
   g_Run.transitionKind = Int(args[0]);
-  previous.Call(self, other, {});
+  s_gotoPrevious.Call(self, other, {});
 }
 void A_NextRoom(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin next("room_goto_next");
   g_Run.transitionKind = Int(args[0]);
-  next.Call(self, other, {});
+  s_gotoNext.Call(self, other, {});
 }
 void A_IfPreviousRoom(CInstance *, CInstance *, int, RValue *, RValue &result) {
   Answer(result, g_RoomOrder.empty() || g_RoomIndex != g_RoomOrder.front());
@@ -117,13 +117,12 @@ void A_SetTimelineSpeed(CInstance *self, CInstance *, int, RValue *args, RValue 
 void A_EndGame(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCode = kPendingEnd; }
 void A_RestartGame(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCode = kPendingRestart; }
 
+CBuiltin s_gameSave("game_save"), s_gameLoad("game_load");
 void A_SaveGame(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin save("game_save");
-  save.Call(self, other, {args[0]});
+  s_gameSave.Call(self, other, {args[0]});
 }
 void A_LoadGame(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin load("game_load");
-  load.Call(self, other, {args[0]});
+  s_gameLoad.Call(self, other, {args[0]});
 }
 
 // --- questions --------------------------------------------------------------------
@@ -132,19 +131,19 @@ void A_If(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   result.SetReal(args[0].IsReal() ? Num(args[0]) : 0);
 }
 
+CBuiltin s_instanceNumber("instance_number");
 void A_IfNumber(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin number("instance_number");
   RValue count;
-  number.Call(self, other, {args[0]}, count);
+  s_instanceNumber.Call(self, other, {args[0]}, count);
   Answer(result, CompareReals(count.val, Num(args[1]), Int(args[2])));
 }
 
+CBuiltin s_placeFree("place_free"), s_placeEmpty("place_empty");
 // The place questions ask place_free or place_empty at the (relative)
 // place; an action question negates the answer for "collision".
 void PlaceFree(CInstance *self, CInstance *other, RValue *args, RValue &result, bool negate) {
-  static CBuiltin free("place_free"), empty("place_empty");
   RValue answer;
-  const bool asked = (Int(args[2]) == 0 ? free : empty)
+  const bool asked = (Int(args[2]) == 0 ? s_placeFree : s_placeEmpty)
                          .Call(self, other, {Real(RelX(self, args[0])), Real(RelY(self, args[1]))}, answer);
   Answer(result, asked && RealIsTrue(answer.val) != negate);
 }
@@ -155,21 +154,21 @@ void A_IfCollision(CInstance *self, CInstance *other, int, RValue *args, RValue 
   PlaceFree(self, other, args, result, true);
 }
 
+CBuiltin s_placeMeeting("place_meeting");
 void A_IfObject(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin meeting("place_meeting");
-  meeting.Call(self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0]}, result);
+  s_placeMeeting.Call(self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0]}, result);
 }
 
+CBuiltin s_placeSnapped("place_snapped");
 void A_IfAligned(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin snapped("place_snapped");
-  snapped.Call(self, other, {args[0], args[1]}, result);
+  s_placeSnapped.Call(self, other, {args[0], args[1]}, result);
 }
 
+CBuiltin s_showQuestion("show_question");
 // Without the question dialog the question is printed and the default
 // button (Yes) answers it, as any dialog does when nobody can see it.
 void A_IfQuestion(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin question("show_question");
-  if (!question.Call(self, other, {args[0]}, result)) {
+  if (!s_showQuestion.Call(self, other, {args[0]}, result)) {
     ShowMessage(self, other, args[0]);
     result.SetReal(1);
   }
@@ -209,9 +208,9 @@ void A_ExecuteScript(CInstance *self, CInstance *other, int, RValue *args, RValu
   }
 }
 
+CBuiltin s_eventInherited("event_inherited");
 void A_Inherited(CInstance *self, CInstance *other, int, RValue *, RValue &) {
-  static CBuiltin inherited("event_inherited");
-  inherited.Call(self, other, {});
+  s_eventInherited.Call(self, other, {});
 }
 
 // --- variables ------------------------------------------------------------------------
@@ -232,9 +231,9 @@ void A_IfVariable(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   Answer(result, op == 1 ? c < 0 : op == 2 ? c > 0 : c == 0);
 }
 
+CBuiltin s_drawText("draw_text");
 void DrawText(CInstance *self, CInstance *other, const RValue &x, const RValue &y, const std::string &text) {
-  static CBuiltin drawText("draw_text");
-  drawText.Call(self, other, {Real(RelX(self, x)), Real(RelY(self, y)), Text(text)});
+  s_drawText.Call(self, other, {Real(RelX(self, x)), Real(RelY(self, y)), Text(text)});
 }
 
 void A_DrawVariable(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
@@ -289,39 +288,34 @@ void A_Message(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
   IO_Clear();
 }
 
-template <const char *Name, int Count>
+template <CBuiltin &Dialog, int Count>
 void A_Dialog(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin dialog(Name);
-  if constexpr (Count == 0) dialog.Call(self, other, {});
-  if constexpr (Count == 1) dialog.Call(self, other, {args[0]});
-  if constexpr (Count == 2) dialog.Call(self, other, {args[0], args[1]});
-  if constexpr (Count == 3) dialog.Call(self, other, {args[0], args[1], args[2]});
+  if constexpr (Count == 0) Dialog.Call(self, other, {});
+  if constexpr (Count == 1) Dialog.Call(self, other, {args[0]});
+  if constexpr (Count == 2) Dialog.Call(self, other, {args[0], args[1]});
+  if constexpr (Count == 3) Dialog.Call(self, other, {args[0], args[1], args[2]});
   IO_Clear();
 }
-constexpr char kShowInfo[] = "show_info";
-constexpr char kShowVideo[] = "show_video";
-constexpr char kSplashVideo[] = "splash_show_video";
-constexpr char kHighscoreClear[] = "highscore_clear";
+CBuiltin s_showInfo("show_info"), s_showVideo("show_video"), s_splashVideo("splash_show_video"),
+    s_highscoreClear("highscore_clear");
 
 // The splash images and texts stay until the player closes them.
-template <const char *Name>
+template <CBuiltin &Splash>
 void A_SplashUntilClosed(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin splash(Name);
-  splash.Call(self, other, {args[0], Real(0)});
+  Splash.Call(self, other, {args[0], Real(0)});
   IO_Clear();
 }
-constexpr char kSplashText[] = "splash_show_text";
-constexpr char kSplashImage[] = "splash_show_image";
-constexpr char kSplashWeb[] = "splash_show_web";
+CBuiltin s_splashText("splash_show_text"), s_splashImage("splash_show_image"), s_splashWeb("splash_show_web");
 
+CBuiltin s_splashCaption("splash_set_caption"), s_splashFullscreen("splash_set_fullscreen"),
+    s_splashBorder("splash_set_border"), s_splashStopKey("splash_set_stop_key"),
+    s_splashStopMouse("splash_set_stop_mouse");
 void A_SplashSettings(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin caption("splash_set_caption"), fullscreen("splash_set_fullscreen"), border("splash_set_border"),
-      stopKey("splash_set_stop_key"), stopMouse("splash_set_stop_mouse");
-  caption.Call(self, other, {args[0]});
-  fullscreen.Call(self, other, {args[1]});
-  border.Call(self, other, {args[2]});
-  stopKey.Call(self, other, {args[3]});
-  stopMouse.Call(self, other, {args[4]});
+  s_splashCaption.Call(self, other, {args[0]});
+  s_splashFullscreen.Call(self, other, {args[1]});
+  s_splashBorder.Call(self, other, {args[2]});
+  s_splashStopKey.Call(self, other, {args[3]});
+  s_splashStopMouse.Call(self, other, {args[4]});
 }
 
 void A_Webpage(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -357,8 +351,8 @@ std::vector<std::string> FontItems(std::string_view text) {
   return items;
 }
 
+CBuiltin s_highscoreFont("highscore_set_font"), s_highscoreShow("highscore_show_ext");
 void A_HighscoreShow(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin setFont("highscore_set_font"), showExt("highscore_show_ext");
   const std::vector<std::string> font = FontItems(args[4].IsString() ? args[4].str.view() : std::string_view());
   auto item = [&](size_t i) { return i < font.size() ? font[i] : std::string(); };
   const std::string name = item(0);
@@ -366,10 +360,10 @@ void A_HighscoreShow(CInstance *self, CInstance *other, int, RValue *args, RValu
   StringToReal(item(1), size);
   // Bold and italic make the style; the table has no underline or strikeout.
   const int style = (item(3) == "1" ? 1 : 0) + (item(4) == "1" ? 2 : 0);
-  setFont.Call(self, other, {Text(name), Real(size), Real(style)});
-  showExt.Call(self, other,
-               {Real(g_Game.score), args[0], Real(Int(args[1]) == 1 ? 1 : 0), args[2], args[3], Text(name),
-                Real(size)});
+  s_highscoreFont.Call(self, other, {Text(name), Real(size), Real(style)});
+  s_highscoreShow.Call(self, other,
+                       {Real(g_Game.score), args[0], Real(Int(args[1]) == 1 ? 1 : 0), args[2], args[3], Text(name),
+                        Real(size)});
   IO_Clear();
 }
 
@@ -392,12 +386,12 @@ void RegisterControl() {
   FunctionAdd("action_set_timeline_position", A_SetTimelinePosition, 1);
   FunctionAdd("action_set_timeline_speed", A_SetTimelineSpeed, 1);
   FunctionAdd("action_message", A_Message, 1);
-  FunctionAdd("action_show_info", A_Dialog<kShowInfo, 0>, 0);
-  FunctionAdd("action_show_video", A_Dialog<kShowVideo, 3>, 3);
-  FunctionAdd("action_splash_video", A_Dialog<kSplashVideo, 2>, 2);
-  FunctionAdd("action_splash_text", A_SplashUntilClosed<kSplashText>, 1);
-  FunctionAdd("action_splash_image", A_SplashUntilClosed<kSplashImage>, 1);
-  FunctionAdd("action_splash_web", A_SplashUntilClosed<kSplashWeb>, 2);
+  FunctionAdd("action_show_info", A_Dialog<s_showInfo, 0>, 0);
+  FunctionAdd("action_show_video", A_Dialog<s_showVideo, 3>, 3);
+  FunctionAdd("action_splash_video", A_Dialog<s_splashVideo, 2>, 2);
+  FunctionAdd("action_splash_text", A_SplashUntilClosed<s_splashText>, 1);
+  FunctionAdd("action_splash_image", A_SplashUntilClosed<s_splashImage>, 1);
+  FunctionAdd("action_splash_web", A_SplashUntilClosed<s_splashWeb>, 2);
   FunctionAdd("action_splash_settings", A_SplashSettings, 5);
   FunctionAdd("action_end_game", A_EndGame, 0);
   FunctionAdd("action_restart_game", A_RestartGame, 0);
@@ -420,7 +414,7 @@ void RegisterControl() {
   FunctionAdd("action_if_score", A_IfScore, 2);
   FunctionAdd("action_draw_score", A_DrawScore, 3);
   FunctionAdd("action_highscore_show", A_HighscoreShow, 5);
-  FunctionAdd("action_highscore_clear", A_Dialog<kHighscoreClear, 0>, 0);
+  FunctionAdd("action_highscore_clear", A_Dialog<s_highscoreClear, 0>, 0);
   FunctionAdd("action_set_life", A_SetLife, 1);
   FunctionAdd("action_if_life", A_IfLife, 2);
   FunctionAdd("action_draw_life", A_DrawLife, 3);

@@ -33,41 +33,40 @@ void A_Nothing(CInstance *, CInstance *, int, RValue *, RValue &) {}
 
 CBuiltin s_soundExists("sound_exists");
 
+CBuiltin s_soundPlay("sound_play"), s_soundLoop("sound_loop");
 void A_Sound(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin play("sound_play"), loop("sound_loop");
   if (!Exists(s_soundExists, self, other, args[0])) {
     ReportActionError("Trying to play non-existing sound.", false);
     return;
   }
-  (Bool(args[1]) ? loop : play).Call(self, other, {args[0]});
+  (Bool(args[1]) ? s_soundLoop : s_soundPlay).Call(self, other, {args[0]});
 }
 
+CBuiltin s_soundStop("sound_stop");
 void A_EndSound(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin stop("sound_stop");
   if (!Exists(s_soundExists, self, other, args[0])) {
     ReportActionError("Trying to stop non-existing sound.", false);
     return;
   }
-  stop.Call(self, other, {args[0]});
+  s_soundStop.Call(self, other, {args[0]});
 }
 
+CBuiltin s_soundPlaying("sound_isplaying");
 void A_IfSound(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin playing("sound_isplaying");
   RValue answer;
-  Answer(result, Exists(s_soundExists, self, other, args[0]) && playing.Call(self, other, {args[0]}, answer) &&
+  Answer(result, Exists(s_soundExists, self, other, args[0]) && s_soundPlaying.Call(self, other, {args[0]}, answer) &&
                      RealIsTrue(answer.val));
 }
 
 // --- CD audio ------------------------------------------------------------------------
 
-template <const char *Name, int Count>
+template <CBuiltin &Cd, int Count>
 void A_Cd(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  static CBuiltin cd(Name);
-  if constexpr (Count == 0) cd.Call(self, other, {}, result);
-  if constexpr (Count == 2) cd.Call(self, other, {args[0], args[1]}, result);
+  if constexpr (Count == 0) Cd.Call(self, other, {}, result);
+  if constexpr (Count == 2) Cd.Call(self, other, {args[0], args[1]}, result);
 }
-constexpr char kCdPlay[] = "cd_play", kCdStop[] = "cd_stop", kCdPause[] = "cd_pause", kCdResume[] = "cd_resume",
-               kCdPresent[] = "cd_present", kCdPlaying[] = "cd_playing";
+CBuiltin s_cdPlay("cd_play"), s_cdStop("cd_stop"), s_cdPause("cd_pause"), s_cdResume("cd_resume"),
+    s_cdPresent("cd_present"), s_cdPlaying("cd_playing");
 
 // --- particles -------------------------------------------------------------------------
 // The library keeps one particle system and numbered slots for the types
@@ -96,137 +95,137 @@ int Slot(const RValue &v) {
   return i >= 0 && i < RActionParticles::kSlots ? i : -1;
 }
 
+CBuiltin s_typeCreate("part_type_create");
 // The type in slot `slot`, made when empty; -1 when there is none to have.
 int Type(CInstance *self, CInstance *other, int slot) {
-  static CBuiltin create("part_type_create");
   if (slot < 0 || System(self, other) < 0) return -1;
   int &type = g_ActionParticles.types[slot];
   RValue made;
-  if (type < 0 && create.Call(self, other, {}, made)) type = Int(made);
+  if (type < 0 && s_typeCreate.Call(self, other, {}, made)) type = Int(made);
   return type;
 }
 
+CBuiltin s_systemDepth("part_system_depth");
 void A_PartsystCreate(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin depth("part_system_depth");
   RActionParticles &p = g_ActionParticles;
   if (p.system < 0) {
     if (System(self, other) < 0) return;
   } else {
     p.ClearSlots();
   }
-  depth.Call(self, other, {Id(p.system), args[0]});
+  s_systemDepth.Call(self, other, {Id(p.system), args[0]});
 }
 
+CBuiltin s_systemDestroy("part_system_destroy");
 void A_PartsystDestroy(CInstance *self, CInstance *other, int, RValue *, RValue &) {
-  static CBuiltin destroy("part_system_destroy");
   RActionParticles &p = g_ActionParticles;
-  if (p.system >= 0) destroy.Call(self, other, {Id(p.system)});
+  if (p.system >= 0) s_systemDestroy.Call(self, other, {Id(p.system)});
   p.Clear();
 }
 
+CBuiltin s_particlesClear("part_particles_clear");
 void A_PartsystClear(CInstance *self, CInstance *other, int, RValue *, RValue &) {
-  static CBuiltin clear("part_particles_clear");
-  if (g_ActionParticles.system >= 0) clear.Call(self, other, {Id(g_ActionParticles.system)});
+  if (g_ActionParticles.system >= 0) s_particlesClear.Call(self, other, {Id(g_ActionParticles.system)});
 }
+
+CBuiltin s_typeShape("part_type_shape"), s_typeSprite("part_type_sprite"), s_typeSize("part_type_size"),
+    s_typeColor2("part_type_color2");
 
 // (slot, shape, sprite, min size, max size, size increment): a sprite of 0
 // or more is drawn instead of the shape, animated.
 void A_ParttypeCreate(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin shape("part_type_shape"), sprite("part_type_sprite"), size("part_type_size");
   const int type = Type(self, other, Slot(args[0]));
   if (type < 0) return;
-  shape.Call(self, other, {Id(type), args[1]});
-  if (Int(args[2]) >= 0) sprite.Call(self, other, {Id(type), args[2], Real(1), Real(0), Real(0)});
-  size.Call(self, other, {Id(type), args[3], args[4], args[5], Real(0)});
+  s_typeShape.Call(self, other, {Id(type), args[1]});
+  if (Int(args[2]) >= 0) s_typeSprite.Call(self, other, {Id(type), args[2], Real(1), Real(0), Real(0)});
+  s_typeSize.Call(self, other, {Id(type), args[3], args[4], args[5], Real(0)});
 }
 
 // The older form: (slot, shape, min size, max size, colour from, colour to).
 void A_ParttypeCreateOld(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin shape("part_type_shape"), size("part_type_size"), color("part_type_color2");
   const int type = Type(self, other, Slot(args[0]));
   if (type < 0) return;
-  shape.Call(self, other, {Id(type), args[1]});
-  size.Call(self, other, {Id(type), args[2], args[3], Real(0), Real(0)});
-  color.Call(self, other, {Id(type), args[4], args[5]});
+  s_typeShape.Call(self, other, {Id(type), args[1]});
+  s_typeSize.Call(self, other, {Id(type), args[2], args[3], Real(0), Real(0)});
+  s_typeColor2.Call(self, other, {Id(type), args[4], args[5]});
 }
 
+CBuiltin s_typeColorMix("part_type_color_mix"), s_typeAlpha2("part_type_alpha2");
 // (slot, mode, colour 1, colour 2, start alpha, end alpha): mode 0 mixes
 // the two colours per particle, any other changes from the first to the
 // second over its life.
 void A_ParttypeColor(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin mix("part_type_color_mix"), change("part_type_color2"), alpha("part_type_alpha2");
   const int type = Type(self, other, Slot(args[0]));
   if (type < 0) return;
-  (Int(args[1]) == 0 ? mix : change).Call(self, other, {Id(type), args[2], args[3]});
-  alpha.Call(self, other, {Id(type), args[4], args[5]});
+  (Int(args[1]) == 0 ? s_typeColorMix : s_typeColor2).Call(self, other, {Id(type), args[2], args[3]});
+  s_typeAlpha2.Call(self, other, {Id(type), args[4], args[5]});
 }
 
+CBuiltin s_typeLife("part_type_life");
 void A_ParttypeLife(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin life("part_type_life");
   const int type = Type(self, other, Slot(args[0]));
-  if (type >= 0) life.Call(self, other, {Id(type), args[1], args[2]});
+  if (type >= 0) s_typeLife.Call(self, other, {Id(type), args[1], args[2]});
 }
 
+CBuiltin s_typeSpeed("part_type_speed"), s_typeDirection("part_type_direction");
 // (slot, min speed, max speed, min direction, max direction, friction):
 // friction slows the particle every step.
 void A_ParttypeSpeed(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin speed("part_type_speed"), direction("part_type_direction");
   const int type = Type(self, other, Slot(args[0]));
   if (type < 0) return;
-  speed.Call(self, other, {Id(type), args[1], args[2], Real(-Num(args[5])), Real(0)});
-  direction.Call(self, other, {Id(type), args[3], args[4], Real(0), Real(0)});
+  s_typeSpeed.Call(self, other, {Id(type), args[1], args[2], Real(-Num(args[5])), Real(0)});
+  s_typeDirection.Call(self, other, {Id(type), args[3], args[4], Real(0), Real(0)});
 }
 
+CBuiltin s_typeGravity("part_type_gravity");
 void A_ParttypeGravity(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin gravity("part_type_gravity");
   const int type = Type(self, other, Slot(args[0]));
-  if (type >= 0) gravity.Call(self, other, {Id(type), args[1], args[2]});
+  if (type >= 0) s_typeGravity.Call(self, other, {Id(type), args[1], args[2]});
 }
 
+CBuiltin s_typeStep("part_type_step"), s_typeDeath("part_type_death");
 // (slot, step slot, step number, death slot, death number): the types that
 // a particle gives off while it lives and when it dies, by their slots.
 void A_ParttypeSecondary(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin step("part_type_step"), death("part_type_death");
   const int type = Type(self, other, Slot(args[0]));
   if (type < 0) return;
   auto typeIn = [](const RValue &v) {
     const int s = Slot(v);
     return Id(s >= 0 ? g_ActionParticles.types[s] : -1);
   };
-  step.Call(self, other, {Id(type), args[2], typeIn(args[1])});
-  death.Call(self, other, {Id(type), args[4], typeIn(args[3])});
+  s_typeStep.Call(self, other, {Id(type), args[2], typeIn(args[1])});
+  s_typeDeath.Call(self, other, {Id(type), args[4], typeIn(args[3])});
 }
 
+CBuiltin s_emitterCreate("part_emitter_create"), s_emitterRegion("part_emitter_region");
 // (slot, shape, xmin, xmax, ymin, ymax), the region relative to the
 // instance when the action is relative.
 void A_PartemitCreate(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin create("part_emitter_create"), region("part_emitter_region");
   const int slot = Slot(args[0]);
   const int system = slot >= 0 ? System(self, other) : -1;
   if (system < 0) return;
   int &emitter = g_ActionParticles.emitters[slot];
   RValue made;
-  if (emitter < 0 && create.Call(self, other, {Id(system)}, made)) emitter = Int(made);
+  if (emitter < 0 && s_emitterCreate.Call(self, other, {Id(system)}, made)) emitter = Int(made);
   if (emitter < 0) return;
-  region.Call(self, other,
-              {Id(system), Id(emitter), Real(RelX(self, args[2])), Real(RelX(self, args[3])),
-               Real(RelY(self, args[4])), Real(RelY(self, args[5])), args[1], Real(0)});
+  s_emitterRegion.Call(self, other,
+                       {Id(system), Id(emitter), Real(RelX(self, args[2])), Real(RelX(self, args[3])),
+                        Real(RelY(self, args[4])), Real(RelY(self, args[5])), args[1], Real(0)});
 }
 
+CBuiltin s_emitterDestroy("part_emitter_destroy");
 void A_PartemitDestroy(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin destroy("part_emitter_destroy");
   const int slot = Slot(args[0]);
   if (slot < 0) return;
   int &emitter = g_ActionParticles.emitters[slot];
   if (emitter >= 0 && g_ActionParticles.system >= 0)
-    destroy.Call(self, other, {Id(g_ActionParticles.system), Id(emitter)});
+    s_emitterDestroy.Call(self, other, {Id(g_ActionParticles.system), Id(emitter)});
   emitter = -1;
 }
 
 // (emitter slot, type slot, number)
-template <const char *Name>
+template <CBuiltin &Emit>
 void A_PartemitEmit(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin emit(Name);
   const int slot = Slot(args[0]);
   const int emitter = slot >= 0 ? g_ActionParticles.emitters[slot] : -1;
   if (emitter < 0 || g_ActionParticles.system < 0) {
@@ -235,45 +234,48 @@ void A_PartemitEmit(CInstance *self, CInstance *other, int, RValue *args, RValue
   }
   const int typeSlot = Slot(args[1]);
   const int type = typeSlot >= 0 ? g_ActionParticles.types[typeSlot] : -1;
-  emit.Call(self, other, {Id(g_ActionParticles.system), Id(emitter), Id(type), args[2]});
+  Emit.Call(self, other, {Id(g_ActionParticles.system), Id(emitter), Id(type), args[2]});
 }
-constexpr char kBurst[] = "part_emitter_burst", kStream[] = "part_emitter_stream";
+CBuiltin s_emitterBurst("part_emitter_burst"), s_emitterStream("part_emitter_stream");
 
+CBuiltin s_effectBelow("effect_create_below"), s_effectAbove("effect_create_above");
 void A_Effect(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin below("effect_create_below"), above("effect_create_above");
-  (Int(args[5]) == 0 ? below : above)
+  (Int(args[5]) == 0 ? s_effectBelow : s_effectAbove)
       .Call(self, other, {args[0], Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[3], args[4]});
 }
 
 // --- drawing -------------------------------------------------------------------------------
 
+CBuiltin s_spriteExists("sprite_exists"), s_backgroundExists("background_exists"), s_drawSprite("draw_sprite");
+
 void A_DrawSprite(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin exists("sprite_exists"), draw("draw_sprite");
-  if (!Exists(exists, self, other, args[0])) {
+  if (!Exists(s_spriteExists, self, other, args[0])) {
     ReportActionError("Trying to draw a non-existing sprite.", false);
     return;
   }
   const double image = Num(args[3]) < 0 && self ? self->i_imageindex : Num(args[3]);
-  draw.Call(self, other, {args[0], Real(image), Real(RelX(self, args[1])), Real(RelY(self, args[2]))});
+  s_drawSprite.Call(self, other, {args[0], Real(image), Real(RelX(self, args[1])), Real(RelY(self, args[2]))});
 }
 
+CBuiltin s_drawBackground("draw_background"), s_drawBackgroundTiled("draw_background_tiled");
 void A_DrawBackground(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin exists("background_exists"), draw("draw_background"), tiled("draw_background_tiled");
-  if (!Exists(exists, self, other, args[0])) {
+  if (!Exists(s_backgroundExists, self, other, args[0])) {
     ReportActionError("Trying to draw a non-existing background.", false);
     return;
   }
-  (Bool(args[3]) ? tiled : draw).Call(self, other, {args[0], Real(RelX(self, args[1])), Real(RelY(self, args[2]))});
+  (Bool(args[3]) ? s_drawBackgroundTiled : s_drawBackground)
+      .Call(self, other, {args[0], Real(RelX(self, args[1])), Real(RelY(self, args[2]))});
 }
 
+CBuiltin s_drawText("draw_text");
 void A_DrawText(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_text");
-  draw.Call(self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0]});
+  s_drawText.Call(self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0]});
 }
 
+CBuiltin s_drawTextTransformed("draw_text_transformed");
 void A_DrawTextTransformed(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_text_transformed");
-  draw.Call(self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0], args[3], args[4], args[5]});
+  s_drawTextTransformed.Call(
+      self, other, {Real(RelX(self, args[1])), Real(RelY(self, args[2])), args[0], args[3], args[4], args[5]});
 }
 
 // The four corner coordinates of a shape, taken from self when relative.
@@ -284,49 +286,46 @@ struct RBox {
         y2(Real(RelY(self, args[3]))) {}
 };
 
+CBuiltin s_drawRectangle("draw_rectangle"), s_drawRectangleColor("draw_rectangle_color"),
+    s_drawEllipse("draw_ellipse"), s_drawEllipseColor("draw_ellipse_color"), s_drawLine("draw_line"),
+    s_drawArrow("draw_arrow");
+
 void A_DrawRectangle(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_rectangle");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
+  s_drawRectangle.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
 }
 void A_DrawGradientHor(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_rectangle_color");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[5], args[5], args[4], Real(0)});
+  s_drawRectangleColor.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[5], args[5], args[4], Real(0)});
 }
 void A_DrawGradientVert(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_rectangle_color");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[4], args[5], args[5], Real(0)});
+  s_drawRectangleColor.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[4], args[5], args[5], Real(0)});
 }
 void A_DrawEllipse(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_ellipse");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
+  s_drawEllipse.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
 }
 void A_DrawEllipseGradient(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_ellipse_color");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[5], Real(0)});
+  s_drawEllipseColor.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4], args[5], Real(0)});
 }
 void A_DrawLine(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_line");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2});
+  s_drawLine.Call(self, other, {b.x1, b.y1, b.x2, b.y2});
 }
 void A_DrawArrow(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin draw("draw_arrow");
   const RBox b(self, args);
-  draw.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
+  s_drawArrow.Call(self, other, {b.x1, b.y1, b.x2, b.y2, args[4]});
 }
 
+CBuiltin s_spriteWidth("sprite_get_width");
 void A_DrawLifeImages(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin width("sprite_get_width"), draw("draw_sprite");
   RValue w;
-  width.Call(self, other, {args[2]}, w);
+  s_spriteWidth.Call(self, other, {args[2]}, w);
   const double x = RelX(self, args[0]), y = RelY(self, args[1]);
   for (int32_t i = 0; i < g_Game.lives; ++i)
-    if (!draw.Call(self, other, {args[2], Real(0), Real(x + i * w.val), Real(y)})) return;
+    if (!s_drawSprite.Call(self, other, {args[2], Real(0), Real(x + i * w.val), Real(y)})) return;
 }
 
 }  // namespace
@@ -366,52 +365,53 @@ int32_t HealthBarColor(int32_t index, double health) {
 
 namespace {
 
+CBuiltin s_drawHealthbar("draw_healthbar");
 // The bar is drawn in one colour worked out here, so that the middle of
 // the red-to-lime ramp is yellow.
 void A_DrawHealth(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin bar("draw_healthbar");
   const RBox b(self, args);
   const int32_t back = Int(args[4]);
   const RValue color = Real(HealthBarColor(Int(args[5]), g_Game.health));
-  bar.Call(self, other,
-           {b.x1, b.y1, b.x2, b.y2, Real(g_Game.health), Real(HealthBackColor(back)), color, color, Real(0),
-            Real(back != 0 ? 1 : 0), Real(1)});
+  s_drawHealthbar.Call(self, other,
+                       {b.x1, b.y1, b.x2, b.y2, Real(g_Game.health), Real(HealthBackColor(back)), color, color, Real(0),
+                        Real(back != 0 ? 1 : 0), Real(1)});
 }
 
+CBuiltin s_setColor("draw_set_color");
 void A_Color(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin color("draw_set_color");
-  color.Call(self, other, {args[0]});
+  s_setColor.Call(self, other, {args[0]});
 }
+
+CBuiltin s_setFont("draw_set_font"), s_setHalign("draw_set_halign");
 void A_Font(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin font("draw_set_font"), align("draw_set_halign");
-  font.Call(self, other, {args[0]});
-  align.Call(self, other, {args[1]});
+  s_setFont.Call(self, other, {args[0]});
+  s_setHalign.Call(self, other, {args[1]});
 }
 
 // --- the window ----------------------------------------------------------------------------
 
+CBuiltin s_setFullscreen("window_set_fullscreen"), s_getFullscreen("window_get_fullscreen");
 void A_Fullscreen(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin set("window_set_fullscreen"), get("window_get_fullscreen");
   const int32_t how = Int(args[0]);
   bool full = how == 2;
   if (how != 1 && how != 2) {
     RValue now;
-    if (!get.Call(self, other, {}, now)) return;
+    if (!s_getFullscreen.Call(self, other, {}, now)) return;
     full = !RealIsTrue(now.val);
   }
-  set.Call(self, other, {Real(full ? 1 : 0)});
+  s_setFullscreen.Call(self, other, {Real(full ? 1 : 0)});
 }
 
+CBuiltin s_screenSave("screen_save");
 void A_Snapshot(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin save("screen_save");
-  save.Call(self, other, {args[0]});
+  s_screenSave.Call(self, other, {args[0]});
 }
 
+CBuiltin s_setCursor("window_set_cursor");
 void A_SetCursor(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin cursor("window_set_cursor");
   constexpr int kCursorDefault = 0, kCursorNone = -1;
   g_Game.cursorSprite = Int(args[0]);
-  cursor.Call(self, other, {Real(Bool(args[1]) ? kCursorDefault : kCursorNone)});
+  s_setCursor.Call(self, other, {Real(Bool(args[1]) ? kCursorDefault : kCursorNone)});
 }
 
 // --- replacing resources from files ---------------------------------------------------------
@@ -427,51 +427,52 @@ bool EndsWith(const RValue &v, std::string_view ext) {
   return true;
 }
 
+CBuiltin s_fileExists("file_exists");
 // Reports and answers false when the resource or the file is missing.
 bool CanReplace(CBuiltin &exists, CInstance *self, CInstance *other, const RValue &index, const RValue &file) {
-  static CBuiltin fileExists("file_exists");
   if (!Exists(exists, self, other, index)) {
     ReportActionError("Trying to replace non-existing resource.", false);
     return false;
   }
-  if (!Exists(fileExists, self, other, file)) {
+  if (!Exists(s_fileExists, self, other, file)) {
     ReportActionError("File does not exist.", false);
     return false;
   }
   return true;
 }
 
+CBuiltin s_spriteReplace("sprite_replace"), s_spriteReplaceSprite("sprite_replace_sprite"),
+    s_spriteXoffset("sprite_get_xoffset"), s_spriteYoffset("sprite_get_yoffset"),
+    s_spriteSetOffset("sprite_set_offset");
 void A_ReplaceSprite(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin exists("sprite_exists"), replace("sprite_replace"), replaceSprite("sprite_replace_sprite"),
-      xoff("sprite_get_xoffset"), yoff("sprite_get_yoffset"), offset("sprite_set_offset");
-  if (!CanReplace(exists, self, other, args[0], args[1])) return;
+  if (!CanReplace(s_spriteExists, self, other, args[0], args[1])) return;
   RValue xo, yo;
-  xoff.Call(self, other, {args[0]}, xo);
-  yoff.Call(self, other, {args[0]}, yo);
+  s_spriteXoffset.Call(self, other, {args[0]}, xo);
+  s_spriteYoffset.Call(self, other, {args[0]}, yo);
   if (EndsWith(args[1], ".qnspr")) {
-    if (replaceSprite.Call(self, other, {args[0], args[1]})) offset.Call(self, other, {args[0], xo, yo});
+    if (s_spriteReplaceSprite.Call(self, other, {args[0], args[1]}))
+      s_spriteSetOffset.Call(self, other, {args[0], xo, yo});
   } else {
-    replace.Call(self, other, {args[0], args[1], args[2], Real(0), Real(0), xo, yo});
+    s_spriteReplace.Call(self, other, {args[0], args[1], args[2], Real(0), Real(0), xo, yo});
   }
 }
 
+CBuiltin s_soundReplace("sound_replace"), s_soundKind("sound_get_kind"), s_soundPreload("sound_get_preload");
 void A_ReplaceSound(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin replace("sound_replace"), kind("sound_get_kind"), preload("sound_get_preload");
   if (!CanReplace(s_soundExists, self, other, args[0], args[1])) return;
   RValue k, p;
-  kind.Call(self, other, {args[0]}, k);
-  preload.Call(self, other, {args[0]}, p);
-  replace.Call(self, other, {args[0], args[1], k, p});
+  s_soundKind.Call(self, other, {args[0]}, k);
+  s_soundPreload.Call(self, other, {args[0]}, p);
+  s_soundReplace.Call(self, other, {args[0], args[1], k, p});
 }
 
+CBuiltin s_backgroundReplace("background_replace"), s_backgroundReplaceBackground("background_replace_background");
 void A_ReplaceBackground(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin exists("background_exists"), replace("background_replace"),
-      replaceBackground("background_replace_background");
-  if (!CanReplace(exists, self, other, args[0], args[1])) return;
+  if (!CanReplace(s_backgroundExists, self, other, args[0], args[1])) return;
   if (EndsWith(args[1], ".qnbck")) {
-    replaceBackground.Call(self, other, {args[0], args[1]});
+    s_backgroundReplaceBackground.Call(self, other, {args[0], args[1]});
   } else {
-    replace.Call(self, other, {args[0], args[1], Real(0), Real(0)});
+    s_backgroundReplace.Call(self, other, {args[0], args[1], Real(0), Real(0)});
   }
 }
 
@@ -512,14 +513,14 @@ void RegisterMedia() {
   FunctionAdd("action_parttype_secondary", A_ParttypeSecondary, 5);
   FunctionAdd("action_partemit_create", A_PartemitCreate, 6);
   FunctionAdd("action_partemit_destroy", A_PartemitDestroy, 1);
-  FunctionAdd("action_partemit_burst", A_PartemitEmit<kBurst>, 3);
-  FunctionAdd("action_partemit_stream", A_PartemitEmit<kStream>, 3);
-  FunctionAdd("action_cd_play", A_Cd<kCdPlay, 2>, 2);
-  FunctionAdd("action_cd_stop", A_Cd<kCdStop, 0>, 0);
-  FunctionAdd("action_cd_pause", A_Cd<kCdPause, 0>, 0);
-  FunctionAdd("action_cd_resume", A_Cd<kCdResume, 0>, 0);
-  FunctionAdd("action_cd_present", A_Cd<kCdPresent, 0>, 0);
-  FunctionAdd("action_cd_playing", A_Cd<kCdPlaying, 0>, 0);
+  FunctionAdd("action_partemit_burst", A_PartemitEmit<s_emitterBurst>, 3);
+  FunctionAdd("action_partemit_stream", A_PartemitEmit<s_emitterStream>, 3);
+  FunctionAdd("action_cd_play", A_Cd<s_cdPlay, 2>, 2);
+  FunctionAdd("action_cd_stop", A_Cd<s_cdStop, 0>, 0);
+  FunctionAdd("action_cd_pause", A_Cd<s_cdPause, 0>, 0);
+  FunctionAdd("action_cd_resume", A_Cd<s_cdResume, 0>, 0);
+  FunctionAdd("action_cd_present", A_Cd<s_cdPresent, 0>, 0);
+  FunctionAdd("action_cd_playing", A_Cd<s_cdPlaying, 0>, 0);
   FunctionAdd("action_set_cursor", A_SetCursor, 2);
   FunctionAdd("action_draw_sprite", A_DrawSprite, 4);
   FunctionAdd("action_draw_background", A_DrawBackground, 4);

@@ -70,10 +70,10 @@ void A_SetGravity(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   self->i_gravity = Rel(Num(args[1]), self->i_gravity);
 }
 
+CBuiltin s_moveTowards("move_towards_point");
 void A_MovePoint(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin moveTowards("move_towards_point");
   if (self == nullptr) return;
-  moveTowards.Call(self, other, {Real(Rel(Num(args[0]), self->i_x)), Real(Rel(Num(args[1]), self->i_y)), args[2]});
+  s_moveTowards.Call(self, other, {Real(Rel(Num(args[0]), self->i_x)), Real(Rel(Num(args[1]), self->i_y)), args[2]});
 }
 
 void A_MoveTo(CInstance *self, CInstance *, int, RValue *args, RValue &) {
@@ -83,13 +83,12 @@ void A_MoveStart(CInstance *self, CInstance *, int, RValue *, RValue &) {
   if (self) self->SetPosition(self->i_xstart, self->i_ystart);
 }
 
+CBuiltin s_moveRandom("move_random"), s_moveSnap("move_snap");
 void A_MoveRandom(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin moveRandom("move_random");
-  moveRandom.Call(self, other, {args[0], args[1]});
+  s_moveRandom.Call(self, other, {args[0], args[1]});
 }
 void A_Snap(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin moveSnap("move_snap");
-  moveSnap.Call(self, other, {args[0], args[1]});
+  s_moveSnap.Call(self, other, {args[0], args[1]});
 }
 
 // Wraps only in the direction the instance moves, and back to beyond the
@@ -123,14 +122,14 @@ void A_ReverseY(CInstance *self, CInstance *, int, RValue *, RValue &) {
   if (self) self->SetVspeed(-self->i_vspeed);
 }
 
+CBuiltin s_contactSolid("move_contact_solid"), s_contactAll("move_contact_all");
 void A_MoveContact(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin solid("move_contact_solid"), all("move_contact_all");
-  (Int(args[2]) == 0 ? solid : all).Call(self, other, {args[0], args[1]});
+  (Int(args[2]) == 0 ? s_contactSolid : s_contactAll).Call(self, other, {args[0], args[1]});
 }
 
+CBuiltin s_bounceSolid("move_bounce_solid"), s_bounceAll("move_bounce_all");
 void A_Bounce(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin solid("move_bounce_solid"), all("move_bounce_all");
-  (Int(args[1]) == 0 ? solid : all).Call(self, other, {Real(Bool(args[0]) ? 1 : 0)});
+  (Int(args[1]) == 0 ? s_bounceSolid : s_bounceAll).Call(self, other, {Real(Bool(args[0]) ? 1 : 0)});
 }
 
 // --- paths and planning -------------------------------------------------------
@@ -148,14 +147,12 @@ void A_PathSpeed(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (self) self->SetPathSpeed(Rel(Num(args[0]), self->i_pathspeed));
 }
 
-constexpr char kLinearStep[] = "mp_linear_step";
-constexpr char kPotentialStep[] = "mp_potential_step";
+CBuiltin s_linearStep("mp_linear_step"), s_potentialStep("mp_potential_step");
 
-template <const char *Name>
+template <CBuiltin &Step>
 void A_PlannerStep(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin step(Name);
   if (self == nullptr) return;
-  step.Call(self, other, {Real(Rel(Num(args[0]), self->i_x)), Real(Rel(Num(args[1]), self->i_y)), args[2], args[3]});
+  Step.Call(self, other, {Real(Rel(Num(args[0]), self->i_x)), Real(Rel(Num(args[1]), self->i_y)), args[2], args[3]});
 }
 
 // --- instances ------------------------------------------------------------------
@@ -202,14 +199,14 @@ void A_CreateObjectRandom(CInstance *self, CInstance *, int, RValue *args, RValu
   Create(obj, RelX(self, args[4]), RelY(self, args[5]), 0, 0);
 }
 
+CBuiltin s_instanceChange("instance_change");
 void A_ChangeObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin change("instance_change");
-  change.Call(self, other, {args[0], Real(Int(args[1]) >= 1 ? 1 : 0)});
+  s_instanceChange.Call(self, other, {args[0], Real(Int(args[1]) >= 1 ? 1 : 0)});
 }
 
+CBuiltin s_positionDestroy("position_destroy");
 void A_KillPosition(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  static CBuiltin destroyAt("position_destroy");
-  destroyAt.Call(self, other, {Real(RelX(self, args[0])), Real(RelY(self, args[1]))});
+  s_positionDestroy.Call(self, other, {Real(RelX(self, args[0])), Real(RelY(self, args[1]))});
 }
 
 // --- sprites -----------------------------------------------------------------------
@@ -277,8 +274,8 @@ void RegisterMotion() {
   FunctionAdd("action_path_end", A_PathEnd, 0);
   FunctionAdd("action_path_position", A_PathPosition, 1);
   FunctionAdd("action_path_speed", A_PathSpeed, 1);
-  FunctionAdd("action_linear_step", A_PlannerStep<kLinearStep>, 4);
-  FunctionAdd("action_potential_step", A_PlannerStep<kPotentialStep>, 4);
+  FunctionAdd("action_linear_step", A_PlannerStep<s_linearStep>, 4);
+  FunctionAdd("action_potential_step", A_PlannerStep<s_potentialStep>, 4);
   FunctionAdd("action_kill_object", A_KillObject, 0);
   FunctionAdd("action_create_object", A_CreateObject, 3);
   FunctionAdd("action_create_object_motion", A_CreateObjectMotion, 5);

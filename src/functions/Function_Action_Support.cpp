@@ -1,6 +1,8 @@
 #include "functions/Function_Action_Support.h"
 
+#include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "code/Code_Function.h"
 #include "code/Variable_BuiltIn.h"
@@ -12,6 +14,13 @@
 RActionParticles g_ActionParticles;
 
 namespace action {
+namespace {
+
+// The live CBuiltin objects, newest first. The head is constant-initialised,
+// so objects of any unit can join during static initialisation in any order.
+constinit CBuiltin *s_firstBuiltin = nullptr;
+
+}  // namespace
 
 bool Relative() { return g_EventContext.relative; }
 
@@ -26,6 +35,19 @@ bool CompareReals(double a, double b, int32_t operation) {
     default: return d > -kEpsilon && d < kEpsilon;
   }
 }
+
+CBuiltin::CBuiltin(const char *name) : m_name(name), m_next(s_firstBuiltin) { s_firstBuiltin = this; }
+
+CBuiltin::~CBuiltin() {
+  for (CBuiltin **p = &s_firstBuiltin; *p != nullptr; p = &(*p)->m_next) {
+    if (*p == this) {
+      *p = m_next;
+      return;
+    }
+  }
+}
+
+const CBuiltin *CBuiltin::First() { return s_firstBuiltin; }
 
 bool CBuiltin::Available() {
   if (m_id >= 0) {
@@ -85,13 +107,84 @@ std::string ValueText(const RValue &v) {
   return RealToStringFormat(v.val, 2);
 }
 
+namespace {
+CBuiltin s_showMessage("show_message");
+}  // namespace
+
 void ShowMessage(CInstance *self, CInstance *other, const RValue &text) {
-  static CBuiltin showMessage("show_message");
-  if (showMessage.Call(self, other, {text})) return;
+  if (s_showMessage.Call(self, other, {text})) return;
   PlatformDialogs().ShowMessage(text.IsString() ? std::string(text.str.view()) : RealToString(text.val));
 }
 
 }  // namespace action
+
+namespace {
+
+// The functions actions call whose subsystems come later. Until one is
+// registered, an action that calls it does nothing in its place (or what
+// its own fallback does); a name leaves this list the day its function is
+// registered, which the start-up check insists on.
+const std::vector<std::string_view> kPendingNames = {
+    // Drawing: shapes, colours and the saved screen picture.
+    "draw_arrow", "draw_ellipse", "draw_ellipse_color", "draw_healthbar", "draw_line", "draw_rectangle",
+    "draw_rectangle_color", "draw_set_color", "screen_save",
+    // Drawing sprites and backgrounds.
+    "draw_sprite", "draw_background", "draw_background_tiled",
+    // Fonts and text.
+    "draw_set_font", "draw_set_halign", "draw_text", "draw_text_transformed",
+    // The window: full screen and the cursor.
+    "window_get_fullscreen", "window_set_fullscreen", "window_set_cursor",
+    // Particles and the ready-made effects built on them.
+    "part_system_create", "part_system_depth", "part_system_destroy", "part_particles_clear", "part_type_create",
+    "part_type_shape", "part_type_sprite", "part_type_size", "part_type_color_mix", "part_type_color2",
+    "part_type_alpha2", "part_type_life", "part_type_speed", "part_type_direction", "part_type_gravity",
+    "part_type_step", "part_type_death", "part_emitter_create", "part_emitter_region", "part_emitter_destroy",
+    "part_emitter_burst", "part_emitter_stream", "effect_create_below", "effect_create_above",
+    // Sound: playing and replacing sound resources.
+    "sound_exists", "sound_play", "sound_loop", "sound_stop", "sound_isplaying", "sound_replace", "sound_get_kind",
+    "sound_get_preload",
+    // CD audio.
+    "cd_play", "cd_stop", "cd_pause", "cd_resume", "cd_present", "cd_playing",
+    // Dialogs: messages, questions, the game information and videos.
+    "show_message", "show_question", "show_info", "show_video",
+    // Splash screens.
+    "splash_show_text", "splash_show_image", "splash_show_web", "splash_show_video", "splash_set_caption",
+    "splash_set_fullscreen", "splash_set_border", "splash_set_stop_key", "splash_set_stop_mouse",
+    // The highscore table.
+    "highscore_clear", "highscore_set_font", "highscore_show_ext",
+};
+
+}  // namespace
+
+std::vector<std::string> Action_CalledBuiltinNames() {
+  std::vector<std::string> names;
+  for (const action::CBuiltin *b = action::CBuiltin::First(); b != nullptr; b = b->Next())
+    names.emplace_back(b->Name());
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+const std::vector<std::string_view> &Action_PendingBuiltinNames() { return kPendingNames; }
+
+RActionNameCheck Action_CheckBuiltinNames() {
+  // By name in the built-in table, as CBuiltin looks them up.
+  std::unordered_set<std::string_view> registered;
+  for (int32_t id = 0; id < FunctionCount(); ++id) registered.insert(FunctionEntry(id)->f_name);
+  const auto listed = [](std::string_view name) {
+    return std::find(kPendingNames.begin(), kPendingNames.end(), name) != kPendingNames.end();
+  };
+  RActionNameCheck check;
+  const std::vector<std::string> called = Action_CalledBuiltinNames();
+  for (const std::string &name : called) {
+    const bool on = registered.count(name) > 0;
+    if (listed(name)) (on ? check.listedButRegistered : check.pending).push_back(name);
+    else if (!on) check.missing.push_back(name);
+  }
+  for (std::string_view name : kPendingNames)
+    if (!std::binary_search(called.begin(), called.end(), name)) check.listedButNotCalled.emplace_back(name);
+  return check;
+}
 
 void Function_Action_Init() {
   action::RegisterMotion();

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/Variable_Class.h"
 #include "code/Function_Args.h"
@@ -35,9 +36,21 @@ bool CompareReals(double a, double b, int32_t operation);
 // name is looked up in the built-in table when first needed (and again
 // while it is missing), so such an action works as soon as the function it
 // wraps is registered. Scripts of the same name are not reached.
+//
+// Every CBuiltin joins one list of the names actions call for as long as it
+// lives. The library's own are namespace-scope objects, so the list is whole
+// before any action runs and start-up can check it (Action_CheckBuiltinNames).
 class CBuiltin {
 public:
-  explicit constexpr CBuiltin(const char *name) : m_name(name) {}
+  explicit CBuiltin(const char *name);
+  ~CBuiltin();
+  CBuiltin(const CBuiltin &) = delete;
+  CBuiltin &operator=(const CBuiltin &) = delete;
+
+  const char *Name() const { return m_name; }
+  // The list of live CBuiltin objects, newest first.
+  static const CBuiltin *First();
+  const CBuiltin *Next() const { return m_next; }
   // Whether the function is registered now.
   bool Available();
   // Calls it with self, other and the arguments; false (and result left
@@ -52,6 +65,7 @@ private:
   const char *m_name;
   int32_t m_id = -1;
   int32_t m_missAtCount = -1;  // the table size when the name was last missing
+  CBuiltin *m_next = nullptr;  // the next in the list of live CBuiltin objects
 };
 
 inline RValue Real(double v) { return RValue::Real(v); }
@@ -83,3 +97,21 @@ void RegisterControl();
 void RegisterMedia();
 
 }  // namespace action
+
+// Every name a live CBuiltin calls (the action library's own for the whole
+// run, and any a test makes while that lives), sorted, each once.
+std::vector<std::string> Action_CalledBuiltinNames();
+// The called names that wait for a subsystem still to come, as listed.
+const std::vector<std::string_view> &Action_PendingBuiltinNames();
+
+// The called names held against the built-in table as it is now.
+struct RActionNameCheck {
+  std::vector<std::string> missing;              // neither registered nor listed as waiting: a fault
+  std::vector<std::string> listedButRegistered;  // listed as waiting, yet registered: the list is stale
+  std::vector<std::string> listedButNotCalled;   // listed as waiting, yet nothing calls it: stale too
+  std::vector<std::string> pending;              // listed as waiting and not registered yet
+  bool Complete() const { return missing.empty() && listedButRegistered.empty() && listedButNotCalled.empty(); }
+};
+// Run once the families are registered: a call of a missing name would
+// silently do nothing.
+RActionNameCheck Action_CheckBuiltinNames();

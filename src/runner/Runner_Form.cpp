@@ -13,6 +13,7 @@
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "dialogs/Help_Main.h"
+#include "functions/Function_Action_Support.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Init.h"
 #include "data/Background_Main.h"
@@ -260,6 +261,9 @@ int Runner_Main(int argc, const char *const *argv) {
   SecureMode_Read();
   File_SetCommandLine(std::vector<std::string>(argv, argv + argc));
   Function_InitAll();
+  // An action calling one of these would silently do nothing.
+  for (const std::string &name : Action_CheckBuiltinNames().missing)
+    Trace("Action library calls an unregistered function: " + name);
 
   RLoadOptions options;
   std::string path = args.game;

@@ -14,6 +14,7 @@
 #include "world/Room_Class.h"
 #include "world/Run_Main.h"
 #include "code/Code_Main.h"
+#include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
 
@@ -89,6 +90,15 @@ RWiringReport Runner_CheckWiring() {
                                       [&](const RWiringEntry &e) { return name == e.name; });
     if (!declared) r.pendingInstalled.emplace_back(std::string(name) + " (not declared)");
   }
+  // The functions the action library calls by name, held against the table.
+  const RActionNameCheck names = Action_CheckBuiltinNames();
+  const auto add = [](std::vector<std::string> &to, const std::vector<std::string> &from, const char *suffix) {
+    for (const std::string &name : from) to.push_back("action name: " + name + suffix);
+  };
+  add(r.missing, names.missing, "");
+  add(r.pending, names.pending, "");
+  add(r.pendingInstalled, names.listedButRegistered, "");
+  add(r.pendingInstalled, names.listedButNotCalled, " (not called)");
   const RPlatform &p = Platform();
   const std::string platform = std::string("platform: ") + p.name;
   if (p.Complete()) r.installed.push_back(platform);

@@ -88,9 +88,11 @@ std::string FormatFixed(double x, int maxSig, int dec, int intLimit, int expMin)
   if (r.n > 0) RoundDigits(r, std::min(maxSig, r.exp + dec));
   std::string out;
   if (r.n == 0) {
-    out = "0";
-    if (dec > 0) out.append(1, '.').append(static_cast<size_t>(dec), '0');
-    return out;
+    if (dec <= 0) return "0";
+    // "0." and dec zeros, made in one piece.
+    std::string zero(static_cast<size_t>(dec) + 2, '0');
+    zero[1] = '.';
+    return zero;
   }
   if (x < 0) out += '-';
   if (r.exp > intLimit) {

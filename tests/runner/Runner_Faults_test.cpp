@@ -136,7 +136,7 @@ TEST(RunnerFaults, AFifoOrADeviceIsNotAGame) {
       std::filesystem::temp_directory_path() / ("quillon_fifo_game_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   ASSERT_EQ(::mkfifo((dir / "game.fifo").c_str(), 0600), 0);
-  for (const std::string game : {(dir / "game.fifo").string(), std::string("/dev/zero")}) {
+  for (const std::string &game : {(dir / "game.fifo").string(), std::string("/dev/zero")}) {
     const std::string cmd = "cd '" + dir.string() + "' && timeout 20 '" + QUILLON_RUNNER_PATH + "' --headless '" + game +
                             "' >out.txt 2>err.txt";
     const int status = std::system(cmd.c_str());

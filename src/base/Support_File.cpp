@@ -139,47 +139,54 @@ std::string SelfExecutableDir() {
   return exe.empty() ? std::string(".") : fs::path(exe).parent_path().string();
 }
 
+namespace {
+
+// Offsets and sizes read from a file may be anything: their sums stop at the
+// largest value instead of wrapping round to a small one.
+uint64_t AddClamped(uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; }
+
+constexpr uint32_t kLoadableSegment = 1;  // PT_LOAD
+
+}  // namespace
+
 int64_t ExecutableImageEnd(const uint8_t *data, size_t size) {
   if (size < 16 || std::memcmp(data, "\x7f" "ELF", 4) != 0) return 0;
   const bool is64 = data[4] == 2;
   if (data[5] != 1) return 0;  // only little-endian images are ours
   bool ok = true;
-  uint64_t end = 0;
-  uint64_t phoff, shoff;
-  uint32_t phentsize, phnum, shentsize, shnum, ehsize;
+  uint64_t phoff;
+  uint32_t phentsize, phnum, ehsize;
   if (is64) {
     phoff = Get<uint64_t>(data, size, 0x20, ok);
-    shoff = Get<uint64_t>(data, size, 0x28, ok);
     ehsize = Get<uint16_t>(data, size, 0x34, ok);
     phentsize = Get<uint16_t>(data, size, 0x36, ok);
     phnum = Get<uint16_t>(data, size, 0x38, ok);
-    shentsize = Get<uint16_t>(data, size, 0x3A, ok);
-    shnum = Get<uint16_t>(data, size, 0x3C, ok);
   } else {
     phoff = Get<uint32_t>(data, size, 0x1C, ok);
-    shoff = Get<uint32_t>(data, size, 0x20, ok);
     ehsize = Get<uint16_t>(data, size, 0x28, ok);
     phentsize = Get<uint16_t>(data, size, 0x2A, ok);
     phnum = Get<uint16_t>(data, size, 0x2C, ok);
-    shentsize = Get<uint16_t>(data, size, 0x2E, ok);
-    shnum = Get<uint16_t>(data, size, 0x30, ok);
   }
   if (!ok) return 0;
-  end = ehsize;
-  if (phnum) end = std::max<uint64_t>(end, phoff + static_cast<uint64_t>(phnum) * phentsize);
-  if (shnum) end = std::max<uint64_t>(end, shoff + static_cast<uint64_t>(shnum) * shentsize);
+  // What the loader maps: the file bytes of the loadable segments. The
+  // headers it reads to find them count too, wherever they lie. Sections
+  // outside the segments (debug data, the symbol table) and the section
+  // header table are not part of the running program.
+  uint64_t end = ehsize;
+  if (phnum) end = std::max<uint64_t>(end, AddClamped(phoff, static_cast<uint64_t>(phnum) * phentsize));
   for (uint32_t i = 0; i < phnum; ++i) {
-    const uint64_t ph = phoff + static_cast<uint64_t>(i) * phentsize;
+    const uint64_t ph = AddClamped(phoff, static_cast<uint64_t>(i) * phentsize);
+    const uint32_t type = Get<uint32_t>(data, size, ph, ok);
     uint64_t off, filesz;
     if (is64) {
-      off = Get<uint64_t>(data, size, ph + 0x08, ok);
-      filesz = Get<uint64_t>(data, size, ph + 0x20, ok);
+      off = Get<uint64_t>(data, size, AddClamped(ph, 0x08), ok);
+      filesz = Get<uint64_t>(data, size, AddClamped(ph, 0x20), ok);
     } else {
-      off = Get<uint32_t>(data, size, ph + 0x04, ok);
-      filesz = Get<uint32_t>(data, size, ph + 0x10, ok);
+      off = Get<uint32_t>(data, size, AddClamped(ph, 0x04), ok);
+      filesz = Get<uint32_t>(data, size, AddClamped(ph, 0x10), ok);
     }
     if (!ok) break;
-    end = std::max<uint64_t>(end, off + filesz);
+    if (type == kLoadableSegment) end = std::max<uint64_t>(end, AddClamped(off, filesz));
   }
   // The program headers may lie past what was handed in; what was read counts.
   return static_cast<int64_t>(std::min<uint64_t>(end, static_cast<uint64_t>(INT64_MAX)));
@@ -249,7 +256,7 @@ int64_t ExecutableImageEndOfFile(const std::string &path) {
   const uint32_t phentsize = Get<uint16_t>(head.data(), head.size(), is64 ? 0x36 : 0x2A, ok);
   const uint32_t phnum = Get<uint16_t>(head.data(), head.size(), is64 ? 0x38 : 0x2C, ok);
   if (!ok) return 0;
-  const uint64_t need = phoff + static_cast<uint64_t>(phentsize) * phnum;
+  const uint64_t need = AddClamped(phoff, static_cast<uint64_t>(phentsize) * phnum);
   if (need > (1u << 24)) return 0;
   std::vector<uint8_t> bytes(std::max<uint64_t>(need, head.size()));
   in.clear();

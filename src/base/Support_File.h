@@ -35,9 +35,12 @@ std::string TempDir_UniqueFileName(const std::string &ext);
 std::string SelfExecutablePath();
 std::string SelfExecutableDir();
 
-// Where the program image of an ELF executable ends: the furthest end of its
-// header, program header table, segments and section header table. 0 when
-// the bytes are no ELF file. Game data appended to the program starts after it.
+// Where the program image of an ELF executable ends: the furthest end of the
+// file bytes of its loadable segments, and never before the end of its header
+// and program header table. Sections that no segment loads (debug data, the
+// symbol table) and the section header table lie past it and are no part of
+// the image. 0 when the bytes are no ELF file. Game data appended to the
+// program starts after it.
 int64_t ExecutableImageEnd(const uint8_t *data, size_t size);
 // The same for a file; 0 when it cannot be read or is no ELF file.
 int64_t ExecutableImageEndOfFile(const std::string &path);

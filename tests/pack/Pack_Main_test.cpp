@@ -68,20 +68,31 @@ TEST(PackMain, ExecutableCarriesTheRunnerAndRunsItsGame) {
   ASSERT_EQ(::stat((dir / "hello").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0755u);
 
-  // The runner's bytes come first, then zeros up to the marker, which lies
-  // past the runner's program image and never before the search start.
+  // The runner's program image comes first, then zeros up to the marker,
+  // which lies past that image and never before the search start. What the
+  // runner's file holds behind its image (the section header table at least)
+  // is not copied, and the copy's ELF header names no section table.
   const std::string runner = Slurp(QUILLON_RUNNER_PATH);
   const std::string exe = Slurp(dir / "hello");
-  ASSERT_GT(exe.size(), runner.size());
-  EXPECT_EQ(exe.compare(0, runner.size(), runner), 0);
   const int64_t imageEnd = ExecutableImageEndOfFile(QUILLON_RUNNER_PATH);
+  ASSERT_GT(imageEnd, 0x40);
+  ASSERT_EQ(runner[4], 2);  // a 64-bit program: the header offsets below are its
+  ASSERT_LT(imageEnd, static_cast<int64_t>(runner.size()));
+  const size_t image = static_cast<size_t>(imageEnd);
+  ASSERT_GT(exe.size(), image);
+  EXPECT_EQ(exe.compare(0, 0x28, runner, 0, 0x28), 0);
+  EXPECT_EQ(exe.substr(0x28, 8), std::string(8, '\0'));  // e_shoff
+  EXPECT_EQ(exe.compare(0x30, 0x0C, runner, 0x30, 0x0C), 0);
+  EXPECT_EQ(exe.substr(0x3C, 4), std::string(4, '\0'));  // e_shnum, e_shstrndx
+  EXPECT_EQ(exe.compare(0x40, image - 0x40, runner, 0x40, image - 0x40), 0);
+  EXPECT_EQ(ExecutableImageEndOfFile(dir / "hello"), imageEnd);
   const int64_t from = std::max<int64_t>(GameFormat::kMarkerSearchStart, imageEnd);
   const int64_t marker = Runner_FindMarker(reinterpret_cast<const uint8_t *>(exe.data()),
                                            static_cast<int64_t>(exe.size()), 0);
   EXPECT_GE(marker, from);
-  // Only zeros between the runner and the marker (the marker's own first
+  // Only zeros between the image and the marker (the marker's own first
   // bytes are random and may be zero too).
-  EXPECT_GE(exe.find_first_not_of('\0', runner.size()), static_cast<size_t>(marker));
+  EXPECT_GE(exe.find_first_not_of('\0', image), static_cast<size_t>(marker));
 
   // Run with no game argument: the executable reads the game in itself.
   const RRun info = RunIn(dir, "./hello --headless --info");
@@ -158,10 +169,27 @@ TEST(PackMain, BrokenProjectWritesNothing) {
 TEST(PackMain, RunnerThatIsNoProgramIsRefused) {
   PackTempDir dir;
   dir.Write("fake", "#!/bin/sh\necho no\n");
-  const RRun r = RunIn(dir, kPack + " " + kHello + " -o out --runner fake");
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "quillon-pack: fake: not a runner program (no ELF executable)\n");
-  EXPECT_FALSE(fs::exists(dir / "out"));
+  // A runner cut off inside its program image cannot run, whatever game
+  // follows it.
+  const std::string runner = Slurp(QUILLON_RUNNER_PATH);
+  const int64_t imageEnd = ExecutableImageEndOfFile(QUILLON_RUNNER_PATH);
+  ASSERT_GT(imageEnd, 100000);
+  dir.Write("cut", runner.substr(0, 100000));
+  struct Case {
+    const char *runner;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"fake", "fake: not a runner program (no ELF executable)"},
+      {"cut", "cut: the runner program is cut short (its image ends at byte " + std::to_string(imageEnd) +
+                  ", the file at byte 100000)"},
+  };
+  for (const Case &c : cases) {
+    const RRun r = RunIn(dir, kPack + " " + kHello + " -o out --runner " + c.runner);
+    EXPECT_EQ(r.exitCode, 1) << c.runner;
+    EXPECT_EQ(r.err, "quillon-pack: " + c.message + "\n");
+    EXPECT_FALSE(fs::exists(dir / "out")) << c.runner;
+  }
 }
 
 TEST(PackMain, CommandLineMistakes) {

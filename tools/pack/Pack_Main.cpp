@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <ostream>
 #include <random>
 
@@ -98,6 +99,22 @@ PackOptions ParsePackArguments(const std::vector<std::string> &args) {
   return o;
 }
 
+namespace {
+
+// The copy of the runner ends with its program image: the sections behind it
+// (the symbol table, the debug link) and their header table are left out.
+// The ELF header must then not point at a table that now lies in the padding
+// or the game data, where debuggers and other tools would read nonsense.
+void ForgetSectionTable(std::vector<uint8_t> &image) {
+  const bool is64 = image[4] == 2;
+  const size_t shoff = is64 ? 0x28 : 0x20, shoffSize = is64 ? 8 : 4, shnum = is64 ? 0x3C : 0x30;
+  if (image.size() < shnum + 4) return;
+  std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(shoff), shoffSize, 0);  // e_shoff
+  std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(shnum), 4, 0);          // e_shnum, e_shstrndx
+}
+
+}  // namespace
+
 std::string DefaultRunnerPath() { return SelfExecutableDir() + "/quillon"; }
 
 int RunPacker(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
@@ -130,9 +147,14 @@ int RunPacker(const std::vector<std::string> &args, std::ostream &out, std::ostr
       std::vector<uint8_t> program = ReadWholeFile(runner, "the runner program");
       const int64_t imageEnd = ExecutableImageEnd(program.data(), program.size());
       if (imageEnd <= 0) throw PackError(runner + ": not a runner program (no ELF executable)");
+      if (imageEnd > static_cast<int64_t>(program.size()))
+        throw PackError(runner + ": the runner program is cut short (its image ends at byte " +
+                        std::to_string(imageEnd) + ", the file at byte " + std::to_string(program.size()) + ")");
       // Only the program image is copied: a runner that already carries a
-      // game must not leave that game's marker in front of the new one.
-      program.resize(static_cast<size_t>(std::min<int64_t>(imageEnd, static_cast<int64_t>(program.size()))));
+      // game must not leave that game's marker in front of the new one, and
+      // what lies behind the image does not run.
+      program.resize(static_cast<size_t>(imageEnd));
+      ForgetSectionTable(program);
       fo.minDataOffset = std::max<int64_t>(GameFormat::kMarkerSearchStart, imageEnd);
       fo.prefix = std::move(program);
     } else {

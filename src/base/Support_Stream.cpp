@@ -282,7 +282,7 @@ void CStream::LoadFromFile(const std::string &path) {
   m_pos = 0;
 }
 
-void CStream::SaveToFile(const std::string &path) const {
+void CStream::SaveToFile(const std::string &path, bool synced) const {
   namespace fs = std::filesystem;
   // The temporary file sits beside the target so that the rename stays on
   // one file system and replaces the old file in a single step.
@@ -299,7 +299,7 @@ void CStream::SaveToFile(const std::string &path) const {
   bool ok = m_data.empty() || std::fwrite(m_data.data(), 1, m_data.size(), f) == m_data.size();
   ok = (std::fflush(f) == 0) && ok;
 #if defined(__unix__) || defined(__APPLE__)
-  ok = ok && ::fsync(fileno(f)) == 0;
+  ok = ok && (!synced || ::fsync(fileno(f)) == 0);
 #endif
   ok = (std::fclose(f) == 0) && ok;
   std::error_code ec;

@@ -55,7 +55,10 @@ public:
   void LoadFromFile(const std::string &path);
   // Writes the whole content to a file completely or not at all: it goes to
   // a temporary file beside the target that is renamed over it.
-  void SaveToFile(const std::string &path) const;
+  // synced: the data reaches the disk before the file takes the name (saved
+  // games, files a game writes). Scratch files in the temporary directory,
+  // which goes at the end of the run, skip that wait.
+  void SaveToFile(const std::string &path, bool synced = true) const;
 
   // --- primitives ---------------------------------------------------------
   int32_t ReadInteger();

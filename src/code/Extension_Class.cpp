@@ -198,7 +198,7 @@ bool CExtensionPackage::WriteFiles(const std::string &tempDir) const {
       continue;
     }
     try {
-      CStream(f->s_data).SaveToFile((folder / f->s_filename).string());
+      CStream(f->s_data).SaveToFile((folder / f->s_filename).string(), false);  // in the temporary folder
     } catch (const EStreamError &) {
       ok = false;
     }

@@ -167,7 +167,7 @@ RLoadResult LoadFromStream(CStream &file, const RLoadOptions &options, CStopwatc
     if (!IsPlainFileName(helperName)) return Fail({kMsgHelperFailed});
     const std::string path = (std::filesystem::path(TempDirPath()) / helperName).string();
     try {
-      helper->SaveToFile(path);
+      helper->SaveToFile(path, false);  // a scratch file of this run
     } catch (const EStreamError &) {
       return Fail({kMsgHelperFailed});
     }

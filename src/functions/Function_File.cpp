@@ -19,6 +19,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Function_Args.h"
 #include "functions/Function_Ini.h"
 #include "functions/Function_Registry.h"
 #include "platform/Platform_Main.h"
@@ -28,10 +29,9 @@
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
 
-using filefn::Int;
-using filefn::Num;
-using filefn::SetText;
-using filefn::Text;
+using fnarg::Int;
+using fnarg::Num;
+using fnarg::Text;
 
 namespace {
 
@@ -60,7 +60,7 @@ std::array<int, kSlots> g_BinFd = [] {
 
 // The descriptor of an open binary file, or -1 after reporting notOpened.
 int BinFile(const RValue &arg, const char *notOpened) {
-  const int64_t id = Int(arg);
+  const int32_t id = Int(arg);
   if (id < 1 || id >= kSlots || g_BinFd[static_cast<size_t>(id)] < 0) {
     Report(notOpened);
     return -1;
@@ -78,7 +78,7 @@ void F_FileBinOpen(CInstance *, CInstance *, int, RValue *args, RValue &result) 
     return;
   }
   const std::string name(Text(args[0]));
-  const int64_t mode = Int(args[1]);
+  const int32_t mode = Int(args[1]);
   if (SecureMode() && mode != 0 && PathHasDirectory(name)) {
     Report("In secure mode you cannot write file " + name);
     return;
@@ -134,7 +134,7 @@ void F_FileBinSize(CInstance *, CInstance *, int, RValue *args, RValue &result) 
 void F_FileBinSeek(CInstance *, CInstance *, int, RValue *args, RValue &) {
   const int fd = BinFile(args[0], "File is not opened.");
   if (fd < 0) return;
-  const int64_t pos = Int(args[1]);
+  const int64_t pos = fnarg::Wide(args[1]);
   if (pos < 0 || ::lseek(fd, static_cast<off_t>(pos), SEEK_SET) < 0) Report("Error seeking.");
 }
 
@@ -156,7 +156,7 @@ void F_FileBinReadByte(CInstance *, CInstance *, int, RValue *args, RValue &resu
 void F_FileBinWriteByte(CInstance *, CInstance *, int, RValue *args, RValue &) {
   const int fd = BinFile(args[0], "File is not opened.");
   if (fd < 0) return;
-  const unsigned char byte = static_cast<unsigned char>(static_cast<uint64_t>(Int(args[1])) & 0xFF);
+  const unsigned char byte = fnarg::Byte(args[1]);
   ssize_t n;
   do {
     n = ::write(fd, &byte, 1);
@@ -249,7 +249,7 @@ void OpenNumbered(RValue *args, RValue &result, EOpen how) {
 
 // The numbered file in the wanted mode, or null after reporting.
 RTextFile *Numbered(const RValue &arg, int mode) {
-  const int64_t id = Int(arg);
+  const int32_t id = Int(arg);
   if (id >= 1 && id < kSlots && g_Text[static_cast<size_t>(id)].mode == mode) return &g_Text[static_cast<size_t>(id)];
   Report(mode == 1 ? "File is not opened for reading." : "File not opened for writing.");
   return nullptr;
@@ -269,10 +269,10 @@ void ReadString(RTextFile &t, RValue &result) {
   if (std::ferror(t.f)) {
     std::clearerr(t.f);
     Report("Error reading string.");
-    SetText(result, "");
+    result.SetString("");
     return;
   }
-  SetText(result, line);
+  result.SetString(line);
 }
 
 void ReadLn(RTextFile &t) {
@@ -372,7 +372,7 @@ void F_FileTextOpenAppend(CInstance *, CInstance *, int, RValue *args, RValue &r
 }
 
 void F_FileTextClose(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int64_t id = Int(args[0]);
+  const int32_t id = Int(args[0]);
   if (id < 1 || id >= kSlots) {
     Report("Trying to close unexisting text file.");
     return;
@@ -382,7 +382,7 @@ void F_FileTextClose(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_FileTextReadString(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   if (RTextFile *t = Numbered(args[0], 1)) ReadString(*t, result);
 }
 void F_FileTextReadReal(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -425,7 +425,7 @@ void F_FileClose(CInstance *, CInstance *, int, RValue *, RValue &) {
   if (g_Text[0].mode != 0 && !CloseText(g_Text[0])) Report("Error closing file.");
 }
 void F_FileReadString(CInstance *, CInstance *, int, RValue *, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   if (RTextFile *t = Current(1, kNotForReading)) ReadString(*t, result);
 }
 void F_FileReadReal(CInstance *, CInstance *, int, RValue *, RValue &result) {
@@ -541,7 +541,7 @@ std::string_view BaseName(std::string_view path) {
 void F_FileAttributes(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string path = TranslatePath(Text(args[0]));
   const int bits = Attributes(path, BaseName(path));
-  result.SetReal(bits < 0 ? -1 : ((bits & Int(args[1])) != 0 ? 1 : 0));
+  result.SetReal(bits < 0 ? -1 : ((bits & fnarg::Wide(args[1])) != 0 ? 1 : 0));
 }
 
 // --- the directory search --------------------------------------------------
@@ -576,7 +576,7 @@ bool Matches(std::string_view pattern, std::string_view name) {
 }
 
 void F_FileFindFirst(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   g_Search = RSearch();
   std::string mask(Text(args[0]));
   std::replace(mask.begin(), mask.end(), '\\', '/');
@@ -586,7 +586,7 @@ void F_FileFindFirst(CInstance *, CInstance *, int, RValue *args, RValue &result
   std::string pattern = slash == std::string::npos ? mask : mask.substr(slash + 1);
   // "*.*" has always meant every name, also those without a dot.
   if (pattern == "*.*") pattern = "*";
-  const int64_t attr = Int(args[1]);
+  const int64_t attr = fnarg::Wide(args[1]);
   const int skippable = 2 | 4 | 8 | 16;
   DIR *d = ::opendir(dir.c_str());
   g_Search.active = true;
@@ -602,12 +602,12 @@ void F_FileFindFirst(CInstance *, CInstance *, int, RValue *args, RValue &result
   ::closedir(d);
   // Names come in order, whatever the order of the directory on disk.
   std::sort(g_Search.names.begin(), g_Search.names.end());
-  if (!g_Search.names.empty()) SetText(result, g_Search.names[g_Search.next++]);
+  if (!g_Search.names.empty()) result.SetString(g_Search.names[g_Search.next++]);
 }
 
 void F_FileFindNext(CInstance *, CInstance *, int, RValue *, RValue &result) {
-  SetText(result, "");
-  if (g_Search.active && g_Search.next < g_Search.names.size()) SetText(result, g_Search.names[g_Search.next++]);
+  result.SetString("");
+  if (g_Search.active && g_Search.next < g_Search.names.size()) result.SetString(g_Search.names[g_Search.next++]);
 }
 
 void F_FileFindClose(CInstance *, CInstance *, int, RValue *, RValue &) { g_Search = RSearch(); }
@@ -626,12 +626,12 @@ size_t LastDelim(std::string_view f, std::string_view set) {
 
 void F_FilenameName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
-  SetText(result, f.substr(LastDelim(f, kDelims)));
+  result.SetString(f.substr(LastDelim(f, kDelims)));
 }
 
 void F_FilenamePath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
-  SetText(result, f.substr(0, LastDelim(f, kDelims)));
+  result.SetString(f.substr(0, LastDelim(f, kDelims)));
 }
 
 void F_FilenameDir(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -639,13 +639,13 @@ void F_FilenameDir(CInstance *, CInstance *, int, RValue *args, RValue &result) 
   size_t i = LastDelim(f, kDelims);
   // "C:\" and "\" stay as they are; "C:\games\" loses its final separator.
   if (i > 1 && IsSep(f[i - 1]) && kDelims.find(f[i - 2]) == std::string_view::npos) --i;
-  SetText(result, f.substr(0, i));
+  result.SetString(f.substr(0, i));
 }
 
 void F_FilenameDrive(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   if (f.size() >= 2 && f[1] == ':') {
-    SetText(result, f.substr(0, 2));
+    result.SetString(f.substr(0, 2));
   } else if (f.size() >= 2 && f[0] == '\\' && f[1] == '\\') {
     // "\\server\share": up to the separator after the share.
     size_t i = 2, seps = 0;
@@ -653,23 +653,23 @@ void F_FilenameDrive(CInstance *, CInstance *, int, RValue *args, RValue &result
       if (f[i] == '\\' && ++seps == 2) break;
       ++i;
     }
-    SetText(result, f.substr(0, i));
+    result.SetString(f.substr(0, i));
   } else {
-    SetText(result, "");
+    result.SetString("");
   }
 }
 
 void F_FilenameExt(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   const size_t i = LastDelim(f, ".\\/:");
-  SetText(result, (i > 0 && f[i - 1] == '.') ? f.substr(i - 1) : std::string_view());
+  result.SetString((i > 0 && f[i - 1] == '.') ? f.substr(i - 1) : std::string_view());
 }
 
 void F_FilenameChangeExt(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   const size_t i = LastDelim(f, ".\\/:");
   const std::string_view stem = (i > 0 && f[i - 1] == '.') ? f.substr(0, i - 1) : f;
-  SetText(result, std::string(stem) + std::string(Text(args[1])));
+  result.SetString(std::string(stem) + std::string(Text(args[1])));
 }
 
 // ===========================================================================
@@ -715,7 +715,7 @@ void F_ExecuteProgram(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (!path.empty() && path.find('/') == std::string::npos && IsRegularFile(path)) path = "./" + path;
   // While the game waits for the program its window stays alive.
   const auto idle = [] { PlatformWindow().PumpEvents(); };
-  if (!PlatformProcesses().Run(path, SplitCommandLine(Text(args[1])), RealIsTrue(Num(args[2])), idle))
+  if (!PlatformProcesses().Run(path, SplitCommandLine(Text(args[1])), fnarg::Bool(args[2]), idle))
     Report("Cannot execute " + prog);
 }
 
@@ -739,16 +739,16 @@ void F_ParameterCount(CInstance *, CInstance *, int, RValue *, RValue &result) {
 }
 
 void F_ParameterString(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t n = Int(args[0]);
+  const int32_t n = Int(args[0]);
   const auto &cl = CommandLine();
-  SetText(result, n >= 0 && n < static_cast<int64_t>(cl.size()) ? std::string_view(cl[static_cast<size_t>(n)])
+  result.SetString(n >= 0 && n < static_cast<int64_t>(cl.size()) ? std::string_view(cl[static_cast<size_t>(n)])
                                                                  : std::string_view());
 }
 
 void F_EnvironmentGetVariable(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string name(Text(args[0]));
   const char *v = name.empty() ? nullptr : std::getenv(name.c_str());
-  SetText(result, v ? v : "");
+  result.SetString(v ? v : "");
 }
 
 // There are no drive letters here: the working directory's file system is

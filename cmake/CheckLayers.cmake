@@ -23,9 +23,6 @@ set(platform_only_regex
     "^(SDL2?/|SDL[_a-z]*\\.h|epoxy/|GL/|GLES|EGL/|ft2build\\.h|freetype/|fontconfig/|AL/|sndfile|fluidsynth|enet/|dlfcn\\.h|ffi\\.h|imgui|backends/imgui)")
 set(posix_regex "^(unistd\\.h|fcntl\\.h|dirent\\.h|spawn\\.h|sys/[a-z_]+\\.h|pthread\\.h|signal\\.h|poll\\.h|termios\\.h)")
 
-# Files whose system calls are still being moved into src/base/.
-set(posix_transitional src/functions/Function_File.cpp)
-
 set(problems "")
 file(GLOB_RECURSE sources RELATIVE ${ROOT} ${ROOT}/src/*.h ${ROOT}/src/*.cpp ${ROOT}/tools/*.h ${ROOT}/tools/*.cpp)
 foreach(rel ${sources})
@@ -38,7 +35,7 @@ foreach(rel ${sources})
       list(APPEND problems "${rel}: includes <${header}>, which only src/platform/ may include")
     endif()
     if(header MATCHES "${posix_regex}" AND NOT folder STREQUAL "platform" AND NOT folder STREQUAL "base"
-       AND NOT rel MATCHES "^tools/" AND NOT rel IN_LIST posix_transitional)
+       AND NOT rel MATCHES "^tools/")
       list(APPEND problems "${rel}: includes <${header}>; files and paths go through src/base/, other system services through src/platform/")
     endif()
     if(folder AND DEFINED RANK_${folder} AND line MATCHES "\"")

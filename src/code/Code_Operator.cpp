@@ -128,15 +128,24 @@ const char *BitOperation(int32_t oper, RValue &left, const RValue &right) {
   return nullptr;
 }
 
+// The two text operators give a text with 0 in its real field, as every text
+// the language makes has it: a repeated text would otherwise keep the count
+// it was made from.
 const char *Concatenate(RValue &left, const RValue &right) {
   const std::string_view a = left.str.view(), b = right.str.view();
-  if (b.empty()) return nullptr;
-  if (a.empty()) { left.str = right.str; return nullptr; }
+  if (b.empty()) {
+    left.val = 0.0;
+    return nullptr;
+  }
+  if (a.empty()) {
+    left.SetString(right.str);
+    return nullptr;
+  }
   if (a.size() + b.size() > kMaxTextLength) return opmsg::kStringTooLong;
-  left.str = RString::Build(a.size() + b.size(), [&](char *p) {
+  left.SetString(RString::Build(a.size() + b.size(), [&](char *p) {
     std::memcpy(p, a.data(), a.size());
     std::memcpy(p + a.size(), b.data(), b.size());
-  });
+  }));
   return nullptr;
 }
 

@@ -9,7 +9,8 @@
 // The only value of the script language: a real or a string. Copied by
 // value; the text is shared. Only the field selected by kind is meaningful:
 // a value turned into a real keeps whatever text it had, and nothing reads
-// that stale text as the value.
+// that stale text as the value. A text the language makes carries 0 in its
+// real field, so no stale number travels with it either.
 struct RValue {
   static constexpr int32_t kReal = 0;
   static constexpr int32_t kString = 1;
@@ -25,7 +26,7 @@ struct RValue {
   bool IsReal() const { return kind == kReal; }
   bool IsString() const { return kind == kString; }
   void SetReal(double v) { kind = kReal; val = v; }
-  void SetString(RString s) { kind = kString; str = std::move(s); }
+  void SetString(RString s) { kind = kString; val = 0.0; str = std::move(s); }
 };
 
 #include <vector>

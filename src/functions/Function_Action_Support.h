@@ -16,10 +16,11 @@ class CInstance;
 
 namespace action {
 
-// Arguments: a number (a string counts as 0), a rounded integer, a flag.
-inline double Num(const RValue &v) { return fnarg::ArgReal(v); }
-inline int32_t Int(const RValue &v) { return fnarg::ArgInt32(v); }
-inline bool Bool(const RValue &v) { return fnarg::ArgBool(v); }
+// Arguments, read as every built-in reads them: a number (a string counts
+// as 0), an amount or code rounded and held to 32 bits, a flag.
+inline double Num(const RValue &v) { return fnarg::Num(v); }
+inline int32_t Int(const RValue &v) { return fnarg::Clamped(v); }
+inline bool Bool(const RValue &v) { return fnarg::Bool(v); }
 
 // The relative option of the running action (argument_relative).
 bool Relative();

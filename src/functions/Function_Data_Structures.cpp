@@ -9,6 +9,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "code/Function_Args.h"
 #include "functions/Support_Data_Structures.h"
 
 namespace {
@@ -76,30 +77,21 @@ template <> CDsStore<CDS_Grid> &Store() { return g_grids; }
 
 // --- arguments ------------------------------------------------------------------
 
-// A numeric argument (a string where a number belongs counts as 0).
-double ArgReal(const RValue &v) { return v.kind == RValue::kReal ? v.val : 0.0; }
-
-// A numeric argument used as an id, position, size or cell coordinate:
-// rounded, halves to even. Values far beyond any grid or list saturate and
-// NaN reads as a very negative number, so a wild argument is simply out of
-// range instead of trapping; the bound leaves room to add two of them.
-constexpr double kArgLimit = 9007199254740992.0;  // 2^53
-int64_t ArgInt(const RValue &v) {
-  const double d = ArgReal(v);
-  if (d >= -kArgLimit && d <= kArgLimit) return RoundToInt64(d);
-  return d > 0 ? static_cast<int64_t>(kArgLimit) : -static_cast<int64_t>(kArgLimit);
-}
+// Ids, positions, sizes and cell coordinates are wide: a wild argument is
+// simply out of range, and two of them still add up without overflow.
+using fnarg::Num;
+using fnarg::Text;
+using fnarg::Wide;
 
 // A value as a container keeps it: only the part its kind names. A real
 // that once held a text would otherwise carry that text into the
 // container's written form.
 RValue ArgValue(const RValue &v) { return v.kind == RValue::kReal ? RValue::Real(v.val) : RValue::Str(v.str); }
 
-std::string_view ArgText(const RValue &v) { return v.kind == RValue::kString ? v.str.view() : std::string_view(); }
 
 template <class T>
 [[gnu::noinline]] T *RoundedArg(const RValue &id) {
-  T *ds = Store<T>().Get(ArgInt(id));
+  T *ds = Store<T>().Get(Wide(id));
   if (!ds) ReportActionError(kDsNoSuchIndex, false);
   return ds;
 }
@@ -150,7 +142,7 @@ DS_ROUTINE(F_Create) {
 
 template <class T>
 DS_ROUTINE(F_Destroy) {
-  if (!Store<T>().Destroy(ArgInt(args[0]))) ReportActionError(kDsNoSuchIndex, false);
+  if (!Store<T>().Destroy(Wide(args[0]))) ReportActionError(kDsNoSuchIndex, false);
 }
 
 template <class T>
@@ -190,10 +182,10 @@ DS_ROUTINE(F_Read) {
   if (!ds) return;
   // A text of another kind is passed over in silence; a damaged one is
   // worth telling the game's author about.
-  if (ds->ReadFromString(ArgText(args[1])) == EDsRead::kMalformed) ReportActionError(kDsBadText, false);
+  if (ds->ReadFromString(Text(args[1])) == EDsRead::kMalformed) ReportActionError(kDsBadText, false);
 }
 
-DS_ROUTINE(F_SetPrecision) { DsSetPrecision(ArgReal(args[0])); }
+DS_ROUTINE(F_SetPrecision) { DsSetPrecision(Num(args[0])); }
 
 // --- stacks -----------------------------------------------------------------------
 
@@ -228,13 +220,13 @@ DS_ROUTINE(F_ListAdd) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Add(ArgValue(args[1]));
 }
 DS_ROUTINE(F_ListInsert) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Insert(ArgInt(args[1]), ArgValue(args[2]));
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Insert(Wide(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_ListReplace) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Replace(ArgInt(args[1]), ArgValue(args[2]));
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Replace(Wide(args[1]), ArgValue(args[2]));
 }
 DS_ROUTINE(F_ListDelete) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Delete(ArgInt(args[1]));
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Delete(Wide(args[1]));
 }
 DS_ROUTINE(F_ListFindIndex) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) result.SetReal(ds->FindIndex(args[1]));
@@ -242,11 +234,11 @@ DS_ROUTINE(F_ListFindIndex) {
 struct RListFindValue {
   template <class A>
   static void Run(const A &args, RValue &result) {
-    if (CDS_List *ds = Arg<CDS_List>(args[0])) SetResult(result, ds->FindValue(ArgInt(args[1])));
+    if (CDS_List *ds = Arg<CDS_List>(args[0])) SetResult(result, ds->FindValue(Wide(args[1])));
   }
 };
 DS_ROUTINE(F_ListSort) {
-  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Sort(RealIsTrue(ArgReal(args[1])));
+  if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Sort(fnarg::Bool(args[1]));
 }
 DS_ROUTINE(F_ListShuffle) {
   if (CDS_List *ds = Arg<CDS_List>(args[0])) ds->Shuffle();
@@ -317,7 +309,7 @@ DS_ROUTINE(F_PriorityExtreme) {
 
 DS_ROUTINE(F_GridCreate) {
   auto grid = std::make_unique<CDS_Grid>();
-  if (!grid->Create(ArgInt(args[0]), ArgInt(args[1]))) {
+  if (!grid->Create(Wide(args[0]), Wide(args[1]))) {
     ReportActionError(kDsGridTooLarge, false);
     result.SetReal(-1);
     return;
@@ -327,7 +319,7 @@ DS_ROUTINE(F_GridCreate) {
 
 DS_ROUTINE(F_GridResize) {
   CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
-  if (ds && !ds->Resize(ArgInt(args[1]), ArgInt(args[2]))) ReportActionError(kDsGridTooLarge, false);
+  if (ds && !ds->Resize(Wide(args[1]), Wide(args[2]))) ReportActionError(kDsGridTooLarge, false);
 }
 
 DS_ROUTINE(F_GridWidth) {
@@ -342,19 +334,19 @@ DS_ROUTINE(F_GridClear) {
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridCell) {
-  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->CellOp(kOp, ArgInt(args[1]), ArgInt(args[2]), ArgValue(args[3]));
+  if (CDS_Grid *ds = Arg<CDS_Grid>(args[0])) ds->CellOp(kOp, Wide(args[1]), Wide(args[2]), ArgValue(args[3]));
 }
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridRegion) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    ds->RegionOp(kOp, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4]), ArgValue(args[5]));
+    ds->RegionOp(kOp, Wide(args[1]), Wide(args[2]), Wide(args[3]), Wide(args[4]), ArgValue(args[5]));
 }
 
 template <EGridOp kOp>
 DS_ROUTINE(F_GridDisk) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    ds->DiskOp(kOp, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]), ArgValue(args[4]));
+    ds->DiskOp(kOp, Num(args[1]), Num(args[2]), Num(args[3]), ArgValue(args[4]));
 }
 
 template <EGridOp kOp>
@@ -363,8 +355,8 @@ DS_ROUTINE(F_GridGridRegion) {
   if (!ds) return;
   const CDS_Grid *source = Arg<CDS_Grid>(args[1]);
   if (!source) return;
-  ds->GridRegionOp(kOp, *source, ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4]), ArgInt(args[5]),
-                   ArgInt(args[6]), ArgInt(args[7]));
+  ds->GridRegionOp(kOp, *source, Wide(args[2]), Wide(args[3]), Wide(args[4]), Wide(args[5]),
+                   Wide(args[6]), Wide(args[7]));
 }
 
 struct RGridGet {
@@ -372,7 +364,7 @@ struct RGridGet {
   static void Run(const A &args, RValue &result) {
     CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
     if (!ds) return;
-    const int64_t x = ArgInt(args[1]), y = ArgInt(args[2]);
+    const int64_t x = Wide(args[1]), y = Wide(args[2]);
     if (ds->Inside(x, y)) result = ds->Cell(static_cast<int32_t>(x), static_cast<int32_t>(y));
   }
 };
@@ -380,13 +372,13 @@ struct RGridGet {
 template <EGridAggregate kWhat>
 DS_ROUTINE(F_GridAggregate) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    result.SetReal(ds->Aggregate(kWhat, ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4])));
+    result.SetReal(ds->Aggregate(kWhat, Wide(args[1]), Wide(args[2]), Wide(args[3]), Wide(args[4])));
 }
 
 template <EGridAggregate kWhat>
 DS_ROUTINE(F_GridDiskAggregate) {
   if (CDS_Grid *ds = Arg<CDS_Grid>(args[0]))
-    result.SetReal(ds->DiskAggregate(kWhat, ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3])));
+    result.SetReal(ds->DiskAggregate(kWhat, Num(args[1]), Num(args[2]), Num(args[3])));
 }
 
 // 0 whether found, 1 its x, 2 its y.
@@ -395,7 +387,7 @@ DS_ROUTINE(F_GridValue) {
   CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
   if (!ds) return;
   int32_t x = 0, y = 0;
-  const bool found = ds->FindValue(args[5], ArgInt(args[1]), ArgInt(args[2]), ArgInt(args[3]), ArgInt(args[4]), x, y);
+  const bool found = ds->FindValue(args[5], Wide(args[1]), Wide(args[2]), Wide(args[3]), Wide(args[4]), x, y);
   if (!found) return;
   result.SetReal(kWhich == 0 ? 1 : (kWhich == 1 ? x : y));
 }
@@ -405,7 +397,7 @@ DS_ROUTINE(F_GridValueDisk) {
   CDS_Grid *ds = Arg<CDS_Grid>(args[0]);
   if (!ds) return;
   int32_t x = 0, y = 0;
-  const bool found = ds->FindValueDisk(args[4], ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]), x, y);
+  const bool found = ds->FindValueDisk(args[4], Num(args[1]), Num(args[2]), Num(args[3]), x, y);
   if (!found) return;
   result.SetReal(kWhich == 0 ? 1 : (kWhich == 1 ? x : y));
 }

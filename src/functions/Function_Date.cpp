@@ -9,9 +9,9 @@
 
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
-#include "functions/Function_Math.h"
+#include "code/Function_Args.h"
 
-using mathfn::Num;
+using fnarg::Num;
 
 namespace {
 
@@ -100,13 +100,10 @@ namespace {
 
 #define ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)
 
-// A whole-number argument; values beyond any date are clamped, which makes
-// them invalid rather than a trap.
-int64_t Whole(const RValue &v) {
-  const double x = Num(v);
-  if (!(std::fabs(x) < 1e15)) return x < 0 ? -1000000000000000LL : 1000000000000000LL;
-  return RoundToInt64(x);
-}
+// A date part or an amount of time; values beyond any date are held at this
+// bound, which makes them invalid dates.
+constexpr int64_t kBeyondDates = 1000000000000000;
+int64_t Whole(const RValue &v) { return std::clamp(fnarg::Wide(v), -kBeyondDates, kBeyondDates); }
 
 double TimeOfDay(int64_t h, int64_t mi, int64_t s) { return ((h * 3600.0 + mi * 60.0 + s) * 1000.0) / kMsPerDay; }
 

@@ -1,14 +1,7 @@
 #include "functions/Function_File.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <functional>
 #include <array>
 #include <cmath>
@@ -19,19 +12,20 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Function_Args.h"
 #include "functions/Function_Ini.h"
 #include "functions/Function_Registry.h"
 #include "platform/Platform_Main.h"
 #include "platform/Platform_Process.h"
 #include "data/DataNew_Export.h"
 #include "data/DataNew_Main.h"
+#include "base/Support_Disk.h"
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
 
-using filefn::Int;
-using filefn::Num;
-using filefn::SetText;
-using filefn::Text;
+using fnarg::Int;
+using fnarg::Num;
+using fnarg::Text;
 
 namespace {
 
@@ -39,31 +33,21 @@ constexpr int kSlots = 33;  // slot 0 plus the 32 handed out
 
 void Report(const std::string &message) { ReportActionError(message, false); }
 
-bool IsRegularFile(const std::string &path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool IsDirectory(const std::string &path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // ===========================================================================
 // Binary files
 // ===========================================================================
-std::array<int, kSlots> g_BinFd = [] {
-  std::array<int, kSlots> a;
-  a.fill(-1);
+std::array<TDiskFile, kSlots> g_BinFd = [] {
+  std::array<TDiskFile, kSlots> a;
+  a.fill(kNoDiskFile);
   return a;
 }();
 
-// The descriptor of an open binary file, or -1 after reporting notOpened.
-int BinFile(const RValue &arg, const char *notOpened) {
-  const int64_t id = Int(arg);
-  if (id < 1 || id >= kSlots || g_BinFd[static_cast<size_t>(id)] < 0) {
+// An open binary file, or kNoDiskFile after reporting notOpened.
+TDiskFile BinFile(const RValue &arg, const char *notOpened) {
+  const int32_t id = Int(arg);
+  if (id < 1 || id >= kSlots || g_BinFd[static_cast<size_t>(id)] == kNoDiskFile) {
     Report(notOpened);
-    return -1;
+    return kNoDiskFile;
   }
   return g_BinFd[static_cast<size_t>(id)];
 }
@@ -72,25 +56,23 @@ void F_FileBinOpen(CInstance *, CInstance *, int, RValue *args, RValue &result) 
   result.SetReal(-1);
   int slot = -1;
   for (int i = 1; i < kSlots && slot < 0; ++i)
-    if (g_BinFd[static_cast<size_t>(i)] < 0) slot = i;
+    if (g_BinFd[static_cast<size_t>(i)] == kNoDiskFile) slot = i;
   if (slot < 0) {
     Report("Cannot open another file (maximum exceeded).");
     return;
   }
   const std::string name(Text(args[0]));
-  const int64_t mode = Int(args[1]);
+  const int32_t mode = Int(args[1]);
   if (SecureMode() && mode != 0 && PathHasDirectory(name)) {
     Report("In secure mode you cannot write file " + name);
     return;
   }
-  const int access = mode == 0 ? O_RDONLY : mode == 1 ? O_WRONLY : O_RDWR;
+  const EDiskAccess access = mode == 0 ? EDiskAccess::kRead : mode == 1 ? EDiskAccess::kWrite : EDiskAccess::kReadWrite;
   // A missing file is created empty, except that reading in secure mode must
   // not leave a new file outside the working directory.
-  const int create = (SecureMode() && PathHasDirectory(name)) ? 0 : O_CREAT;
-  const int fd = ::open(TranslatePath(name).c_str(), access | create | O_CLOEXEC, 0666);
-  struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) ::close(fd);
+  const bool create = !(SecureMode() && PathHasDirectory(name));
+  const TDiskFile fd = DiskFileOpen(TranslatePath(name), access, create);
+  if (fd == kNoDiskFile) {
     Report("Error opening binary file.");
     return;
   }
@@ -99,22 +81,22 @@ void F_FileBinOpen(CInstance *, CInstance *, int, RValue *args, RValue &result) 
 }
 
 void F_FileBinRewrite(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int fd = BinFile(args[0], "Trying to rewrite unopened file.");
-  if (fd < 0) return;
-  if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) Report("Error rewriting file.");
+  const TDiskFile fd = BinFile(args[0], "Trying to rewrite unopened file.");
+  if (fd == kNoDiskFile) return;
+  if (!DiskFileRewrite(fd)) Report("Error rewriting file.");
 }
 
 void F_FileBinClose(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int fd = BinFile(args[0], "Trying to close unopened file.");
-  if (fd < 0) return;
-  ::close(fd);
-  g_BinFd[static_cast<size_t>(Int(args[0]))] = -1;
+  const TDiskFile fd = BinFile(args[0], "Trying to close unopened file.");
+  if (fd == kNoDiskFile) return;
+  DiskFileClose(fd);
+  g_BinFd[static_cast<size_t>(Int(args[0]))] = kNoDiskFile;
 }
 
 void F_FileBinPosition(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int fd = BinFile(args[0], "File is not opened.");
-  if (fd < 0) return;
-  const off_t pos = ::lseek(fd, 0, SEEK_CUR);
+  const TDiskFile fd = BinFile(args[0], "File is not opened.");
+  if (fd == kNoDiskFile) return;
+  const int64_t pos = DiskFilePosition(fd);
   if (pos < 0)
     Report("Error retrieving file size.");
   else
@@ -122,46 +104,36 @@ void F_FileBinPosition(CInstance *, CInstance *, int, RValue *args, RValue &resu
 }
 
 void F_FileBinSize(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int fd = BinFile(args[0], "File is not opened.");
-  if (fd < 0) return;
-  struct stat st;
-  if (::fstat(fd, &st) != 0)
+  const TDiskFile fd = BinFile(args[0], "File is not opened.");
+  if (fd == kNoDiskFile) return;
+  const int64_t size = DiskFileSize(fd);
+  if (size < 0)
     Report("Error retrieving file size.");
   else
-    result.SetReal(static_cast<double>(st.st_size));
+    result.SetReal(static_cast<double>(size));
 }
 
 void F_FileBinSeek(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int fd = BinFile(args[0], "File is not opened.");
-  if (fd < 0) return;
-  const int64_t pos = Int(args[1]);
-  if (pos < 0 || ::lseek(fd, static_cast<off_t>(pos), SEEK_SET) < 0) Report("Error seeking.");
+  const TDiskFile fd = BinFile(args[0], "File is not opened.");
+  if (fd == kNoDiskFile) return;
+  if (!DiskFileSeek(fd, fnarg::Wide(args[1]))) Report("Error seeking.");
 }
 
 void F_FileBinReadByte(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int fd = BinFile(args[0], "File is not opened.");
-  if (fd < 0) return;
-  unsigned char byte = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd, &byte, 1);
-  } while (n < 0 && errno == EINTR);
+  const TDiskFile fd = BinFile(args[0], "File is not opened.");
+  if (fd == kNoDiskFile) return;
+  uint8_t byte = 0;
   // Past the end of the file is an error too: there is no byte to give.
-  if (n != 1)
+  if (!DiskFileReadByte(fd, byte))
     Report("Error reading byte.");
   else
     result.SetReal(byte);
 }
 
 void F_FileBinWriteByte(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int fd = BinFile(args[0], "File is not opened.");
-  if (fd < 0) return;
-  const unsigned char byte = static_cast<unsigned char>(static_cast<uint64_t>(Int(args[1])) & 0xFF);
-  ssize_t n;
-  do {
-    n = ::write(fd, &byte, 1);
-  } while (n < 0 && errno == EINTR);
-  if (n != 1) Report("Error writing byte.");
+  const TDiskFile fd = BinFile(args[0], "File is not opened.");
+  if (fd == kNoDiskFile) return;
+  if (!DiskFileWriteByte(fd, fnarg::Byte(args[1]))) Report("Error writing byte.");
 }
 
 // ===========================================================================
@@ -198,7 +170,7 @@ bool OpenText(RTextFile &t, std::string_view fname, EOpen how) {
   switch (how) {
     case EOpen::kRead: {
       const std::string path = TranslatePath(name);
-      if (!IsRegularFile(path)) return false;
+      if (!PathIsRegularFile(path)) return false;
       t.f = std::fopen(path.c_str(), "rb");
       if (!t.f) {
         Report("Error opening file for reading.");
@@ -249,7 +221,7 @@ void OpenNumbered(RValue *args, RValue &result, EOpen how) {
 
 // The numbered file in the wanted mode, or null after reporting.
 RTextFile *Numbered(const RValue &arg, int mode) {
-  const int64_t id = Int(arg);
+  const int32_t id = Int(arg);
   if (id >= 1 && id < kSlots && g_Text[static_cast<size_t>(id)].mode == mode) return &g_Text[static_cast<size_t>(id)];
   Report(mode == 1 ? "File is not opened for reading." : "File not opened for writing.");
   return nullptr;
@@ -269,10 +241,10 @@ void ReadString(RTextFile &t, RValue &result) {
   if (std::ferror(t.f)) {
     std::clearerr(t.f);
     Report("Error reading string.");
-    SetText(result, "");
+    result.SetString("");
     return;
   }
-  SetText(result, line);
+  result.SetString(line);
 }
 
 void ReadLn(RTextFile &t) {
@@ -372,7 +344,7 @@ void F_FileTextOpenAppend(CInstance *, CInstance *, int, RValue *args, RValue &r
 }
 
 void F_FileTextClose(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int64_t id = Int(args[0]);
+  const int32_t id = Int(args[0]);
   if (id < 1 || id >= kSlots) {
     Report("Trying to close unexisting text file.");
     return;
@@ -382,7 +354,7 @@ void F_FileTextClose(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_FileTextReadString(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   if (RTextFile *t = Numbered(args[0], 1)) ReadString(*t, result);
 }
 void F_FileTextReadReal(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -425,7 +397,7 @@ void F_FileClose(CInstance *, CInstance *, int, RValue *, RValue &) {
   if (g_Text[0].mode != 0 && !CloseText(g_Text[0])) Report("Error closing file.");
 }
 void F_FileReadString(CInstance *, CInstance *, int, RValue *, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   if (RTextFile *t = Current(1, kNotForReading)) ReadString(*t, result);
 }
 void F_FileReadReal(CInstance *, CInstance *, int, RValue *, RValue &result) {
@@ -454,7 +426,7 @@ void F_FileWriteln(CInstance *, CInstance *, int, RValue *, RValue &) {
 // Files and directories
 // ===========================================================================
 void F_FileExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(IsRegularFile(TranslatePath(Text(args[0]))) ? 1 : 0);
+  result.SetReal(PathIsRegularFile(TranslatePath(Text(args[0]))) ? 1 : 0);
 }
 
 void F_FileDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -464,7 +436,7 @@ void F_FileDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
     return;
   }
   const std::string path = TranslatePath(name);
-  if (!IsDirectory(path)) ::unlink(path.c_str());
+  if (!PathIsDirectory(path)) RemovePlainFile(path);
 }
 
 void F_FileRename(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -476,8 +448,7 @@ void F_FileRename(CInstance *, CInstance *, int, RValue *args, RValue &) {
   const std::string src = TranslatePath(from), dst = TranslatePath(to);
   // A move never replaces a file that is already there: the game would lose
   // it without a word.
-  struct stat st;
-  if (src == dst || ::lstat(dst.c_str(), &st) == 0) return;
+  if (src == dst || DiskEntryExists(dst)) return;
   std::rename(src.c_str(), dst.c_str());
 }
 
@@ -487,21 +458,13 @@ void F_FileCopy(CInstance *, CInstance *, int, RValue *args, RValue &) {
     Report("In Secure mode you cannot copy file " + from + " to " + to);
     return;
   }
-  namespace fs = std::filesystem;
   const std::string src = TranslatePath(from), dst = TranslatePath(to);
-  if (!IsRegularFile(src) || IsDirectory(dst)) return;
-  // The copy is made beside the destination and renamed over it, so the
-  // destination is either the old file or the whole new one.
-  const std::string tmp = dst + ".tmp" + std::to_string(::getpid());
-  std::error_code ec;
-  if (fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec) && !ec) {
-    if (std::rename(tmp.c_str(), dst.c_str()) == 0) return;
-  }
-  fs::remove(tmp, ec);
+  if (!PathIsRegularFile(src) || PathIsDirectory(dst)) return;
+  DiskCopyFileOver(src, dst);
 }
 
 void F_DirectoryExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(IsDirectory(TranslatePath(Text(args[0]))) ? 1 : 0);
+  result.SetReal(PathIsDirectory(TranslatePath(Text(args[0]))) ? 1 : 0);
 }
 
 void F_DirectoryCreate(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -519,14 +482,14 @@ void F_DirectoryCreate(CInstance *, CInstance *, int, RValue *args, RValue &) {
 // anything that is neither a plain file nor a directory, directory, and
 // archive for every plain file. -1 when there is no such entry.
 int Attributes(const std::string &path, std::string_view name) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return -1;
+  RDiskEntry entry;
+  if (!DiskEntryInfo(path, entry)) return -1;
   int bits = 0;
-  if (!(st.st_mode & S_IWUSR)) bits |= 1;
+  if (!entry.ownerWritable) bits |= 1;
   if (name.size() > 1 && name[0] == '.' && name != "..") bits |= 2;
-  if (S_ISDIR(st.st_mode))
+  if (entry.directory)
     bits |= 16;
-  else if (S_ISREG(st.st_mode))
+  else if (entry.regular)
     bits |= 32;
   else
     bits |= 4;
@@ -541,7 +504,7 @@ std::string_view BaseName(std::string_view path) {
 void F_FileAttributes(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string path = TranslatePath(Text(args[0]));
   const int bits = Attributes(path, BaseName(path));
-  result.SetReal(bits < 0 ? -1 : ((bits & Int(args[1])) != 0 ? 1 : 0));
+  result.SetReal(bits < 0 ? -1 : ((bits & fnarg::Wide(args[1])) != 0 ? 1 : 0));
 }
 
 // --- the directory search --------------------------------------------------
@@ -576,7 +539,7 @@ bool Matches(std::string_view pattern, std::string_view name) {
 }
 
 void F_FileFindFirst(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   g_Search = RSearch();
   std::string mask(Text(args[0]));
   std::replace(mask.begin(), mask.end(), '\\', '/');
@@ -586,28 +549,26 @@ void F_FileFindFirst(CInstance *, CInstance *, int, RValue *args, RValue &result
   std::string pattern = slash == std::string::npos ? mask : mask.substr(slash + 1);
   // "*.*" has always meant every name, also those without a dot.
   if (pattern == "*.*") pattern = "*";
-  const int64_t attr = Int(args[1]);
+  const int64_t attr = fnarg::Wide(args[1]);
   const int skippable = 2 | 4 | 8 | 16;
-  DIR *d = ::opendir(dir.c_str());
+  std::vector<std::string> names;
   g_Search.active = true;
-  if (!d) return;
-  while (const dirent *e = ::readdir(d)) {
-    const std::string_view name(e->d_name);
+  if (!DiskDirectoryNames(dir, names)) return;
+  for (const std::string &name : names) {
     if (!Matches(pattern, name)) continue;
-    const int bits = Attributes(dir + "/" + std::string(name), name);
+    const int bits = Attributes(dir + "/" + name, name);
     if (bits < 0) continue;
     if ((bits & skippable & ~static_cast<int>(attr & skippable)) != 0) continue;
-    g_Search.names.emplace_back(name);
+    g_Search.names.push_back(name);
   }
-  ::closedir(d);
   // Names come in order, whatever the order of the directory on disk.
   std::sort(g_Search.names.begin(), g_Search.names.end());
-  if (!g_Search.names.empty()) SetText(result, g_Search.names[g_Search.next++]);
+  if (!g_Search.names.empty()) result.SetString(g_Search.names[g_Search.next++]);
 }
 
 void F_FileFindNext(CInstance *, CInstance *, int, RValue *, RValue &result) {
-  SetText(result, "");
-  if (g_Search.active && g_Search.next < g_Search.names.size()) SetText(result, g_Search.names[g_Search.next++]);
+  result.SetString("");
+  if (g_Search.active && g_Search.next < g_Search.names.size()) result.SetString(g_Search.names[g_Search.next++]);
 }
 
 void F_FileFindClose(CInstance *, CInstance *, int, RValue *, RValue &) { g_Search = RSearch(); }
@@ -626,12 +587,12 @@ size_t LastDelim(std::string_view f, std::string_view set) {
 
 void F_FilenameName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
-  SetText(result, f.substr(LastDelim(f, kDelims)));
+  result.SetString(f.substr(LastDelim(f, kDelims)));
 }
 
 void F_FilenamePath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
-  SetText(result, f.substr(0, LastDelim(f, kDelims)));
+  result.SetString(f.substr(0, LastDelim(f, kDelims)));
 }
 
 void F_FilenameDir(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -639,13 +600,13 @@ void F_FilenameDir(CInstance *, CInstance *, int, RValue *args, RValue &result) 
   size_t i = LastDelim(f, kDelims);
   // "C:\" and "\" stay as they are; "C:\games\" loses its final separator.
   if (i > 1 && IsSep(f[i - 1]) && kDelims.find(f[i - 2]) == std::string_view::npos) --i;
-  SetText(result, f.substr(0, i));
+  result.SetString(f.substr(0, i));
 }
 
 void F_FilenameDrive(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   if (f.size() >= 2 && f[1] == ':') {
-    SetText(result, f.substr(0, 2));
+    result.SetString(f.substr(0, 2));
   } else if (f.size() >= 2 && f[0] == '\\' && f[1] == '\\') {
     // "\\server\share": up to the separator after the share.
     size_t i = 2, seps = 0;
@@ -653,23 +614,23 @@ void F_FilenameDrive(CInstance *, CInstance *, int, RValue *args, RValue &result
       if (f[i] == '\\' && ++seps == 2) break;
       ++i;
     }
-    SetText(result, f.substr(0, i));
+    result.SetString(f.substr(0, i));
   } else {
-    SetText(result, "");
+    result.SetString("");
   }
 }
 
 void F_FilenameExt(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   const size_t i = LastDelim(f, ".\\/:");
-  SetText(result, (i > 0 && f[i - 1] == '.') ? f.substr(i - 1) : std::string_view());
+  result.SetString((i > 0 && f[i - 1] == '.') ? f.substr(i - 1) : std::string_view());
 }
 
 void F_FilenameChangeExt(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string_view f = Text(args[0]);
   const size_t i = LastDelim(f, ".\\/:");
   const std::string_view stem = (i > 0 && f[i - 1] == '.') ? f.substr(0, i - 1) : f;
-  SetText(result, std::string(stem) + std::string(Text(args[1])));
+  result.SetString(std::string(stem) + std::string(Text(args[1])));
 }
 
 // ===========================================================================
@@ -712,10 +673,10 @@ void F_ExecuteProgram(CInstance *, CInstance *, int, RValue *args, RValue &) {
   }
   std::string path = TranslatePath(prog);
   // A program beside the game is found before one on the search path.
-  if (!path.empty() && path.find('/') == std::string::npos && IsRegularFile(path)) path = "./" + path;
+  if (!path.empty() && path.find('/') == std::string::npos && PathIsRegularFile(path)) path = "./" + path;
   // While the game waits for the program its window stays alive.
   const auto idle = [] { PlatformWindow().PumpEvents(); };
-  if (!PlatformProcesses().Run(path, SplitCommandLine(Text(args[1])), RealIsTrue(Num(args[2])), idle))
+  if (!PlatformProcesses().Run(path, SplitCommandLine(Text(args[1])), fnarg::Bool(args[2]), idle))
     Report("Cannot execute " + prog);
 }
 
@@ -739,16 +700,16 @@ void F_ParameterCount(CInstance *, CInstance *, int, RValue *, RValue &result) {
 }
 
 void F_ParameterString(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t n = Int(args[0]);
+  const int32_t n = Int(args[0]);
   const auto &cl = CommandLine();
-  SetText(result, n >= 0 && n < static_cast<int64_t>(cl.size()) ? std::string_view(cl[static_cast<size_t>(n)])
+  result.SetString(n >= 0 && n < static_cast<int64_t>(cl.size()) ? std::string_view(cl[static_cast<size_t>(n)])
                                                                  : std::string_view());
 }
 
 void F_EnvironmentGetVariable(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const std::string name(Text(args[0]));
   const char *v = name.empty() ? nullptr : std::getenv(name.c_str());
-  SetText(result, v ? v : "");
+  result.SetString(v ? v : "");
 }
 
 // There are no drive letters here: the working directory's file system is
@@ -759,10 +720,9 @@ void Disk(int argc, RValue *args, RValue &result, bool free) {
   const std::string_view arg = argc > 0 ? Text(args[0]) : std::string_view();
   const char drive = arg.empty() ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(arg[0])));
   if (drive != 'C' && drive != '/') return;
-  struct statvfs vfs;
-  if (::statvfs(".", &vfs) != 0) return;
-  const double unit = static_cast<double>(vfs.f_frsize);
-  result.SetReal(unit * static_cast<double>(free ? vfs.f_bavail : vfs.f_blocks));
+  double total = 0, available = 0;
+  if (!DiskSpace(".", total, available)) return;
+  result.SetReal(free ? available : total);
 }
 
 void F_DiskFree(CInstance *, CInstance *, int argc, RValue *args, RValue &result) { Disk(argc, args, result, true); }
@@ -774,9 +734,9 @@ void F_DiskSize(CInstance *, CInstance *, int argc, RValue *args, RValue &result
 // Registration and state
 // ===========================================================================
 void File_Reset() {
-  for (int &fd : g_BinFd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+  for (TDiskFile &fd : g_BinFd) {
+    DiskFileClose(fd);
+    fd = kNoDiskFile;
   }
   for (RTextFile &t : g_Text) CloseText(t);
   g_Search = RSearch();

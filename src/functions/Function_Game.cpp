@@ -6,6 +6,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "code/Function_Args.h"
 #include "code/Variable_BuiltIn.h"
 #include "world/Event_Main.h"
 #include "world/Room_Main.h"
@@ -13,14 +14,14 @@
 
 namespace {
 
-// A real used as an integer: rounded, halves to even; values no integer
-// can have give `wild` instead of a trap.
+// A real stored in an integer game variable: rounded, halves to even;
+// values no integer can have give `wild` instead of a trap.
 int32_t Int(double v, int32_t wild = -1) {
   if (!(std::fabs(v) < 2147483648.0)) return wild;
   return RoundToInt32(v);
 }
 
-void F_RoomGoto(CInstance *, CInstance *, int, RValue *args, RValue &) { Run_RequestRoom(Int(args[0].val)); }
+void F_RoomGoto(CInstance *, CInstance *, int, RValue *args, RValue &) { Run_RequestRoom(fnarg::Int(args[0])); }
 
 void F_RoomGotoPrevious(CInstance *, CInstance *, int, RValue *, RValue &) {
   const int32_t current = g_RoomIndex;
@@ -47,8 +48,7 @@ void F_GameEnd(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCod
 void F_GameRestart(CInstance *, CInstance *, int, RValue *, RValue &) { g_PendingCode = kPendingRestart; }
 
 void F_Sleep(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int32_t ms = Int(args[0].val, 0);
-  Run_Sleep(ms);
+  Run_Sleep(fnarg::Int(args[0]));
 }
 
 // ---- variables ---------------------------------------------------------------

@@ -8,14 +8,13 @@
 #include <sstream>
 
 #include "code/Code_Error.h"
-#include "functions/Function_File.h"
+#include "code/Function_Args.h"
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
 #include "base/Support_Stream.h"
 
-using filefn::Num;
-using filefn::SetText;
-using filefn::Text;
+using fnarg::Num;
+using fnarg::Text;
 
 // ---------------------------------------------------------------------------
 // The file held in memory
@@ -349,14 +348,14 @@ void F_IniOpen(CInstance *, CInstance *, int, RValue *args, RValue &) {
 void F_IniClose(CInstance *, CInstance *, int, RValue *, RValue &) { IniCloseCurrent(); }
 
 void F_IniReadString(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   const CIniFile *f = ForRead();
   if (!f) return;
   const std::string *v = f->Read(Text(args[0]), Text(args[1]));
   if (v)
-    SetText(result, *v);
+    result.SetString(*v);
   else
-    SetText(result, Text(args[2]));
+    result.SetString(Text(args[2]));
 }
 
 void F_IniReadReal(CInstance *, CInstance *, int, RValue *args, RValue &result) {

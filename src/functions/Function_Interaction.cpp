@@ -1,18 +1,23 @@
 #include "functions/Function_Interaction.h"
 
+#include <string>
 #include <vector>
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Function_Args.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Place.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
 #include "world/Room_World.h"
-#include "world/World_Args.h"
 
 namespace {
+
+using fnarg::Bool;
+using fnarg::Int;
+using fnarg::Num;
 
 constexpr int32_t kSelf = kRefSelf, kOther = kRefOther, kAll = kRefAll, kNoone = kRefNoone;
 constexpr int32_t kEventCreate = 0, kEventDestroy = 1;
@@ -20,15 +25,15 @@ constexpr int32_t kEventCreate = 0, kEventDestroy = 1;
 // --- creating, changing, destroying -----------------------------------------
 
 void F_InstanceCreate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int32_t obj = ArgInt(args[2]);
+  const int32_t obj = Int(args[2]);
   result.SetReal(kNoone);
   if (!ObjectExists(obj)) {
-    ReportActionError("Creating instance for non-existing object: " + IntText(obj), false);
+    ReportActionError("Creating instance for non-existing object: " + std::to_string(obj), false);
     return;
   }
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  CInstance *inst = room->AddInstance(obj, args[0].val, args[1].val);
+  CInstance *inst = room->AddInstance(obj, Num(args[0]), Num(args[1]));
   result.SetReal(inst->i_id);
   PerformEvent(inst, inst, obj, kEventCreate, 0);
 }
@@ -42,7 +47,7 @@ void F_InstanceCopy(CInstance *self, CInstance *, int, RValue *args, RValue &res
   inst->Assign(*self);
   inst->i_id = id;
   result.SetReal(id);
-  if (ArgBool(args[0])) PerformEvent(inst, inst, inst->i_objectindex, kEventCreate, 0);
+  if (Bool(args[0])) PerformEvent(inst, inst, inst->i_objectindex, kEventCreate, 0);
 }
 
 // The destroy event (other = the instance itself), then the mark.
@@ -70,7 +75,7 @@ void Change(CInstance &self, int32_t obj, bool events) {
 // Whether the object exists; reports the failed change when it does not.
 bool ChangeTargetExists(int32_t obj) {
   if (ObjectExists(obj)) return true;
-  ReportActionError("Asking to change into non-existing object: " + IntText(obj), false);
+  ReportActionError("Asking to change into non-existing object: " + std::to_string(obj), false);
   return false;
 }
 
@@ -79,15 +84,15 @@ void F_InstanceDestroy(CInstance *self, CInstance *, int, RValue *, RValue &) {
 }
 
 void F_InstanceChange(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  const int32_t obj = ArgInt(args[0]);
-  if (ChangeTargetExists(obj) && self != nullptr) Change(*self, obj, ArgBool(args[1]));
+  const int32_t obj = Int(args[0]);
+  if (ChangeTargetExists(obj) && self != nullptr) Change(*self, obj, Bool(args[1]));
 }
 
 void F_InstanceSprite(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  const int32_t sprite = ArgInt(args[0]);
+  const int32_t sprite = Int(args[0]);
   RSpriteGeometry g;
   if (!Instance_SpriteGeometry(sprite, g)) {
-    ReportActionError("Setting instance to non-existing sprite: " + IntText(sprite), false);
+    ReportActionError("Setting instance to non-existing sprite: " + std::to_string(sprite), false);
     return;
   }
   if (self != nullptr) self->SetSpriteIndex(sprite);
@@ -97,13 +102,13 @@ void F_InstanceSprite(CInstance *self, CInstance *, int, RValue *args, RValue &)
 
 void F_InstanceExists(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   bool found = false;
-  Instance_ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) { return !(found = true); });
+  Instance_ForEachMatch(self, other, Int(args[0]), [&](CInstance *) { return !(found = true); });
   result.SetReal(found ? 1 : 0);
 }
 
 void F_InstanceNumber(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   int32_t n = 0;
-  Instance_ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *) {
+  Instance_ForEachMatch(self, other, Int(args[0]), [&](CInstance *) {
     ++n;
     return true;
   });
@@ -111,8 +116,8 @@ void F_InstanceNumber(CInstance *self, CInstance *other, int, RValue *args, RVal
 }
 
 void F_InstanceFind(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const int32_t ref = ArgInt(args[0]);
-  int32_t n = ArgInt(args[1]);
+  const int32_t ref = Int(args[0]);
+  int32_t n = Int(args[1]);
   result.SetReal(kNoone);
   if (ref == kSelf || ref == kOther || n < 0) return;
   Instance_ForEachMatch(self, other, ref, [&](CInstance *inst) {
@@ -126,8 +131,8 @@ void F_InstanceFind(CInstance *self, CInstance *other, int, RValue *args, RValue
 // candidate must beat the best so far strictly, so ties keep the earlier.
 template <bool Furthest>
 void NearestOrFurthest(CInstance *self, CInstance *other, RValue *args, RValue &result) {
-  const double x = args[0].val, y = args[1].val;
-  const int32_t ref = ArgInt(args[2]);
+  const double x = Num(args[0]), y = Num(args[1]);
+  const int32_t ref = Int(args[2]);
   result.SetReal(kNoone);
   if (ref >= kFirstInstanceId) return;
   double best = Furthest ? -1 : 1e10;
@@ -153,26 +158,26 @@ void F_InstanceFurthest(CInstance *self, CInstance *other, int, RValue *args, RV
 // --- points and places --------------------------------------------------------
 
 void F_InstancePosition(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = args[0].val, y = args[1].val;
+  const double x = Num(args[0]), y = Num(args[1]);
   result.SetReal(Instance_IdOrNoone(Instance_FirstMatch(
-      self, other, ArgInt(args[2]), [&](CInstance *inst) { return inst->Collision_Point(x, y, true); })));
+      self, other, Int(args[2]), [&](CInstance *inst) { return inst->Collision_Point(x, y, true); })));
 }
 
 void F_InstancePlace(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   result.SetReal(kNoone);
-  if (self != nullptr) result.SetReal(Instance_IdOrNoone(Place_Instance(*self, other, args[0].val, args[1].val, ArgInt(args[2]))));
+  if (self != nullptr) result.SetReal(Instance_IdOrNoone(Place_Instance(*self, other, Num(args[0]), Num(args[1]), Int(args[2]))));
 }
 
 void F_PositionEmpty(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = args[0].val, y = args[1].val;
+  const double x = Num(args[0]), y = Num(args[1]);
   const CInstance *hit =
       Instance_FirstMatch(self, other, kAll, [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
   result.SetReal(hit == nullptr ? 1 : 0);
 }
 
 void F_PositionMeeting(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = args[0].val, y = args[1].val;
-  const CInstance *hit = Instance_FirstMatch(self, other, ArgInt(args[2]),
+  const double x = Num(args[0]), y = Num(args[1]);
+  const CInstance *hit = Instance_FirstMatch(self, other, Int(args[2]),
                                              [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
   result.SetReal(hit != nullptr ? 1 : 0);
 }
@@ -192,15 +197,15 @@ std::vector<int32_t> IdsAtPoint(CInstance *self, CInstance *other, double x, dou
 }
 
 void F_PositionDestroy(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  for (int32_t id : IdsAtPoint(self, other, args[0].val, args[1].val))
+  for (int32_t id : IdsAtPoint(self, other, Num(args[0]), Num(args[1])))
     if (CInstance *inst = Room_FindInstance(id); Instance_Live(inst)) Destroy(*inst);
 }
 
 void F_PositionChange(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  const int32_t obj = ArgInt(args[2]);
+  const int32_t obj = Int(args[2]);
   if (!ChangeTargetExists(obj)) return;
-  const bool events = ArgBool(args[3]);
-  for (int32_t id : IdsAtPoint(self, other, args[0].val, args[1].val))
+  const bool events = Bool(args[3]);
+  for (int32_t id : IdsAtPoint(self, other, Num(args[0]), Num(args[1])))
     if (CInstance *inst = Room_FindInstance(id); Instance_Live(inst)) Change(*inst, obj, events);
 }
 
@@ -221,7 +226,7 @@ bool InRegion(const CInstance &inst, double left, double top, double width, doub
 void F_DeactivateAll(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  const bool notMe = ArgBool(args[0]);
+  const bool notMe = Bool(args[0]);
   for (const auto &inst : room->r_instance)
     if (!inst->i_marked && !(notMe && inst.get() == self)) inst->i_deactivated = true;
   room->UpdateActive();
@@ -230,7 +235,7 @@ void F_DeactivateAll(CInstance *self, CInstance *, int, RValue *args, RValue &) 
 void F_DeactivateObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  Instance_ForEachMatch(self, other, ArgInt(args[0]), [](CInstance *inst) {
+  Instance_ForEachMatch(self, other, Int(args[0]), [](CInstance *inst) {
     inst->i_deactivated = true;
     return true;
   });
@@ -240,10 +245,10 @@ void F_DeactivateObject(CInstance *self, CInstance *other, int, RValue *args, RV
 void F_DeactivateRegion(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  const bool inside = ArgBool(args[4]), notMe = ArgBool(args[5]);
+  const bool inside = Bool(args[4]), notMe = Bool(args[5]);
   for (const auto &inst : room->r_instance) {
     if (inst->i_marked || (notMe && inst.get() == self)) continue;
-    if (InRegion(*inst, args[0].val, args[1].val, args[2].val, args[3].val) == inside) inst->i_deactivated = true;
+    if (InRegion(*inst, Num(args[0]), Num(args[1]), Num(args[2]), Num(args[3])) == inside) inst->i_deactivated = true;
   }
   room->UpdateActive();
 }
@@ -265,7 +270,7 @@ bool OfObject(const CInstance &inst, int32_t objind) {
 void F_ActivateObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  const int32_t ref = ArgInt(args[0]);
+  const int32_t ref = Int(args[0]);
   if (ref == kSelf || ref == kOther) {
     if (CInstance *inst = ref == kSelf ? self : other) inst->i_deactivated = false;
   } else {
@@ -280,9 +285,9 @@ void F_ActivateObject(CInstance *self, CInstance *other, int, RValue *args, RVal
 void F_ActivateRegion(CInstance *, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
-  const bool inside = ArgBool(args[4]);
+  const bool inside = Bool(args[4]);
   for (const auto &inst : room->r_instance_deact)
-    if (InRegion(*inst, args[0].val, args[1].val, args[2].val, args[3].val) == inside) inst->i_deactivated = false;
+    if (InRegion(*inst, Num(args[0]), Num(args[1]), Num(args[2]), Num(args[3])) == inside) inst->i_deactivated = false;
   room->UpdateActive();
 }
 

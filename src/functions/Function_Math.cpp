@@ -13,14 +13,15 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "code/Function_Args.h"
 #include "world/Instance_Class.h"
 #include "functions/Function_Date.h"
 #include "functions/Function_String.h"
 #include "base/Support_Random.h"
 #include "platform/Platform_Main.h"
 
-using mathfn::Num;
-using mathfn::Text;
+using fnarg::Num;
+using fnarg::Text;
 
 // ---------------------------------------------------------------------------
 // Number to text
@@ -86,7 +87,6 @@ void RoundDigits(RDigits &r, int keep) {
 std::string FormatFixed(double x, int maxSig, int dec, int intLimit, int expMin) {
   RDigits r = DigitsOf(std::fabs(x));
   if (r.n > 0) RoundDigits(r, std::min(maxSig, r.exp + dec));
-  std::string out;
   if (r.n == 0) {
     if (dec <= 0) return "0";
     // "0." and dec zeros, made in one piece.
@@ -94,6 +94,7 @@ std::string FormatFixed(double x, int maxSig, int dec, int intLimit, int expMin)
     zero[1] = '.';
     return zero;
   }
+  std::string out;
   if (x < 0) out += '-';
   if (r.exp > intLimit) {
     out += r.d[0];
@@ -379,11 +380,11 @@ ROUTINE(F_Choose) {
 
 READER(F_Real) {
   if (args[0].kind == RValue::kReal) {
-    result.SetReal(args[0].val);
+    result.SetReal(Num(args[0]));
     return;
   }
   double v;
-  if (!StringToReal(args[0].str.view(), v)) return Fail("Error in function real().");
+  if (!StringToReal(Text(args[0]), v)) return Fail("Error in function real().");
   result.SetReal(v);
 }
 READER(F_String) {
@@ -391,7 +392,7 @@ READER(F_String) {
     result = args[0];
     return;
   }
-  result.SetString(RealToString(args[0].val));
+  result.SetString(RealToString(Num(args[0])));
 }
 READER(F_StringFormat) {
   if (args[0].kind == RValue::kString) {
@@ -402,7 +403,7 @@ READER(F_StringFormat) {
   // Out-of-range settings are clamped rather than trapped: the text is
   // still the number's.
   const int d = std::isfinite(dec) ? static_cast<int>(std::clamp(std::nearbyint(dec), -1.0, 1000.0)) : 0;
-  std::string text = RealToStringFormat(args[0].val, d);
+  std::string text = RealToStringFormat(Num(args[0]), d);
   const double width = std::isfinite(total) ? std::nearbyint(total) : 0;
   if (width > static_cast<double>(text.size())) {
     if (width > static_cast<double>(mathfn::kMaxTextLength)) return Fail(opmsg::kStringTooLong);
@@ -462,17 +463,16 @@ READER(F_LengthDirY) {
 
 ROUTINE(F_WindowHandle) { result.SetReal(static_cast<double>(PlatformWindow().Handle())); }
 ROUTINE(F_ShowDebugMessage) {
-  const std::string text =
-      args[0].kind == RValue::kString ? args[0].str.str() : RealToString(args[0].val);
+  const std::string text = args[0].IsString() ? std::string(Text(args[0])) : RealToString(Num(args[0]));
   PlatformDialogs().DebugMessage(text);
 }
 ROUTINE(F_SetProgramPriority) {
-  int64_t p = RoundToInt64(Num(args[0]));
+  int32_t p = fnarg::Int(args[0]);
   if (p < -3 || p > 3) p = 0;
-  PlatformProcesses().SetPriority(static_cast<int>(p));
+  PlatformProcesses().SetPriority(p);
 }
 ROUTINE(F_SetApplicationTitle) {
-  if (args[0].kind == RValue::kString) PlatformWindow().SetCaption(args[0].str.view());
+  if (args[0].IsString()) PlatformWindow().SetCaption(Text(args[0]));
 }
 ROUTINE(F_ClipboardHasText) { result.SetReal(PlatformWindow().ClipboardHasText() ? 1 : 0); }
 ROUTINE(F_ClipboardSetText) { PlatformWindow().ClipboardSetText(Text(args[0])); }

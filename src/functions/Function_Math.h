@@ -33,12 +33,6 @@ std::string RealToStringFormat(double x, int dec);
 bool StringToReal(std::string_view text, double &out);
 
 namespace mathfn {
-// Reading arguments without trusting the other field: a string argument has
-// no number (0) and a real argument has no text (empty).
-inline double Num(const RValue &v) { return v.kind == RValue::kReal ? v.val : 0.0; }
-inline std::string_view Text(const RValue &v) {
-  return v.kind == RValue::kString ? v.str.view() : std::string_view();
-}
 // Texts longer than this are refused with "String too long.", as the
 // operators refuse them.
 constexpr size_t kMaxTextLength = size_t{1} << 30;

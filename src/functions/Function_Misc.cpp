@@ -11,6 +11,7 @@
 #include "code/Code_Main.h"
 #include "code/Code_Operator.h"
 #include "code/Code_World.h"
+#include "code/Function_Args.h"
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
@@ -18,13 +19,9 @@
 
 namespace {
 
-// A real argument used as an index: rounded, halves to even. Values no index
-// can have (beyond the 32-bit range, NaN) give -1 instead of a trap, so a
-// wild argument is just an invalid index.
-int64_t ArgIndex(const RValue &v) {
-  if (!(std::fabs(v.val) < 2147483648.0)) return -1;
-  return RoundToInt64(v.val);
-}
+using fnarg::Int;
+using fnarg::Num;
+using fnarg::Text;
 
 // Compiles text as a program and runs it for self and other with the extra
 // arguments in argument0.. (the caller's slots come back afterwards).
@@ -43,7 +40,7 @@ void RunText(CInstance *self, CInstance *other, std::string_view text, const cha
 
 void F_ExecuteString(CInstance *self, CInstance *other, int argc, RValue *args, RValue &result) {
   if (argc < 1) return;
-  const RString text = args[0].str;
+  const RString text = args[0].IsString() ? args[0].str : RString();
   RunText(self, other, text.view(), "COMPILATION ERROR in string to be executed\r", argc, args, result);
 }
 
@@ -57,7 +54,7 @@ std::string GamePath(std::string_view name) {
 
 void F_ExecuteFile(CInstance *self, CInstance *other, int argc, RValue *args, RValue &result) {
   if (argc < 1) return;
-  std::ifstream in(GamePath(args[0].str.view()), std::ios::binary);
+  std::ifstream in(GamePath(Text(args[0])), std::ios::binary);
   if (!in) {
     ReportActionError("Trying to execute non-existing file.", false);
     return;
@@ -83,8 +80,8 @@ void F_ExecuteFile(CInstance *self, CInstance *other, int argc, RValue *args, RV
 }
 
 int ScriptIndexArg(const RValue &v) {
-  const int64_t i = ArgIndex(v);
-  return g_Scripts.Exists(static_cast<int>(i)) ? static_cast<int>(i) : -1;
+  const int32_t i = Int(v);
+  return g_Scripts.Exists(i) ? i : -1;
 }
 
 void F_ScriptExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -92,8 +89,8 @@ void F_ScriptExists(CInstance *, CInstance *, int, RValue *args, RValue &result)
 }
 
 void F_ScriptGetName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t i = ArgIndex(args[0]);
-  result.SetString(RString(ScriptName(i >= 0 ? static_cast<int>(i) : -1)));
+  const int32_t i = Int(args[0]);
+  result.SetString(RString(ScriptName(i >= 0 ? i : -1)));
 }
 
 void F_ScriptGetText(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -121,7 +118,7 @@ bool CellIndex(const RValue *indices, int count, int32_t &cell) {
   int64_t combined = 0;
   bool inside = true;
   for (int k = 0; k < count; ++k) {
-    const double v = indices[k].val;
+    const double v = Num(indices[k]);
     if (!(v < 31999.5)) {  // rounds to 32000 or more (or is no number at all)
       ReportActionError("Array index >= 32000", false);
       return false;
@@ -137,7 +134,7 @@ bool CellIndex(const RValue *indices, int count, int32_t &cell) {
   return true;
 }
 
-int32_t NameIndex(const RValue &name) { return VariableIndex(name.str.view()); }
+int32_t NameIndex(const RValue &name) { return VariableIndex(Text(name)); }
 
 void GlobalRead(const RValue &name, const RValue *indices, int count, RValue &result) {
   int32_t cell = 0;

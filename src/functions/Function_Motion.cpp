@@ -11,11 +11,13 @@
 #include "world/Instance_Place.h"
 #include "world/Room_Class.h"
 #include "world/Room_Main.h"
-#include "world/World_Args.h"
 
 namespace {
 
-using fnarg::ArgReal;
+using fnarg::Bool;
+using fnarg::Clamped;
+using fnarg::Int;
+using fnarg::Num;
 
 constexpr double kNoDistance = 1000000;  // distance_to_object with nothing to measure to
 constexpr int32_t kDefaultSteps = 1000;  // contact and outside moves without a limit
@@ -31,15 +33,15 @@ bool FreeAt(CInstance &self, double x, double y, bool all) {
 
 // Without an instance to ask for, nothing is met: free and empty, no meeting.
 void F_PlaceFree(CInstance *self, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(self == nullptr || Place_Free(*self, ArgReal(args[0]), ArgReal(args[1])) ? 1 : 0);
+  result.SetReal(self == nullptr || Place_Free(*self, Num(args[0]), Num(args[1])) ? 1 : 0);
 }
 
 void F_PlaceEmpty(CInstance *self, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(self == nullptr || Place_Empty(*self, ArgReal(args[0]), ArgReal(args[1])) ? 1 : 0);
+  result.SetReal(self == nullptr || Place_Empty(*self, Num(args[0]), Num(args[1])) ? 1 : 0);
 }
 
 void F_PlaceMeeting(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const bool met = self != nullptr && Place_Instance(*self, other, ArgReal(args[0]), ArgReal(args[1]), ArgInt(args[2]));
+  const bool met = self != nullptr && Place_Instance(*self, other, Num(args[0]), Num(args[1]), Int(args[2]));
   result.SetReal(met ? 1 : 0);
 }
 
@@ -48,7 +50,7 @@ void F_PlaceMeeting(CInstance *self, CInstance *other, int, RValue *args, RValue
 bool Snapped(double v, double snap) { return !(snap > 0) || std::fabs(v - std::nearbyint(v / snap) * snap) < 0.001; }
 
 void F_PlaceSnapped(CInstance *self, CInstance *, int, RValue *args, RValue &result) {
-  const bool on = self != nullptr && Snapped(self->i_x, ArgReal(args[0])) && Snapped(self->i_y, ArgReal(args[1]));
+  const bool on = self != nullptr && Snapped(self->i_x, Num(args[0])) && Snapped(self->i_y, Num(args[1]));
   result.SetReal(on ? 1 : 0);
 }
 
@@ -58,7 +60,7 @@ double SnapTo(double v, double snap) { return snap > 0 ? std::nearbyint(v / snap
 
 void F_MoveSnap(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (self == nullptr) return;
-  self->SetPosition(SnapTo(self->i_x, ArgReal(args[0])), SnapTo(self->i_y, ArgReal(args[1])));
+  self->SetPosition(SnapTo(self->i_x, Num(args[0])), SnapTo(self->i_y, Num(args[1])));
 }
 
 // One coordinate of a random place: range start plus a draw below the
@@ -72,7 +74,7 @@ double RandomCoordinate(double start, double length, int32_t snap) {
 void F_MoveRandom(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   const CRoom *room = Room_Current();
   if (self == nullptr || room == nullptr) return;
-  const int32_t hsnap = fnarg::ArgInt32(args[0]), vsnap = fnarg::ArgInt32(args[1]);
+  const int32_t hsnap = Clamped(args[0]), vsnap = Clamped(args[1]);
   // With a sprite or mask the whole box stays in the room; the range's
   // length does not depend on the position, only its start does.
   double x0 = 0, y0 = 0, w = room->r_width, h = room->r_height;
@@ -96,9 +98,9 @@ void F_MoveRandom(CInstance *self, CInstance *, int, RValue *args, RValue &) {
 
 void F_MoveTowardsPoint(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (self == nullptr) return;
-  self->SetHspeed(ArgReal(args[0]) - self->i_x);
-  self->SetVspeed(ArgReal(args[1]) - self->i_y);
-  self->SetSpeed(ArgReal(args[2]));
+  self->SetHspeed(Num(args[0]) - self->i_x);
+  self->SetVspeed(Num(args[1]) - self->i_y);
+  self->SetSpeed(Num(args[2]));
 }
 
 // No move takes more one-pixel steps than this: a million pixels lie far
@@ -107,7 +109,7 @@ constexpr int32_t kMostSteps = 1000000;
 
 // The most one-pixel steps a contact or outside move takes.
 int32_t StepLimit(const RValue &maxdist) {
-  return ArgReal(maxdist) > 0 ? std::min(fnarg::ArgInt32(maxdist), kMostSteps) : kDefaultSteps;
+  return Num(maxdist) > 0 ? std::min(Clamped(maxdist), kMostSteps) : kDefaultSteps;
 }
 
 // Steps towards dir while the next place is free; nothing when the current
@@ -131,19 +133,19 @@ void MoveOutside(CInstance &self, double dir, int32_t limit, bool all) {
 
 template <bool All>
 void F_MoveContactBy(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  if (self) MoveContact(*self, ArgReal(args[0]), StepLimit(args[1]), All);
+  if (self) MoveContact(*self, Num(args[0]), StepLimit(args[1]), All);
 }
 
 template <bool All>
 void F_MoveOutsideBy(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  if (self) MoveOutside(*self, ArgReal(args[0]), StepLimit(args[1]), All);
+  if (self) MoveOutside(*self, Num(args[0]), StepLimit(args[1]), All);
 }
 
 // Into contact with solids when free of them, else out of them.
 void F_MoveContact(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (self == nullptr) return;
-  if (Place_Free(*self, self->i_x, self->i_y)) MoveContact(*self, ArgReal(args[0]), kDefaultSteps, false);
-  else MoveOutside(*self, ArgReal(args[0]), kDefaultSteps, false);
+  if (Place_Free(*self, self->i_x, self->i_y)) MoveContact(*self, Num(args[0]), kDefaultSteps, false);
+  else MoveOutside(*self, Num(args[0]), kDefaultSteps, false);
 }
 
 // Reverses hspeed, vspeed or both by which of the three places the speeds
@@ -196,7 +198,7 @@ void Bounce(CInstance &self, bool advanced, bool all) {
 
 template <bool All>
 void F_MoveBounce(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  if (self) Bounce(*self, ArgBool(args[0]), All);
+  if (self) Bounce(*self, Bool(args[0]), All);
 }
 
 // A coordinate that left [-margin, size + margin] re-enters from the other
@@ -210,20 +212,20 @@ double Wrap(double v, double size, double margin) {
 void F_MoveWrap(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   const CRoom *room = Room_Current();
   if (self == nullptr || room == nullptr) return;
-  const double margin = ArgReal(args[2]);
-  const double x = ArgBool(args[0]) ? Wrap(self->i_x, room->r_width, margin) : self->i_x;
-  const double y = ArgBool(args[1]) ? Wrap(self->i_y, room->r_height, margin) : self->i_y;
+  const double margin = Num(args[2]);
+  const double x = Bool(args[0]) ? Wrap(self->i_x, room->r_width, margin) : self->i_x;
+  const double y = Bool(args[1]) ? Wrap(self->i_y, room->r_height, margin) : self->i_y;
   self->SetPosition(x, y);
 }
 
 void F_MotionSet(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (self == nullptr) return;
-  self->SetDirection(ArgReal(args[0]));
-  self->SetSpeed(ArgReal(args[1]));
+  self->SetDirection(Num(args[0]));
+  self->SetSpeed(Num(args[1]));
 }
 
 void F_MotionAdd(CInstance *self, CInstance *, int, RValue *args, RValue &) {
-  if (self) self->AddTo_Speed(ArgReal(args[0]), ArgReal(args[1]));
+  if (self) self->AddTo_Speed(Num(args[0]), Num(args[1]));
 }
 
 // --- distances -------------------------------------------------------------------
@@ -238,7 +240,7 @@ double Outside(double v, double lo, double hi) {
 void F_DistanceToPoint(CInstance *self, CInstance *, int, RValue *args, RValue &result) {
   if (self == nullptr) return;
   const RRect &b = self->i_bbox;
-  const double dx = Outside(ArgReal(args[0]), b.left, b.right), dy = Outside(ArgReal(args[1]), b.top, b.bottom);
+  const double dx = Outside(Num(args[0]), b.left, b.right), dy = Outside(Num(args[1]), b.top, b.bottom);
   result.SetReal(std::sqrt(dx * dx + dy * dy));
 }
 
@@ -253,7 +255,7 @@ void F_DistanceToObject(CInstance *self, CInstance *other, int, RValue *args, RV
   double best = kNoDistance;
   if (self != nullptr) {
     const RRect &a = self->i_bbox;
-    Instance_ForEachMatch(self, other, ArgInt(args[0]), [&](CInstance *inst) {
+    Instance_ForEachMatch(self, other, Int(args[0]), [&](CInstance *inst) {
       if (inst == self) return true;
       const RRect &b = inst->i_bbox;
       const double dx = Gap(a.left, a.right, b.left, b.right), dy = Gap(a.top, a.bottom, b.top, b.bottom);
@@ -270,14 +272,14 @@ void F_DistanceToObject(CInstance *self, CInstance *other, int, RValue *args, RV
 // out when notme is set; noone when none.
 template <class Hit>
 void FirstHit(CInstance *self, CInstance *other, const RValue &ref, const RValue &notme, RValue &result, Hit hit) {
-  const bool skipSelf = ArgBool(notme);
+  const bool skipSelf = Bool(notme);
   result.SetReal(Instance_IdOrNoone(Instance_FirstMatch(
-      self, other, ArgInt(ref), [&](CInstance *inst) { return !(skipSelf && inst == self) && hit(*inst); })));
+      self, other, Int(ref), [&](CInstance *inst) { return !(skipSelf && inst == self) && hit(*inst); })));
 }
 
 void F_CollisionPoint(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = ArgReal(args[0]), y = ArgReal(args[1]);
-  const bool prec = ArgBool(args[3]);
+  const double x = Num(args[0]), y = Num(args[1]);
+  const bool prec = Bool(args[3]);
   FirstHit(self, other, args[2], args[4], result, [&](const CInstance &i) { return i.Collision_Point(x, y, prec); });
 }
 
@@ -285,15 +287,15 @@ void F_CollisionPoint(CInstance *self, CInstance *other, int, RValue *args, RVal
 // prec, notme).
 template <bool (CInstance::*Test)(double, double, double, double, bool) const>
 void F_CollisionShape(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x1 = ArgReal(args[0]), y1 = ArgReal(args[1]), x2 = ArgReal(args[2]), y2 = ArgReal(args[3]);
-  const bool prec = ArgBool(args[5]);
+  const double x1 = Num(args[0]), y1 = Num(args[1]), x2 = Num(args[2]), y2 = Num(args[3]);
+  const bool prec = Bool(args[5]);
   FirstHit(self, other, args[4], args[6], result,
            [&](const CInstance &i) { return (i.*Test)(x1, y1, x2, y2, prec); });
 }
 
 void F_CollisionCircle(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double xc = ArgReal(args[0]), yc = ArgReal(args[1]), r = ArgReal(args[2]);
-  const bool prec = ArgBool(args[4]);
+  const double xc = Num(args[0]), yc = Num(args[1]), r = Num(args[2]);
+  const bool prec = Bool(args[4]);
   FirstHit(self, other, args[3], args[5], result,
            [&](const CInstance &i) { return i.Collision_Ellipse(xc - r, yc - r, xc + r, yc + r, prec); });
 }

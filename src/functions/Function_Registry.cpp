@@ -3,15 +3,14 @@
 #include <cstring>
 
 #include "code/Code_Error.h"
-#include "functions/Function_File.h"
+#include "code/Function_Args.h"
 #include "base/Support_Registry.h"
 #include "base/Option_Main.h"
 #include "base/Support_Path.h"
 
-using filefn::Int;
-using filefn::Num;
-using filefn::SetText;
-using filefn::Text;
+using fnarg::Int;
+using fnarg::Num;
+using fnarg::Text;
 
 namespace {
 
@@ -35,9 +34,9 @@ void WriteReal(RegRoot root, std::string_view key, std::string_view name, double
 
 // A value of another kind reads as the default.
 void ReadString(RegRoot root, std::string_view key, std::string_view name, RValue &result) {
-  SetText(result, "");
+  result.SetString("");
   RRegValue v;
-  if (RegistryRead(root, key, name, v) && v.kind == RRegValue::kString) SetText(result, v.text);
+  if (RegistryRead(root, key, name, v) && v.kind == RRegValue::kString) result.SetString(v.text);
 }
 
 void ReadReal(RegRoot root, std::string_view key, std::string_view name, RValue &result) {

@@ -6,37 +6,33 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "code/Function_Args.h"
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "base/Support_Path.h"
 
 namespace {
 
-// An index argument: rounded, halves to even; text and values no index can
-// have (NaN, beyond the 32-bit range) are no index at all.
-int64_t Index(const RValue &v) {
-  if (!v.IsReal() || !(std::fabs(v.val) < 2147483648.0)) return -1;
-  return RoundToInt64(v.val);
-}
-int32_t Int(const RValue &v) { return v.IsReal() ? RoundToInt32(v.val) : 0; }
-bool Bool(const RValue &v) { return v.IsReal() && RealIsTrue(v.val); }
-std::string Path(const RValue &v) { return v.IsString() ? TranslatePath(v.str.view()) : std::string(); }
+using fnarg::Bool;
+using fnarg::Int;
+
+std::string Path(const RValue &v) { return TranslatePath(fnarg::Text(v)); }
 void Error(const char *message) { ReportActionError(message, false); }
 
 // --- sprites: asking -------------------------------------------------------
 
 void F_SpriteExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(Sprite_Exists(Index(args[0])) ? 1 : 0);
+  result.SetReal(Sprite_Exists(Int(args[0])) ? 1 : 0);
 }
 
 void F_SpriteGetName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(RString(Sprite_Name(Index(args[0]))));
+  result.SetString(RString(Sprite_Name(Int(args[0]))));
 }
 
 // The number a query answers for an existing sprite; -1 for any other index.
 template <int32_t (*Field)(const CSprite &)>
 void F_SpriteQuery(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const CSprite *s = Sprite_Get(Index(args[0]));
+  const CSprite *s = Sprite_Get(Int(args[0]));
   result.SetReal(s ? Field(*s) : -1);
 }
 int32_t Number(const CSprite &s) { return s.i_numb; }
@@ -52,20 +48,20 @@ int32_t BoxBottom(const CSprite &s) { return s.i_bbox.bottom; }
 // --- sprites: changing -----------------------------------------------------
 
 void F_SpriteSetOffset(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CSprite *s = Sprite_Get(Index(args[0]))) {
+  if (CSprite *s = Sprite_Get(Int(args[0]))) {
     s->i_xorig = Int(args[1]);
     s->i_yorig = Int(args[2]);
   }
 }
 
 void F_SpriteSetAlphaFromSprite(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CSprite *dst = Sprite_Get(Index(args[0]));
-  const CSprite *src = Sprite_Get(Index(args[1]));
+  CSprite *dst = Sprite_Get(Int(args[0]));
+  const CSprite *src = Sprite_Get(Int(args[1]));
   if (dst && src) dst->SetAlphaFromSprite(*src);
 }
 
 void F_SpriteCollisionMask(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CSprite *s = Sprite_Get(Index(args[0]));
+  CSprite *s = Sprite_Get(Int(args[0]));
   if (!s) {
     Error("Trying to set collision mode for non-existing sprite.");
     return;
@@ -80,7 +76,7 @@ void F_SpriteAdd(CInstance *, CInstance *, int, RValue *args, RValue &result) {
 }
 
 void F_SpriteReplace(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  CSprite *s = Sprite_Get(Index(args[0]));
+  CSprite *s = Sprite_Get(Int(args[0]));
   if (!s) {
     Error("Trying to replace non-existing sprite.");
     return;
@@ -94,7 +90,7 @@ void F_SpriteAddSprite(CInstance *, CInstance *, int, RValue *args, RValue &resu
 }
 
 void F_SpriteReplaceSprite(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  CSprite *s = Sprite_Get(Index(args[0]));
+  CSprite *s = Sprite_Get(Int(args[0]));
   if (!s) {
     Error("Trying to replace non-existing sprite.");
     return;
@@ -103,17 +99,17 @@ void F_SpriteReplaceSprite(CInstance *, CInstance *, int, RValue *args, RValue &
 }
 
 void F_SpriteDelete(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t index = Index(args[0]);
+  const int32_t index = Int(args[0]);
   if (!Sprite_Exists(index)) {
     Error("Trying to delete non-existing sprite.");
     return;
   }
-  g_Sprites.Delete(static_cast<int>(index));
+  g_Sprites.Delete(index);
   result.SetReal(1);
 }
 
 void F_SpriteDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t index = Index(args[0]);
+  const int32_t index = Int(args[0]);
   if (!Sprite_Exists(index)) {
     Error("Trying to duplicate non-existing sprite.");
     result.SetReal(-1);
@@ -123,16 +119,16 @@ void F_SpriteDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &resu
 }
 
 void F_SpriteAssign(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (!Sprite_Assign(Index(args[0]), Index(args[1]))) Error("Error assigning a sprite.");
+  if (!Sprite_Assign(Int(args[0]), Int(args[1]))) Error("Error assigning a sprite.");
 }
 
 void F_SpriteMerge(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CSprite *dst = Sprite_Get(Index(args[0]));
+  CSprite *dst = Sprite_Get(Int(args[0]));
   if (!dst) {
     Error("Trying to merge to non-existing sprite.");
     return;
   }
-  const CSprite *src = Sprite_Get(Index(args[1]));
+  const CSprite *src = Sprite_Get(Int(args[1]));
   if (!src) {
     Error("Trying to merge from non-existing sprite.");
     return;
@@ -146,26 +142,26 @@ void F_SpriteSetCacheSize(CInstance *, CInstance *, int, RValue *, RValue &) {}
 // --- backgrounds ------------------------------------------------------------
 
 void F_BackgroundExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(Background_Exists(Index(args[0])) ? 1 : 0);
+  result.SetReal(Background_Exists(Int(args[0])) ? 1 : 0);
 }
 
 void F_BackgroundGetName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(RString(Background_Name(Index(args[0]))));
+  result.SetString(RString(Background_Name(Int(args[0]))));
 }
 
 void F_BackgroundGetWidth(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const CBackground *b = Background_Get(Index(args[0]));
+  const CBackground *b = Background_Get(Int(args[0]));
   result.SetReal(b ? b->GetWidth() : -1);
 }
 
 void F_BackgroundGetHeight(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const CBackground *b = Background_Get(Index(args[0]));
+  const CBackground *b = Background_Get(Int(args[0]));
   result.SetReal(b ? b->GetHeight() : -1);
 }
 
 void F_BackgroundSetAlphaFromBackground(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CBackground *dst = Background_Get(Index(args[0]));
-  const CBackground *src = Background_Get(Index(args[1]));
+  CBackground *dst = Background_Get(Int(args[0]));
+  const CBackground *src = Background_Get(Int(args[1]));
   if (dst && src) dst->SetAlphaFromBackground(*src);
 }
 
@@ -184,7 +180,7 @@ void F_BackgroundAdd(CInstance *, CInstance *, int, RValue *args, RValue &result
 }
 
 void F_BackgroundReplace(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  CBackground *b = Background_Get(Index(args[0]));
+  CBackground *b = Background_Get(Int(args[0]));
   if (!b) {
     Error("Trying to replace non-existing background.");
     return;
@@ -197,7 +193,7 @@ void F_BackgroundAddBackground(CInstance *, CInstance *, int, RValue *args, RVal
 }
 
 void F_BackgroundReplaceBackground(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  CBackground *b = Background_Get(Index(args[0]));
+  CBackground *b = Background_Get(Int(args[0]));
   if (!b) {
     Error("Trying to replace non-existing background.");
     return;
@@ -206,17 +202,17 @@ void F_BackgroundReplaceBackground(CInstance *, CInstance *, int, RValue *args, 
 }
 
 void F_BackgroundDelete(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t index = Index(args[0]);
+  const int32_t index = Int(args[0]);
   if (!Background_Exists(index)) {
     Error("Trying to delete non-existing background.");
     return;
   }
-  g_Backgrounds.Delete(static_cast<int>(index));
+  g_Backgrounds.Delete(index);
   result.SetReal(1);
 }
 
 void F_BackgroundDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int64_t index = Index(args[0]);
+  const int32_t index = Int(args[0]);
   if (!Background_Exists(index)) {
     Error("Trying to duplicate non-existing background.");
     result.SetReal(-1);
@@ -226,7 +222,7 @@ void F_BackgroundDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &
 }
 
 void F_BackgroundAssign(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (!Background_Assign(Index(args[0]), Index(args[1]))) Error("Error assigning a background.");
+  if (!Background_Assign(Int(args[0]), Int(args[1]))) Error("Error assigning a background.");
 }
 
 }  // namespace

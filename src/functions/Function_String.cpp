@@ -8,10 +8,12 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
+#include "code/Function_Args.h"
 #include "functions/Function_Math.h"
 
-using mathfn::Num;
-using mathfn::Text;
+using fnarg::Num;
+using fnarg::Text;
+using fnarg::Wide;
 
 // ---------------------------------------------------------------------------
 // UTF-8 and UTF-16
@@ -207,15 +209,6 @@ namespace {
 
 #define ROUTINE(name) void name(CInstance *, CInstance *, int argc, RValue *args, RValue &result)
 
-// A rounded position or count. Values beyond any text's length are clamped
-// (they mean "past the end" or "everything" either way).
-int64_t Whole(const RValue &v) {
-  const double x = Num(v);
-  if (x >= 4.0e18) return int64_t{4000000000000000000};
-  if (x <= -4.0e18) return -int64_t{4000000000000000000};
-  return RoundToInt64(x);
-}
-
 // The UTF-16 unit range [start, end) of a text of `len` units that a
 // 1-based index and a count name, cut to the text.
 void UnitRange(int64_t index, int64_t count, size_t len, size_t &start, size_t &end) {
@@ -226,13 +219,13 @@ void UnitRange(int64_t index, int64_t count, size_t len, size_t &start, size_t &
 }
 
 ROUTINE(F_Chr) {
-  const auto byte = static_cast<unsigned char>(static_cast<uint64_t>(RoundToInt64(Num(args[0]))) & 0xFF);
+  const unsigned char byte = fnarg::Byte(args[0]);
   std::string out;
   AppendUtf8(out, g_chrMapper ? g_chrMapper(byte) : Cp1252ToUnicode(byte));
   result.SetString(out);
 }
 ROUTINE(F_AnsiChar) {
-  const char byte = static_cast<char>(static_cast<uint64_t>(RoundToInt64(Num(args[0]))) & 0xFF);
+  const char byte = static_cast<char>(fnarg::Byte(args[0]));
   result.SetString(std::string_view(&byte, 1));
 }
 ROUTINE(F_Ord) {
@@ -244,7 +237,7 @@ ROUTINE(F_StringByteLength) { result.SetReal(static_cast<double>(Text(args[0]).s
 ROUTINE(F_StringByteAt) {
   // A position outside the text has no byte: 0.
   const std::string_view s = Text(args[0]);
-  const int64_t n = Whole(args[1]);
+  const int64_t n = Wide(args[1]);
   if (n >= 1 && n <= static_cast<int64_t>(s.size())) result.SetReal(static_cast<unsigned char>(s[n - 1]));
 }
 ROUTINE(F_StringPos) {
@@ -256,7 +249,7 @@ ROUTINE(F_StringPos) {
 }
 ROUTINE(F_StringCopy) {
   const std::string_view s = Text(args[0]);
-  const int64_t index = Whole(args[1]), count = Whole(args[2]);
+  const int64_t index = Wide(args[1]), count = Wide(args[2]);
   size_t start, end;
   if (IsAscii(s)) {
     UnitRange(index, count, s.size(), start, end);
@@ -269,9 +262,9 @@ ROUTINE(F_StringCopy) {
 }
 ROUTINE(F_StringCharAt) {
   result.SetString(RString());
-  if (args[0].kind != RValue::kString) return;
-  const std::string_view s = args[0].str.view();
-  const int64_t index = Whole(args[1]);
+  if (!args[0].IsString()) return;
+  const std::string_view s = Text(args[0]);
+  const int64_t index = Wide(args[1]);
   if (index < 1) return;
   if (IsAscii(s)) {
     if (index <= static_cast<int64_t>(s.size())) result.SetString(s.substr(static_cast<size_t>(index - 1), 1));
@@ -283,7 +276,7 @@ ROUTINE(F_StringCharAt) {
 }
 ROUTINE(F_StringDelete) {
   const std::string_view s = Text(args[0]);
-  const int64_t index = Whole(args[1]), count = Whole(args[2]);
+  const int64_t index = Wide(args[1]), count = Wide(args[2]);
   result.SetString(args[0].kind == RValue::kString ? args[0].str : RString());
   if (IsAscii(s)) {
     if (index < 1 || index > static_cast<int64_t>(s.size()) || count <= 0) return;
@@ -303,7 +296,7 @@ ROUTINE(F_StringDelete) {
 }
 ROUTINE(F_StringInsert) {
   const std::string_view sub = Text(args[0]), s = Text(args[1]);
-  const int64_t index = Whole(args[2]);
+  const int64_t index = Wide(args[2]);
   const size_t at = index < 1 ? 0 : static_cast<size_t>(std::min<int64_t>(index - 1, static_cast<int64_t>(s.size())));
   if (s.size() + sub.size() > mathfn::kMaxTextLength) return ReportActionError(opmsg::kStringTooLong, false);
   result.SetString(RString::Build(s.size() + sub.size(), [&](char *out) {
@@ -364,7 +357,7 @@ ROUTINE(F_StringUpper) { ChangeCase<true>(args, result); }
 
 ROUTINE(F_StringRepeat) {
   const std::string_view s = Text(args[0]);
-  const int64_t n = Whole(args[1]);
+  const int64_t n = Wide(args[1]);
   result.SetString(RString());
   if (n <= 0 || s.empty()) return;
   if (static_cast<uint64_t>(n) > mathfn::kMaxTextLength / s.size())

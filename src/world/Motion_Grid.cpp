@@ -202,65 +202,66 @@ void GridResetAll() { g_grids.clear(); }
 
 namespace {
 
-using fnarg::ArgBool;
-using fnarg::ArgIndex;
-using fnarg::ArgInt32;
-using fnarg::ArgReal;
+using fnarg::Bool;
+using fnarg::Clamped;
+using fnarg::Int;
+using fnarg::Num;
+
 
 void F_GridCreate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int32_t hcells = ArgInt32(args[2]), vcells = ArgInt32(args[3]);
+  const int32_t hcells = Clamped(args[2]), vcells = Clamped(args[3]);
   if (int64_t{std::max(hcells, 0)} * std::max(vcells, 0) > kMaxGridCells) {
     ReportActionError("Motion planning grid is too large.", false);
     result.SetReal(-1);
     return;
   }
   const int32_t id = GridAdd();
-  GridGet(id)->Create(ArgInt32(args[0]), ArgInt32(args[1]), hcells, vcells, ArgInt32(args[4]), ArgInt32(args[5]));
+  GridGet(id)->Create(Clamped(args[0]), Clamped(args[1]), hcells, vcells, Clamped(args[4]), Clamped(args[5]));
   result.SetReal(id);
 }
 
-void F_GridDestroy(CInstance *, CInstance *, int, RValue *args, RValue &) { GridDestroy(ArgIndex(args[0])); }
+void F_GridDestroy(CInstance *, CInstance *, int, RValue *args, RValue &) { GridDestroy(Int(args[0])); }
 
 void F_GridClearAll(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->ClearAll();
+  if (CGrid *g = GridGet(Int(args[0]))) g->ClearAll();
 }
 
 void F_GridClearCell(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->ClearCell(ArgInt32(args[1]), ArgInt32(args[2]));
+  if (CGrid *g = GridGet(Int(args[0]))) g->ClearCell(Clamped(args[1]), Clamped(args[2]));
 }
 
 void F_GridAddCell(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CGrid *g = GridGet(ArgIndex(args[0]))) g->AddCell(ArgInt32(args[1]), ArgInt32(args[2]));
+  if (CGrid *g = GridGet(Int(args[0]))) g->AddCell(Clamped(args[1]), Clamped(args[2]));
 }
 
 void F_GridClearRectangle(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CGrid *g = GridGet(ArgIndex(args[0])))
-    g->ClearRectangle(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]), ArgInt32(args[4]));
+  if (CGrid *g = GridGet(Int(args[0])))
+    g->ClearRectangle(Clamped(args[1]), Clamped(args[2]), Clamped(args[3]), Clamped(args[4]));
 }
 
 void F_GridAddRectangle(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CGrid *g = GridGet(ArgIndex(args[0])))
-    g->AddRectangle(ArgInt32(args[1]), ArgInt32(args[2]), ArgInt32(args[3]), ArgInt32(args[4]));
+  if (CGrid *g = GridGet(Int(args[0])))
+    g->AddRectangle(Clamped(args[1]), Clamped(args[2]), Clamped(args[3]), Clamped(args[4]));
 }
 
 void F_GridPath(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  CGrid *g = GridGet(ArgIndex(args[0]));
+  CGrid *g = GridGet(Int(args[0]));
   if (!g) return;
-  CPath *path = PathGet(ArgIndex(args[1]));
+  CPath *path = PathGet(Int(args[1]));
   if (!path) {
     ReportActionError("Trying to assign to a non-existing path.", false);
     return;
   }
-  const bool found = g->FindPath(*path, ArgReal(args[2]), ArgReal(args[3]), ArgReal(args[4]), ArgReal(args[5]),
-                                 ArgBool(args[6]));
+  const bool found = g->FindPath(*path, Num(args[2]), Num(args[3]), Num(args[4]), Num(args[5]),
+                                 Bool(args[6]));
   result.SetReal(found ? 1 : 0);
 }
 
 void F_GridAddInstances(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  CGrid *g = GridGet(ArgIndex(args[0]));
+  CGrid *g = GridGet(Int(args[0]));
   if (!g) return;
-  const bool prec = ArgBool(args[2]);
-  Instance_ForEachMatch(self, other, ArgInt32(args[1]), [&](const CInstance *inst) {
+  const bool prec = Bool(args[2]);
+  Instance_ForEachMatch(self, other, Int(args[1]), [&](const CInstance *inst) {
     g->AddInstance(*inst, prec);
     return true;
   });

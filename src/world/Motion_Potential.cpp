@@ -168,13 +168,14 @@ bool Motion_PotentialPath(CInstance &self, const RObstacles &ob, CPath &path, do
 
 namespace {
 
-using fnarg::ArgBool;
-using fnarg::ArgReal;
+using fnarg::Bool;
+using fnarg::Num;
+
 
 // Turns and look-ahead below 1 (or no number at all) would leave the search
 // without a direction to try or a distance to look.
 double AtLeastOne(const RValue &v) {
-  const double d = ArgReal(v);
+  const double d = Num(v);
   return d >= 1 ? d : 1;
 }
 
@@ -183,28 +184,28 @@ void F_PotentialSettings(CInstance *, CInstance *, int, RValue *args, RValue &) 
   s.maxrot = AtLeastOne(args[0]);
   s.rotstep = AtLeastOne(args[1]);
   s.ahead = AtLeastOne(args[2]);
-  s.onspot = ArgBool(args[3]);
+  s.onspot = Bool(args[3]);
 }
 
 // The obstacles an argument names: a flag for the plain functions (solid
 // instances, or every instance), an object reference for the _object ones.
 // An _object function given every instance (-3) avoids every instance.
 RObstacles Obstacles(CInstance *other, const RValue &arg, bool byObject) {
-  if (byObject) return {other, fnarg::ArgInt32(arg), true};
-  return {other, kRefAll, ArgBool(arg)};
+  if (byObject) return {other, fnarg::Int(arg), true};
+  return {other, kRefAll, Bool(arg)};
 }
 
 template <bool (*Step)(CInstance &, const RObstacles &, double, double, double), bool ByObject>
 void F_Step(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   if (self == nullptr) return;
-  const bool reached = Step(*self, Obstacles(other, args[3], ByObject), ArgReal(args[0]), ArgReal(args[1]),
-                            ArgReal(args[2]));
+  const bool reached = Step(*self, Obstacles(other, args[3], ByObject), Num(args[0]), Num(args[1]),
+                            Num(args[2]));
   result.SetReal(reached ? 1 : 0);
 }
 
 // The path an argument names; reported when it is missing.
 CPath *PlanPath(const RValue &arg) {
-  CPath *path = PathGet(fnarg::ArgIndex(arg));
+  CPath *path = PathGet(fnarg::Int(arg));
   if (path == nullptr) ReportActionError("Trying to assign to a non-existing path.", false);
   return path;
 }
@@ -213,8 +214,8 @@ template <bool ByObject>
 void F_LinearPath(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   CPath *path = PlanPath(args[0]);
   if (path == nullptr || self == nullptr) return;
-  const bool reached = Motion_LinearPath(*self, Obstacles(other, args[4], ByObject), *path, ArgReal(args[1]),
-                                         ArgReal(args[2]), ArgReal(args[3]));
+  const bool reached = Motion_LinearPath(*self, Obstacles(other, args[4], ByObject), *path, Num(args[1]),
+                                         Num(args[2]), Num(args[3]));
   result.SetReal(reached ? 1 : 0);
 }
 
@@ -222,8 +223,8 @@ template <bool ByObject>
 void F_PotentialPath(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   CPath *path = PlanPath(args[0]);
   if (path == nullptr || self == nullptr) return;
-  const bool reached = Motion_PotentialPath(*self, Obstacles(other, args[5], ByObject), *path, ArgReal(args[1]),
-                                            ArgReal(args[2]), ArgReal(args[3]), ArgReal(args[4]));
+  const bool reached = Motion_PotentialPath(*self, Obstacles(other, args[5], ByObject), *path, Num(args[1]),
+                                            Num(args[2]), Num(args[3]), Num(args[4]));
   result.SetReal(reached ? 1 : 0);
 }
 

@@ -3,7 +3,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
-#include "world/World_Args.h"
+#include "code/Function_Args.h"
 #include "world/Event_Main.h"
 #include "world/Object_Lists.h"
 
@@ -67,21 +67,22 @@ constexpr char kMsgNoParent[] = "Setting a non-existing parent.";
 constexpr char kMsgParentCycle[] = "Creating a cycle in the parent relation.";
 constexpr char kMsgDeleteMissing[] = "Trying to delete non-existing object.";
 
-
-bool Bool(const RValue &v) { return RealIsTrue(v.val); }
+using fnarg::Bool;
+using fnarg::Int;
+using fnarg::Text;
 
 void F_EventPerform(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  PerformInstanceEvent(self, other, ArgInt(args[0]), ArgInt(args[1]));
+  PerformInstanceEvent(self, other, Int(args[0]), Int(args[1]));
 }
 
 void F_EventUser(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  const int32_t n = ArgInt(args[0]);
+  const int32_t n = Int(args[0]);
   if (n < 0) return;  // not a user event; keeps 10 + n from reaching other events
   PerformInstanceEvent(self, other, 7, 10 + n);
 }
 
 void F_EventPerformObject(CInstance *self, CInstance *other, int, RValue *args, RValue &) {
-  PerformEvent(self, other, ArgInt(args[0]), ArgInt(args[1]), ArgInt(args[2]));
+  PerformEvent(self, other, Int(args[0]), Int(args[1]), Int(args[2]));
 }
 
 void F_EventInherited(CInstance *self, CInstance *other, int, RValue *, RValue &) {
@@ -91,17 +92,17 @@ void F_EventInherited(CInstance *self, CInstance *other, int, RValue *, RValue &
 }
 
 void F_ObjectName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(RString(ObjectName(ArgInt(args[0]))));
+  result.SetString(RString(ObjectName(Int(args[0]))));
 }
 
 void F_ObjectExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(ObjectExists(ArgInt(args[0])) ? 1 : 0);
+  result.SetReal(ObjectExists(Int(args[0])) ? 1 : 0);
 }
 
 // object_get_*: the field, -1 for a missing object.
 template <class F>
 void GetField(const RValue *args, RValue &result, F field) {
-  const CObject *obj = ObjectGet(ArgInt(args[0]));
+  const CObject *obj = ObjectGet(Int(args[0]));
   result.SetReal(obj ? static_cast<double>(field(*obj)) : -1.0);
 }
 
@@ -114,28 +115,28 @@ void F_GetMask(CInstance *, CInstance *, int, RValue *a, RValue &r) { GetField(a
 void F_GetParent(CInstance *, CInstance *, int, RValue *a, RValue &r) { GetField(a, r, [](const CObject &o) { return o.o_parent; }); }
 
 void F_IsAncestor(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const CObject *obj = ObjectGet(ArgInt(args[0]));
-  result.SetReal(obj == nullptr ? -1.0 : obj->IsDecendentOf(ArgInt(args[1])) ? 1.0 : 0.0);
+  const CObject *obj = ObjectGet(Int(args[0]));
+  result.SetReal(obj == nullptr ? -1.0 : obj->IsDecendentOf(Int(args[1])) ? 1.0 : 0.0);
 }
 
 // object_set_*: the field of an existing object; missing objects are ignored.
 template <class F>
 void SetField(const RValue *args, F set) {
-  if (CObject *obj = ObjectGet(ArgInt(args[0]))) set(*obj, args[1]);
+  if (CObject *obj = ObjectGet(Int(args[0]))) set(*obj, args[1]);
 }
 
-void F_SetSprite(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_spriteindex = ArgInt(v); }); }
+void F_SetSprite(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_spriteindex = Int(v); }); }
 void F_SetSolid(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_solid = Bool(v); }); }
 void F_SetVisible(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_visible = Bool(v); }); }
-void F_SetDepth(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_depth = ArgInt(v); }); }
+void F_SetDepth(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_depth = Int(v); }); }
 void F_SetPersistent(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_persistent = Bool(v); }); }
-void F_SetMask(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_mask = ArgInt(v); }); }
+void F_SetMask(CInstance *, CInstance *, int, RValue *a, RValue &) { SetField(a, [](CObject &o, const RValue &v) { o.o_mask = Int(v); }); }
 
 void F_SetParent(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int32_t index = ArgInt(args[0]);
+  const int32_t index = Int(args[0]);
   CObject *obj = ObjectGet(index);
   if (obj == nullptr) return;
-  const int32_t parent = ArgInt(args[1]);
+  const int32_t parent = Int(args[1]);
   if (parent < 0) {
     obj->o_parent = -1;
   } else if (!ObjectExists(parent)) {
@@ -153,7 +154,7 @@ void F_SetParent(CInstance *, CInstance *, int, RValue *args, RValue &) {
 void F_ObjectAdd(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(ObjectAdd()); }
 
 void F_ObjectDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int32_t index = ArgInt(args[0]);
+  const int32_t index = Int(args[0]);
   if (!ObjectExists(index)) {
     ReportActionError(kMsgDeleteMissing, false);
     return;
@@ -163,9 +164,9 @@ void F_ObjectDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_EventClear(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CObject *obj = ObjectGet(ArgInt(args[0]));
-  const int32_t etype = ArgInt(args[1]);
-  const int32_t enumb = ArgInt(args[2]);
+  CObject *obj = ObjectGet(Int(args[0]));
+  const int32_t etype = Int(args[1]);
+  const int32_t enumb = Int(args[2]);
   if (obj == nullptr || etype < 0 || etype >= kEventTypeCount) return;
   auto &list = obj->o_events[static_cast<size_t>(etype)];
   const auto it = list.find(enumb);
@@ -175,13 +176,13 @@ void F_EventClear(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_EventAdd(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CObject *obj = ObjectGet(ArgInt(args[0]));
+  CObject *obj = ObjectGet(Int(args[0]));
   if (obj == nullptr) return;
-  CEvent *ev = obj->CreateEvent(ArgInt(args[1]), ArgInt(args[2]));
+  CEvent *ev = obj->CreateEvent(Int(args[1]), Int(args[2]));
   if (ev == nullptr) return;
   // A failed compilation has ended the game; the action stays and runs
   // nothing, as its code was never made.
-  ev->AddCodeAction(args[3].str.view()).Compile();
+  ev->AddCodeAction(Text(args[3])).Compile();
   Object_BuildEventLists();
 }
 

@@ -171,16 +171,18 @@ bool Path_Adapt(CInstance &inst) {
 
 namespace {
 
-using fnarg::ArgBool;
-using fnarg::ArgIndex;
-using fnarg::ArgReal;
+using fnarg::Bool;
+using fnarg::Clamped;
+using fnarg::Int;
+using fnarg::Num;
+
 
 // The path named by an argument, or null.
-CPath *ArgPath(const RValue &v) { return PathGet(ArgIndex(v)); }
+CPath *ArgPath(const RValue &v) { return PathGet(Int(v)); }
 
 void F_PathStart(CInstance *self, CInstance *, int, RValue *args, RValue &) {
   if (!self) return;
-  Path_Assign(*self, ArgIndex(args[0]), ArgReal(args[1]), 1, 0, !ArgBool(args[3]), ArgIndex(args[2]));
+  Path_Assign(*self, Int(args[0]), Num(args[1]), 1, 0, !Bool(args[3]), Int(args[2]));
 }
 
 void F_PathEnd(CInstance *self, CInstance *, int, RValue *, RValue &) {
@@ -188,11 +190,11 @@ void F_PathEnd(CInstance *self, CInstance *, int, RValue *, RValue &) {
 }
 
 void F_PathName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(PathName(ArgIndex(args[0])));
+  result.SetString(PathName(Int(args[0])));
 }
 
 void F_PathExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(PathExists(ArgIndex(args[0])) ? 1 : 0);
+  result.SetReal(PathExists(Int(args[0])) ? 1 : 0);
 }
 
 // The getters of a whole path answer -1 for a missing one.
@@ -215,7 +217,7 @@ void F_PathGetPoint(CInstance *, CInstance *, int, RValue *args, RValue &result)
     result.SetReal(-1);
     return;
   }
-  const int64_t n = ArgIndex(args[1]);
+  const int64_t n = Int(args[1]);
   const RWayPoint point = n >= 0 && n < p->Count() ? p->i_points[static_cast<size_t>(n)] : RWayPoint{0, 0, 1};
   result.SetReal(Get(point));
 }
@@ -226,34 +228,34 @@ double PointSpeed(const RWayPoint &w) { return w.speed; }
 template <double (*Get)(const RPathPosition &)>
 void F_PathGetPosition(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const CPath *p = ArgPath(args[0]);
-  result.SetReal(p ? Get(p->GetPosition(ArgReal(args[1]))) : -1);
+  result.SetReal(p ? Get(p->GetPosition(Num(args[1]))) : -1);
 }
 double PositionX(const RPathPosition &w) { return w.x; }
 double PositionY(const RPathPosition &w) { return w.y; }
 double PositionSpeed(const RPathPosition &w) { return w.speed; }
 
 void F_PathSetKind(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->SetKind(fnarg::ArgInt32(args[1]));
+  if (CPath *p = ArgPath(args[0])) p->SetKind(Clamped(args[1]));
 }
 
 void F_PathSetClosed(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->SetClosed(ArgBool(args[1]));
+  if (CPath *p = ArgPath(args[0])) p->SetClosed(Bool(args[1]));
 }
 
 void F_PathSetPrecision(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->SetPrecision(fnarg::ArgInt32(args[1]));
+  if (CPath *p = ArgPath(args[0])) p->SetPrecision(Clamped(args[1]));
 }
 
 void F_PathAdd(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(PathAdd()); }
 
 void F_PathDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int copy = PathDuplicate(ArgIndex(args[0]));
+  const int copy = PathDuplicate(Int(args[0]));
   if (copy < 0) ReportActionError("Trying to duplicate non-existing path.", false);
   result.SetReal(copy);
 }
 
 void F_PathAssign(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (!PathAssign(ArgIndex(args[0]), ArgIndex(args[1]))) ReportActionError("Error assigning a path.", false);
+  if (!PathAssign(Int(args[0]), Int(args[1]))) ReportActionError("Error assigning a path.", false);
 }
 
 void F_PathAppend(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -271,7 +273,7 @@ void F_PathAppend(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_PathDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int index = ArgIndex(args[0]);
+  const int index = Int(args[0]);
   if (!PathExists(index)) {
     ReportActionError("Trying to delete non-existing path.", false);
     return;
@@ -280,21 +282,21 @@ void F_PathDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_PathAddPoint(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->AddPoint(ArgReal(args[1]), ArgReal(args[2]), ArgReal(args[3]));
+  if (CPath *p = ArgPath(args[0])) p->AddPoint(Num(args[1]), Num(args[2]), Num(args[3]));
 }
 
 void F_PathInsertPoint(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (CPath *p = ArgPath(args[0]))
-    p->InsertPoint(fnarg::ArgInt32(args[1]), ArgReal(args[2]), ArgReal(args[3]), ArgReal(args[4]));
+    p->InsertPoint(Clamped(args[1]), Num(args[2]), Num(args[3]), Num(args[4]));
 }
 
 void F_PathChangePoint(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (CPath *p = ArgPath(args[0]))
-    p->ChangePoint(fnarg::ArgInt32(args[1]), ArgReal(args[2]), ArgReal(args[3]), ArgReal(args[4]));
+    p->ChangePoint(Clamped(args[1]), Num(args[2]), Num(args[3]), Num(args[4]));
 }
 
 void F_PathDeletePoint(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->DeletePoint(fnarg::ArgInt32(args[1]));
+  if (CPath *p = ArgPath(args[0])) p->DeletePoint(Clamped(args[1]));
 }
 
 void F_PathClearPoints(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -307,15 +309,15 @@ void F_PathChange(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_PathRotate(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->Rotate(ArgReal(args[1]));
+  if (CPath *p = ArgPath(args[0])) p->Rotate(Num(args[1]));
 }
 
 void F_PathScale(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->Scale(ArgReal(args[1]), ArgReal(args[2]));
+  if (CPath *p = ArgPath(args[0])) p->Scale(Num(args[1]), Num(args[2]));
 }
 
 void F_PathShift(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CPath *p = ArgPath(args[0])) p->Shift(ArgReal(args[1]), ArgReal(args[2]));
+  if (CPath *p = ArgPath(args[0])) p->Shift(Num(args[1]), Num(args[2]));
 }
 
 }  // namespace

@@ -2,12 +2,17 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Function_Args.h"
 #include "world/Room_Main.h"
-#include "world/World_Args.h"
 
 namespace {
 
-CRoom *ResourceRoom(const RValue &v) { return g_Rooms.Get(ArgInt(v)); }
+using fnarg::Bool;
+using fnarg::Int;
+using fnarg::Num;
+using fnarg::Text;
+
+CRoom *ResourceRoom(const RValue &v) { return g_Rooms.Get(Int(v)); }
 
 bool BackgroundExists(int32_t index) {
   int32_t w = 0, h = 0;
@@ -17,94 +22,94 @@ bool BackgroundExists(int32_t index) {
 // --- names and the play order -------------------------------------------------
 
 void F_RoomName(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(RString(RoomName(ArgInt(args[0]))));
+  result.SetString(RString(RoomName(Int(args[0]))));
 }
 
 void F_RoomExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(g_Rooms.Exists(ArgInt(args[0])) ? 1 : 0);
+  result.SetReal(g_Rooms.Exists(Int(args[0])) ? 1 : 0);
 }
 
 void F_RoomPrevious(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(RoomPrevious(ArgInt(args[0])));
+  result.SetReal(RoomPrevious(Int(args[0])));
 }
 
 void F_RoomNext(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(RoomNext(ArgInt(args[0])));
+  result.SetReal(RoomNext(Int(args[0])));
 }
 
 // --- room resources --------------------------------------------------------------
 
 void F_RoomSetWidth(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_width = ArgInt(args[1]);
+  if (CRoom *room = ResourceRoom(args[0])) room->r_width = Int(args[1]);
 }
 
 void F_RoomSetHeight(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_height = ArgInt(args[1]);
+  if (CRoom *room = ResourceRoom(args[0])) room->r_height = Int(args[1]);
 }
 
 void F_RoomSetCaption(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_caption = args[1].str.str();
+  if (CRoom *room = ResourceRoom(args[0])) room->r_caption = std::string(Text(args[1]));
 }
 
 void F_RoomSetPersistent(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_persistent = ArgBool(args[1]);
+  if (CRoom *room = ResourceRoom(args[0])) room->r_persistent = Bool(args[1]);
 }
 
 void F_RoomSetCode(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_code = args[1].str.str();
+  if (CRoom *room = ResourceRoom(args[0])) room->r_code = std::string(Text(args[1]));
 }
 
 void F_RoomSetBackgroundColor(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (CRoom *room = ResourceRoom(args[0])) {
-    room->r_color = ArgInt(args[1]);
-    room->r_showcolor = ArgBool(args[2]);
+    room->r_color = Int(args[1]);
+    room->r_showcolor = Bool(args[2]);
   }
 }
 
 void F_RoomSetBackground(CInstance *, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = ResourceRoom(args[0]);
-  const int32_t layer = ArgInt(args[1]);
+  const int32_t layer = Int(args[1]);
   if (room == nullptr || layer < 0 || layer >= 8) return;
   CBack &b = room->r_background[static_cast<size_t>(layer)];
-  b.visible = ArgBool(args[2]);
-  b.foreground = ArgBool(args[3]);
-  b.index = ArgInt(args[4]);
-  b.x = args[5].val;
-  b.y = args[6].val;
-  b.htiled = ArgBool(args[7]);
-  b.vtiled = ArgBool(args[8]);
-  b.hspeed = args[9].val;
-  b.vspeed = args[10].val;
-  b.alpha = args[11].val;
+  b.visible = Bool(args[2]);
+  b.foreground = Bool(args[3]);
+  b.index = Int(args[4]);
+  b.x = Num(args[5]);
+  b.y = Num(args[6]);
+  b.htiled = Bool(args[7]);
+  b.vtiled = Bool(args[8]);
+  b.hspeed = Num(args[9]);
+  b.vspeed = Num(args[10]);
+  b.alpha = Num(args[11]);
   b.xscale = b.yscale = 1;
   b.stretch = false;
 }
 
 void F_RoomSetView(CInstance *, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = ResourceRoom(args[0]);
-  const int32_t index = ArgInt(args[1]);
+  const int32_t index = Int(args[1]);
   if (room == nullptr || index < 0 || index >= 8) return;
   CView &v = room->r_view[static_cast<size_t>(index)];
-  v.visible = ArgBool(args[2]);
+  v.visible = Bool(args[2]);
   int32_t *fields[] = {&v.xview, &v.yview,   &v.wview,   &v.hview,  &v.xport,  &v.yport, &v.wport,
                        &v.hport, &v.hborder, &v.vborder, &v.hspeed, &v.vspeed, &v.index};
-  for (size_t i = 0; i < std::size(fields); ++i) *fields[i] = ArgInt(args[3 + i]);
+  for (size_t i = 0; i < std::size(fields); ++i) *fields[i] = Int(args[3 + i]);
 }
 
 void F_RoomSetViewEnabled(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = ResourceRoom(args[0])) room->r_enableviews = ArgBool(args[1]);
+  if (CRoom *room = ResourceRoom(args[0])) room->r_enableviews = Bool(args[1]);
 }
 
 void F_RoomAdd(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(RoomAdd()); }
 
 void F_RoomDuplicate(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const int index = RoomDuplicate(ArgInt(args[0]));
+  const int index = RoomDuplicate(Int(args[0]));
   if (index < 0) ReportActionError("Trying to duplicate non-existing room.", false);
   result.SetReal(index);
 }
 
 void F_RoomAssign(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (!RoomAssign(ArgInt(args[0]), ArgInt(args[1]))) ReportActionError("Error assigning a room.", false);
+  if (!RoomAssign(Int(args[0]), Int(args[1]))) ReportActionError("Error assigning a room.", false);
 }
 
 void F_RoomInstanceAdd(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -114,9 +119,9 @@ void F_RoomInstanceAdd(CInstance *, CInstance *, int, RValue *args, RValue &resu
     return;
   }
   RInstanceRecord r;
-  r.x = ArgInt(args[1]);
-  r.y = ArgInt(args[2]);
-  r.object = ArgInt(args[3]);
+  r.x = Int(args[1]);
+  r.y = Int(args[2]);
+  r.object = Int(args[3]);
   r.id = Room_NextInstanceId();
   room->r_instances.push_back(r);
   result.SetReal(r.id);
@@ -131,18 +136,18 @@ void F_RoomInstanceClear(CInstance *, CInstance *, int, RValue *args, RValue &) 
 // background, which is reported.
 int32_t AddTileTo(CRoom &room, const RValue *args, double xscale, double yscale, double alpha) {
   RTile t;
-  t.index = ArgInt(args[0]);
+  t.index = Int(args[0]);
   if (!BackgroundExists(t.index)) {
     ReportActionError("Background does not exist.", false);
     return -1;
   }
-  t.xo = ArgInt(args[1]);
-  t.yo = ArgInt(args[2]);
-  t.w = ArgInt(args[3]);
-  t.h = ArgInt(args[4]);
-  t.x = args[5].val;
-  t.y = args[6].val;
-  t.depth = args[7].val;
+  t.xo = Int(args[1]);
+  t.yo = Int(args[2]);
+  t.w = Int(args[3]);
+  t.h = Int(args[4]);
+  t.x = Num(args[5]);
+  t.y = Num(args[6]);
+  t.depth = Num(args[7]);
   t.xscale = xscale;
   t.yscale = yscale;
   t.alpha = alpha;
@@ -156,7 +161,7 @@ void F_RoomTileAdd(CInstance *, CInstance *, int, RValue *args, RValue &result) 
 
 void F_RoomTileAddExt(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   CRoom *room = ResourceRoom(args[0]);
-  result.SetReal(room ? AddTileTo(*room, args + 1, args[9].val, args[10].val, args[11].val) : -1);
+  result.SetReal(room ? AddTileTo(*room, args + 1, Num(args[9]), Num(args[10]), Num(args[11])) : -1);
 }
 
 void F_RoomTileClear(CInstance *, CInstance *, int, RValue *args, RValue &) {
@@ -169,7 +174,7 @@ void F_RoomTileClear(CInstance *, CInstance *, int, RValue *args, RValue &) {
 // there is none.
 RTile *Tile(const RValue &id) {
   CRoom *room = Room_Current();
-  RTile *t = room ? room->TileById(ArgInt(id)) : nullptr;
+  RTile *t = room ? room->TileById(Int(id)) : nullptr;
   if (t == nullptr) ReportActionError("Tile does not exist.", false);
   return t;
 }
@@ -180,45 +185,45 @@ void F_TileGet(CInstance *, CInstance *, int, RValue *args, RValue &result) {
 }
 
 void F_TileSetVisible(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (RTile *t = Tile(args[0])) t->visible = ArgBool(args[1]);
+  if (RTile *t = Tile(args[0])) t->visible = Bool(args[1]);
 }
 
 void F_TileSetBackground(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (RTile *t = Tile(args[0])) t->index = ArgInt(args[1]);
+  if (RTile *t = Tile(args[0])) t->index = Int(args[1]);
 }
 
 void F_TileSetDepth(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (RTile *t = Tile(args[0])) t->depth = args[1].val;
+  if (RTile *t = Tile(args[0])) t->depth = Num(args[1]);
 }
 
 void F_TileSetBlend(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (RTile *t = Tile(args[0])) t->blend = ArgInt(args[1]);
+  if (RTile *t = Tile(args[0])) t->blend = Int(args[1]);
 }
 
 void F_TileSetAlpha(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (RTile *t = Tile(args[0])) t->alpha = args[1].val;
+  if (RTile *t = Tile(args[0])) t->alpha = Num(args[1]);
 }
 
 void F_TileSetPosition(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (RTile *t = Tile(args[0])) {
-    t->x = args[1].val;
-    t->y = args[2].val;
+    t->x = Num(args[1]);
+    t->y = Num(args[2]);
   }
 }
 
 void F_TileSetScale(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (RTile *t = Tile(args[0])) {
-    t->xscale = args[1].val;
-    t->yscale = args[2].val;
+    t->xscale = Num(args[1]);
+    t->yscale = Num(args[2]);
   }
 }
 
 void F_TileSetRegion(CInstance *, CInstance *, int, RValue *args, RValue &) {
   if (RTile *t = Tile(args[0])) {
-    t->xo = ArgInt(args[1]);
-    t->yo = ArgInt(args[2]);
-    t->w = ArgInt(args[3]);
-    t->h = ArgInt(args[4]);
+    t->xo = Int(args[1]);
+    t->yo = Int(args[2]);
+    t->w = Int(args[3]);
+    t->h = Int(args[4]);
   }
 }
 
@@ -234,17 +239,17 @@ double TileIdAt(const CRoom &room, int32_t index) {
 
 void F_TileFind(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const CRoom *room = Room_Current();
-  result.SetReal(room ? TileIdAt(*room, room->FindTileAt(args[0].val, args[1].val, ArgBool(args[2]))) : -1);
+  result.SetReal(room ? TileIdAt(*room, room->FindTileAt(Num(args[0]), Num(args[1]), Bool(args[2]))) : -1);
 }
 
 void F_TileExists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   CRoom *room = Room_Current();
-  result.SetReal(room && room->FindTile(ArgInt(args[0])) >= 0 ? 1 : 0);
+  result.SetReal(room && room->FindTile(Int(args[0])) >= 0 ? 1 : 0);
 }
 
 void F_TileDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
   CRoom *room = Room_Current();
-  const int32_t index = room ? room->FindTile(ArgInt(args[0])) : -1;
+  const int32_t index = room ? room->FindTile(Int(args[0])) : -1;
   if (index < 0) {
     ReportActionError("Tile does not exist.", false);
     return;
@@ -253,36 +258,36 @@ void F_TileDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_TileDeleteAt(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->DeleteTilesAt(args[0].val, args[1].val, ArgBool(args[2]));
+  if (CRoom *room = Room_Current()) room->DeleteTilesAt(Num(args[0]), Num(args[1]), Bool(args[2]));
 }
 
 void F_TileLayerHide(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->HideTilesDepth(args[0].val);
+  if (CRoom *room = Room_Current()) room->HideTilesDepth(Num(args[0]));
 }
 
 void F_TileLayerShow(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->ShowTilesDepth(args[0].val);
+  if (CRoom *room = Room_Current()) room->ShowTilesDepth(Num(args[0]));
 }
 
 void F_TileLayerDelete(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->DeleteTilesDepth(args[0].val);
+  if (CRoom *room = Room_Current()) room->DeleteTilesDepth(Num(args[0]));
 }
 
 void F_TileLayerShift(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->ShiftTilesDepth(args[0].val, args[1].val, args[2].val);
+  if (CRoom *room = Room_Current()) room->ShiftTilesDepth(Num(args[0]), Num(args[1]), Num(args[2]));
 }
 
 void F_TileLayerFind(CInstance *, CInstance *, int, RValue *args, RValue &result) {
   const CRoom *room = Room_Current();
-  result.SetReal(room ? TileIdAt(*room, room->FindTileAtDepth(args[0].val, args[1].val, args[2].val)) : -1);
+  result.SetReal(room ? TileIdAt(*room, room->FindTileAtDepth(Num(args[0]), Num(args[1]), Num(args[2]))) : -1);
 }
 
 void F_TileLayerDeleteAt(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->DeleteTilesAtDepth(args[0].val, args[1].val, args[2].val);
+  if (CRoom *room = Room_Current()) room->DeleteTilesAtDepth(Num(args[0]), Num(args[1]), Num(args[2]));
 }
 
 void F_TileLayerDepth(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CRoom *room = Room_Current()) room->ChangeTilesDepth(args[0].val, args[1].val);
+  if (CRoom *room = Room_Current()) room->ChangeTilesDepth(Num(args[0]), Num(args[1]));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
+#include "code/Function_Args.h"
 #include "code/Variable_Main.h"
 #include "base/Option_Main.h"
 #include "base/Support_Path.h"
@@ -91,7 +92,7 @@ void InstallSavedGame(RSavedGame &g) {
   g_LastTileId = g.lastTileId;
 }
 
-std::string NameArg(const RValue &v) { return v.IsString() ? std::string(v.str.view()) : std::string(); }
+std::string NameArg(const RValue &v) { return std::string(fnarg::Text(v)); }
 
 void F_GameSave(CInstance *, CInstance *, int, RValue *args, RValue &) { SaveGame(NameArg(args[0])); }
 

@@ -3,7 +3,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Operator.h"
-#include "world/World_Args.h"
+#include "code/Function_Args.h"
 #include "code/Code_World.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
@@ -104,19 +104,21 @@ namespace {
 
 constexpr char kMsgDeleteMissing[] = "Trying to delete non-existing timeline.";
 
+using fnarg::Int;
+using fnarg::Text;
 
 void F_Name(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetString(RString(TimeLineName(ArgInt(args[0]))));
+  result.SetString(RString(TimeLineName(Int(args[0]))));
 }
 
 void F_Exists(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(TimeLineExists(ArgInt(args[0])) ? 1 : 0);
+  result.SetReal(TimeLineExists(Int(args[0])) ? 1 : 0);
 }
 
 void F_Add(CInstance *, CInstance *, int, RValue *, RValue &result) { result.SetReal(TimeLineAdd()); }
 
 void F_Delete(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  const int32_t index = ArgInt(args[0]);
+  const int32_t index = Int(args[0]);
   if (!TimeLineExists(index)) {
     ReportActionError(kMsgDeleteMissing, false);
     return;
@@ -125,17 +127,17 @@ void F_Delete(CInstance *, CInstance *, int, RValue *args, RValue &) {
 }
 
 void F_Clear(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CTimeLine *tl = TimeLineGet(ArgInt(args[0]))) tl->Clear();
+  if (CTimeLine *tl = TimeLineGet(Int(args[0]))) tl->Clear();
 }
 
 void F_MomentClear(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  if (CTimeLine *tl = TimeLineGet(ArgInt(args[0]))) tl->DeleteMoment(ArgInt(args[1]));
+  if (CTimeLine *tl = TimeLineGet(Int(args[0]))) tl->DeleteMoment(Int(args[1]));
 }
 
 void F_MomentAdd(CInstance *, CInstance *, int, RValue *args, RValue &) {
-  CTimeLine *tl = TimeLineGet(ArgInt(args[0]));
+  CTimeLine *tl = TimeLineGet(Int(args[0]));
   if (tl == nullptr) return;
-  tl->AddMoment(ArgInt(args[1])).AddCodeAction(args[2].str.view()).Compile();
+  tl->AddMoment(Int(args[1])).AddCodeAction(Text(args[2])).Compile();
 }
 
 }  // namespace

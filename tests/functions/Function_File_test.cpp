@@ -395,6 +395,29 @@ TEST_F(FileTest, FilesAreDeletedRenamedAndCopied) {
   EXPECT_EQ(entries, 2u);  // dir/c.txt, dir/moved.txt
 }
 
+// Links are entries of their own: a move never replaces one, not even a
+// broken one; deleting removes a link to a file (not the file), and leaves
+// a link to a directory as it leaves the directory.
+TEST_F(FileTest, LinksAreNeitherReplacedNorFollowedIntoDirectories) {
+  WriteFile("a.txt", "alpha");
+  WriteFile("target.txt", "target");
+  fs::create_directory("dir");
+  fs::create_symlink("missing.txt", "broken");
+  fs::create_symlink("target.txt", "to_file");
+  fs::create_directory_symlink("dir", "to_dir");
+
+  Call("file_rename", {S("a.txt"), S("broken")});
+  EXPECT_EQ(ReadFile("a.txt"), "alpha");
+  EXPECT_TRUE(fs::is_symlink("broken"));
+
+  Call("file_delete", {S("to_file")});
+  Call("file_delete", {S("to_dir")});
+  EXPECT_FALSE(fs::is_symlink("to_file"));
+  EXPECT_EQ(ReadFile("target.txt"), "target");
+  EXPECT_TRUE(fs::is_symlink("to_dir"));
+  EXPECT_EQ(Reports(), Msgs{});
+}
+
 TEST_F(FileTest, AttributesAsThisSystemHasThem) {
   WriteFile("plain", "x");
   WriteFile(".hidden", "x");

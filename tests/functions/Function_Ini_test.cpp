@@ -1,5 +1,7 @@
 #include "functions/Function_Ini.h"
 
+#include <cmath>
+
 #include "functions/File_Test_Fixture.h"
 
 using filetest::FileTest;

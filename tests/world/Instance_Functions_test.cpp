@@ -46,6 +46,28 @@ TEST_F(InstanceFunctions, CreatingAnUnknownObjectIsReported) {
   EXPECT_TRUE(ErrorLast().ends_with("Creating instance for non-existing object: 17")) << ErrorLast();
 }
 
+// An id argument is rounded to the whole number it stands for, up to the
+// largest id there is; a value no 32-bit number has names no instance, and
+// never self (-1) either.
+TEST_F(InstanceFunctions, AnIdArgumentReachesTheLargestIdAndNoFurther) {
+  g_LastInstanceId = 2147483646;
+  ASSERT_EQ(Add(lone)->i_id, 2147483647);
+  struct Case {
+    const char *code;
+    double expect;
+  } cases[] = {
+      {"return instance_exists(2147483647);", 1},
+      {"return instance_exists(2147483646.6);", 1},
+      {"return instance_exists(2147483647.5);", 0},
+      {"return instance_exists(10000000000);", 0},
+      {"return instance_exists(-10000000000);", 0},
+      {"return instance_number(-10000000000) + instance_number(4294967295);", 0},
+  };
+  for (const Case &c : cases) EXPECT_EQ(Real(c.code, self), c.expect) << c.code;
+  EXPECT_EQ(Real("return instance_create(0, 0, 2147483647);"), -4);
+  EXPECT_TRUE(ErrorLast().ends_with("Creating instance for non-existing object: 2147483647")) << ErrorLast();
+}
+
 TEST_F(InstanceFunctions, CountingAndFindingSkipMarkedInstances) {
   std::vector<CInstance *> c;
   for (int i = 0; i < 3; ++i) c.push_back(Add(child));

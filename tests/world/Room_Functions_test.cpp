@@ -53,6 +53,20 @@ TEST_F(RoomFunctions, NamesAndNeighboursInThePlayOrder) {
   EXPECT_EQ(Real("return room_next(0);", self), 2);
 }
 
+// A text argument has no number, however the text was made: a repeated or
+// joined text names room 0, as any other text does, and not the count it
+// was repeated by.
+TEST_F(RoomFunctions, ATextArgumentNamesRoomZeroHoweverItWasMade) {
+  const std::string first = Text("return room_get_name(0);");
+  ASSERT_EQ(first, "room0");
+  for (const char *code : {"return room_get_name(\"abab\");", "return room_get_name(2 * \"ab\");",
+                           "var n; n = 2; return room_get_name(n * \"ab\");",
+                           "var t; t = \"ab\"; return room_get_name(2 * t + \"\");"})
+    EXPECT_EQ(Text(code), first) << code;
+  // Room 9 does not exist; room 0 does.
+  EXPECT_EQ(Real("return room_exists(9 * \"ab\");", self), 1);
+}
+
 TEST_F(RoomFunctions, SettersChangeTheResourceNotTheRunningRoom) {
   ASSERT_TRUE(Run("room_set_width(1, 1024); room_set_height(1, 700.5); room_set_caption(1, \"Hall\");"
                   "room_set_persistent(1, 1); room_set_code(1, \"x = 1;\"); room_set_background_color(1, 255, 0);"

@@ -84,6 +84,12 @@ const std::string &VariableName(int32_t index) {
 
 int32_t VariableUserCount() { return static_cast<int32_t>(Names().names.size()); }
 
+void VariableNamesClear() {
+  NameTable &t = Names();
+  t.index.clear();
+  t.names.clear();
+}
+
 CVariableList &GlobalVariables() { return Store().vars; }
 
 bool GlobalGet(int32_t var_ind, int32_t arr_ind, RValue &value) { return Store().vars.GetVar(var_ind, arr_ind, value); }

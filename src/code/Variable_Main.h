@@ -18,7 +18,7 @@ constexpr int32_t kMaxBuiltinVariables = 500;
 
 // --- the name table --------------------------------------------------------
 // The built-in table first, else find-or-append among the user names
-// (exact, case-sensitive); the table only grows.
+// (exact, case-sensitive); the table only grows, until VariableNamesClear.
 int32_t VariableIndex(std::string_view name);
 // The user index of a name without adding it; -1 when it is not there.
 int32_t VariableFindUser(std::string_view name);
@@ -26,6 +26,11 @@ int32_t VariableFindUser(std::string_view name);
 // "<unknown built-in variable>" / "<unknown variable>" outside the tables.
 const std::string &VariableName(int32_t index);
 int32_t VariableUserCount();
+// Forgets every user name, for a harness or tool that drops all compiled code
+// and starts a new game's code from nothing: code compiled before holds
+// indices that then name nothing or another variable. Not part of any run
+// state reset: a restarted game keeps its compiled code and so its names.
+void VariableNamesClear();
 
 // --- the global store ------------------------------------------------------
 CVariableList &GlobalVariables();

@@ -112,6 +112,10 @@ std::string CIniFile::Render() const {
       out += "\r\n";
     }
   }
+  // Reading skips one byte order mark at the start, so text that begins with
+  // one itself (a file that had two) goes behind another: otherwise the next
+  // read would drop it and could find a section in the line it started.
+  if (out.compare(0, 3, "\xEF\xBB\xBF") == 0) out.insert(0, "\xEF\xBB\xBF");
   return out;
 }
 

@@ -222,4 +222,8 @@ void Run_Reset() {
 void World_ResetState() {
   Run_Reset();
   GridResetAll();
+  // No current room, and the score, lives and health a new process has: a
+  // game start sets the score and lives itself but leaves the health.
+  Room_SetCurrent(-1);
+  g_Game = RGameState();
 }

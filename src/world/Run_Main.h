@@ -118,6 +118,6 @@ void Run_Reset();
 void Function_Game_Init();
 
 // The world's run state back to a fresh start: run-time rooms and their
-// instances, carried instances, the pending request, the loop's counters and
-// every motion-planning grid.
+// instances, the current room, carried instances, the pending request, the
+// loop's counters, score, lives and health, and every motion-planning grid.
 void World_ResetState();

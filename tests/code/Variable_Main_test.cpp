@@ -44,6 +44,22 @@ TEST(VariableNames, NamesAndPlaceholders) {
   EXPECT_EQ(VariableName(2000000000), "<unknown variable>");
 }
 
+// A cleared table knows no user name: the next name takes the first user
+// index and a name from before is looked up anew, not found by a stale key.
+TEST(VariableNames, ClearForgetsEveryUserName) {
+  BuiltinRegisterAll();
+  const int32_t old = VariableIndex("names_test_before_clear");
+  VariableIndex("names_test_other");
+  VariableNamesClear();
+  EXPECT_EQ(VariableUserCount(), 0);
+  EXPECT_EQ(VariableFindUser("names_test_before_clear"), -1);
+  EXPECT_EQ(VariableName(old), "<unknown variable>");
+  EXPECT_EQ(VariableIndex("x"), 0) << "built-in names stay";
+  EXPECT_EQ(VariableIndex("names_test_after_clear"), kUserVariableBase);
+  EXPECT_EQ(VariableIndex("names_test_before_clear"), kUserVariableBase + 1);
+  EXPECT_EQ(VariableName(kUserVariableBase), "names_test_after_clear");
+}
+
 class GlobalStoreTest : public ::testing::Test {
 protected:
   void SetUp() override {

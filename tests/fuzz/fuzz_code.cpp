@@ -20,6 +20,7 @@
 #include "code/Variable_Main.h"
 #include "functions/Function_Misc.h"
 #include "base/Option_Main.h"
+#include "runner/Runner_Wire.h"
 
 namespace {
 
@@ -70,7 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   const std::string_view program = input;
 
-  Code_ResetState();
+  // Every input is a new game: nothing the last one compiled, named, stored
+  // or reported is left to change what this one does or to pile up.
+  Runner_ResetState();
+  g_Scripts.Clear();
+  VariableNamesClear();
   CTestWorld &world = FuzzWorld();
   world.Clear();
   const int object = world.AddObject();
@@ -79,7 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   world.AddInstance(object + 1);
   world.AddInstance(object);
 
-  g_Scripts.Clear();
   for (size_t i = 0; i < parts.size(); ++i) {
     auto script = std::make_unique<CScript>();
     script->s_text = std::string(parts[i]);

@@ -16,6 +16,7 @@
 #include "code/Variable_Main.h"
 #include "functions/Function_Interaction.h"
 #include "base/Option_Main.h"
+#include "runner/Runner_Wire.h"
 #include "world/Instance_Class.h"
 #include "world/Instance_Variables.h"
 #include "world/Object_Main.h"
@@ -85,6 +86,7 @@ void MakeWorld() {
     resource.r_instances.push_back(r);
   }
   g_LastInstanceId = 100010;
+  g_LastTileId = 10000000;
   RunRoom_FreeAll();
   RunRoom_Make(0);
   Room_SetCurrent(0);
@@ -97,7 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   (void)ready;
   const std::string_view program(reinterpret_cast<const char *>(data), size);
 
-  Code_ResetState();
+  // Every input is a new game: nothing the last one compiled, named, stored,
+  // requested or reported is left to change what this one does or to pile up.
+  Runner_ResetState();
+  VariableNamesClear();
   MakeWorld();
   CInstance *self = Room_Current()->InstanceAt(2);
   SetStepBudget(kStepBudget);

@@ -15,6 +15,7 @@
 #include "code/Variable_Main.h"
 #include "base/Option_Main.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_Wire.h"
 #include "base/Support_Stream.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -111,7 +112,9 @@ void Exercise(CRoom &room) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool ready = Setup();
   (void)ready;
-  ErrorReset();
+  // Every input loads into the same world, built anew on a fresh start.
+  Runner_ResetState();
+  VariableNamesClear();
   MakeWorld();
   const std::vector<uint8_t> before = Snapshot();
 

@@ -2,6 +2,7 @@
 // longer than the inputs allow, and the UTF-16 form of any text gives the
 // same bytes back. The input is eight bytes of a real (the number argument),
 // then texts separated by 0x01 bytes (at most three).
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -56,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size -= 8;
   }
   // Keep the sizes games could ask for without making each run slow.
-  if (std::abs(number) > 1e6 || number != number) number = static_cast<double>(static_cast<int64_t>(number) % 4096);
+  // Converting a real beyond the 64-bit integers is undefined, so the
+  // remainder is taken on the real.
+  if (!(std::abs(number) <= 1e6)) number = std::isfinite(number) ? std::trunc(std::fmod(number, 4096)) : 0;
   std::vector<std::string> texts;
   std::string current;
   for (size_t i = 0; i < size; ++i) {

@@ -16,8 +16,10 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Variable_BuiltIn.h"
+#include "code/Variable_Main.h"
 #include "functions/Function_Misc.h"
 #include "base/Option_Main.h"
+#include "runner/Runner_Wire.h"
 #include "base/Support_Stream.h"
 #include "world/Event_Action.h"
 #include "world/Event_Main.h"
@@ -51,8 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool ready = Setup();
   (void)ready;
   Action_SetMessageHandler(Quiet);
-  ErrorReset();
+  // Every input is a new game: no objects, names or errors of the last one.
+  Runner_ResetState();
   g_Objects.Clear();
+  VariableNamesClear();
   const int count = data[0] & 7;
   CStream s(std::vector<uint8_t>(data + 1, data + size));
   try {

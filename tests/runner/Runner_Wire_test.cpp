@@ -14,6 +14,8 @@
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
 #include "world/Motion_Grid.h"
+#include "world/Room_Main.h"
+#include "world/Run_Main.h"
 #include "support/Code_Test_Host.h"
 #include "data/Picture_Text.h"
 #include "runner/Runner_Wire.h"
@@ -103,6 +105,11 @@ TEST(RunnerReset, EverySubsystemStartsFresh) {
   ASSERT_EQ(host.Global("kept", &found).val, 5);
   const RValue list = host.Global("list"), grid = host.Global("grid");
   IO_KeyDown(65);
+  g_Rooms.Clear();
+  RoomAdd();
+  RunRoom_Make(0);
+  Room_SetCurrent(0);
+  g_Game = RGameState{40, 2, 12.5, 3};
 
   Runner_ResetState();
 
@@ -115,6 +122,13 @@ TEST(RunnerReset, EverySubsystemStartsFresh) {
   EXPECT_TRUE(ErrorOccurred()) << "data structures: the list is gone";
   EXPECT_EQ(GridGet(static_cast<int64_t>(grid.val)), nullptr) << "motion grids";
   EXPECT_FALSE(g_Input.keyDown[65]) << "keys held";
+  EXPECT_EQ(Room_Current(), nullptr) << "the current room";
+  EXPECT_EQ(g_RoomIndex, -1) << "the current room's index";
+  EXPECT_EQ(g_Game.score, 0);
+  EXPECT_EQ(g_Game.lives, -1);
+  EXPECT_EQ(g_Game.health, 100);
+  EXPECT_EQ(g_Game.cursorSprite, -1);
+  g_Rooms.Clear();
   std::remove("reset_probe.txt");
 }
 

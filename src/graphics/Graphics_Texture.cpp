@@ -47,17 +47,3 @@ void GR_Texture_Free(int32_t id) {
   PlatformRender().ReleaseTexture(t.tex);
   t = RTexture();
 }
-
-bool GR_Texture_Exists(int32_t id) { return Valid(id); }
-
-double GR_Texture_Get_Width(int32_t id) {
-  if (!Valid(id)) return 1;
-  const RTexture &t = g_textures[static_cast<size_t>(id)];
-  return static_cast<double>(t.w) / t.wt;
-}
-
-double GR_Texture_Get_Height(int32_t id) {
-  if (!Valid(id)) return 1;
-  const RTexture &t = g_textures[static_cast<size_t>(id)];
-  return static_cast<double>(t.h) / t.ht;
-}

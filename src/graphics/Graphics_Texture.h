@@ -16,8 +16,3 @@ void GR_Texture_Init();
 int32_t GR_Texture_Create_From_Bitmap(const TBitmap32 *bitmap);
 // Releases the texture and marks its slot unused; an invalid id does nothing.
 void GR_Texture_Free(int32_t id);
-// Whether id is a slot in use.
-bool GR_Texture_Exists(int32_t id);
-// The image's share of the texture: w / wt and h / ht; 1 for an invalid id.
-double GR_Texture_Get_Width(int32_t id);
-double GR_Texture_Get_Height(int32_t id);

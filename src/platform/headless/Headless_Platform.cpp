@@ -26,13 +26,10 @@ void CHeadlessWindow::ClipboardSetText(std::string_view text) {
 uint32_t CHeadlessRender::CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) {
   if (wt <= 0 || ht <= 0 || w < 0 || h < 0 || w > wt || h > ht) return 0;
   (void)pixels;
-  ++m_live;
   return m_next++;
 }
 
-void CHeadlessRender::ReleaseTexture(uint32_t texture) {
-  if (texture != 0 && m_live > 0) --m_live;
-}
+void CHeadlessRender::ReleaseTexture(uint32_t) {}
 
 int64_t CSystemClock::NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())

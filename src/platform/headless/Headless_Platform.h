@@ -36,15 +36,10 @@ public:
   bool Draws() override { return false; }
   uint32_t CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) override;
   void ReleaseTexture(uint32_t texture) override;
-  void Present() override { ++m_frames; }
-
-  int32_t LiveTextures() const { return m_live; }
-  int64_t Frames() const { return m_frames; }
+  void Present() override {}
 
 private:
   uint32_t m_next = 1;
-  int32_t m_live = 0;
-  int64_t m_frames = 0;
 };
 
 // Sound that nobody hears, at the usual mixing rate.

@@ -17,6 +17,29 @@
 #include <string_view>
 #include <vector>
 
+// A rectangle in pixels: origin and size.
+struct RPixelRect {
+  int32_t x = 0, y = 0, w = 0, h = 0;
+};
+
+// The screen the window stands on.
+struct RDisplayMode {
+  int32_t width = 1024, height = 768;
+  int32_t depth = 32;      // bits per pixel
+  int32_t frequency = 60;  // refresh rate in hertz
+};
+
+// What the window tells the game. The input events come with the input
+// subsystem; the window itself reports being closed and needing a repaint.
+class IWindowEvents {
+public:
+  virtual ~IWindowEvents() = default;
+  // The player asked to close the window (its close button, Alt+F4).
+  virtual void OnCloseRequest() = 0;
+  // The window's client area was uncovered or resized and must be shown again.
+  virtual void OnRepaint() = 0;
+};
+
 // The game window and its event queue, the caption and the clipboard.
 class IWindowService {
 public:
@@ -33,22 +56,141 @@ public:
   virtual bool ClipboardHasText() = 0;
   virtual void ClipboardSetText(std::string_view text) = 0;
   virtual std::string ClipboardGetText() = 0;
+
+  // Creates the window, hidden, with a client area of width x height centred
+  // on the screen. False, with the reason in error, when no window can be
+  // made. A run without a window answers true and keeps the geometry only.
+  virtual bool Open(int32_t width, int32_t height, std::string &error) = 0;
+  virtual void Close() = 0;
+  // Where window events go; null for nowhere.
+  virtual void SetEventSink(IWindowEvents *sink) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool Visible() = 0;
+  // The frame around the client area: a border at all, its icons (close,
+  // minimise, maximise), whether the player may resize, whether the window
+  // stays above the others.
+  virtual void SetStyle(bool border, bool icons, bool sizeable, bool stayOnTop) = 0;
+  // Full screen as a borderless window covering the screen; leaving it
+  // gives the window back its style and client rectangle.
+  virtual void SetFullscreen(bool fullscreen) = 0;
+  // The client area in screen coordinates.
+  virtual RPixelRect ClientRect() = 0;
+  virtual void SetClientRect(const RPixelRect &rect) = 0;
+  // The smallest client size the player may resize the window to.
+  virtual void SetMinimumClientSize(int32_t width, int32_t height) = 0;
+  // Device pixels per client pixel (above 1 on a high-density display).
+  virtual double PixelScale() = 0;
+  // The primary display's current mode. Setting one answers whether it was
+  // set (with testOnly, whether it could be, without setting it).
+  virtual RDisplayMode DisplayMode() = 0;
+  virtual bool SetDisplayMode(const RDisplayMode &mode, bool testOnly) = 0;
+  virtual void RestoreDisplayMode() = 0;
+  // The cursor shape: 0 the system's default, -1 none, and the negative
+  // shape numbers games use (-2 arrow, -3 cross, -4 beam, ...).
+  virtual void SetCursorShape(int32_t shape) = 0;
+  // The mouse cursor on the screen.
+  virtual void MouseScreenPosition(int32_t &x, int32_t &y) = 0;
+  virtual void SetMouseScreenPosition(int32_t x, int32_t y) = 0;
 };
 
-// The device pictures are drawn with. A texture is a handle of the device's
-// own; the texture table of the graphics layer maps game texture ids to them.
+// One vertex as the device draws it: the position in the units of the
+// transforms, the colour (alpha in the high byte, then red, green, blue) and
+// one texture coordinate pair.
+struct RDeviceVertex {
+  float x = 0, y = 0, z = 0;
+  uint32_t colour = 0xFF000000u;
+  float u = 0, v = 0;
+};
+
+// What a run of vertices makes; the numbers are the primitive kinds games use.
+enum class TDevicePrimitive : int32_t {
+  PointList = 1,
+  LineList = 2,
+  LineStrip = 3,
+  TriangleList = 4,
+  TriangleStrip = 5,
+  TriangleFan = 6,
+};
+
+// Every switch drawing runs with. Blend factors are the numbers games use:
+// 1 zero, 2 one, 3 source colour, 4 inverse source colour, 5 source alpha,
+// 6 inverse source alpha, 7 destination alpha, 8 inverse destination alpha,
+// 9 destination colour, 10 inverse destination colour, 11 source alpha
+// saturated.
+struct RDeviceStates {
+  int32_t srcBlend = 5, destBlend = 6;
+  bool culling = false;   // drop triangles wound counter-clockwise on screen
+  bool lighting = false;  // vertex lighting (3D drawing)
+  bool smooth = true;     // colours interpolated across a triangle; else the first vertex's
+  bool depth = false;     // depth test and write, and pixels of alpha 0 dropped
+  bool fog = false;       // linear fog by depth
+  uint32_t fogColour = 0;  // device colour
+  float fogStart = 0, fogEnd = 0;
+  bool linear = true;    // linear texture filtering; else nearest texel
+  bool modulate = true;  // texture colour times vertex colour; else the texture as it is
+  bool repeat = false;   // texture coordinates wrap; else they clamp to the edge
+
+  bool operator==(const RDeviceStates &) const = default;
+};
+
+// The device pictures are drawn with. Positions come out of the transforms
+// in pixels with pixel centres on whole coordinates (pixel (i, j) is the
+// square from (i - 0.5, j - 0.5) to (i + 0.5, j + 0.5)), y growing
+// downwards. A texture is a handle of the device's own; the texture table of
+// the graphics layer maps game texture ids to them. Without an open device
+// (and always for a run without a picture) drawing does nothing and reads
+// give nothing.
 class IRenderDevice {
 public:
   virtual ~IRenderDevice() = default;
   // Whether drawing reaches pixels (false for a run without a picture).
   virtual bool Draws() = 0;
+  // Opens the device on the window with a back buffer of at least
+  // width x height pixels, cleared to black. False, with the reason in
+  // error, when it cannot.
+  virtual bool Open(int32_t width, int32_t height, std::string &error) = 0;
+  virtual void Close() = 0;
+  // The largest texture side the device takes.
+  virtual int32_t MaxTextureSize() = 0;
   // A texture of wt x ht texels with the w x h image (32-bit pixels, blue,
   // green, red, alpha, rows top down) in its top-left corner and transparent
   // black elsewhere. Answers 0 when the device cannot make it.
   virtual uint32_t CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) = 0;
+  // A texture that can be drawn into, with a depth buffer of its own; its
+  // contents are undefined until drawn. 0 when it cannot be made.
+  virtual uint32_t CreateTarget(int32_t wt, int32_t ht) = 0;
   virtual void ReleaseTexture(uint32_t texture) = 0;
-  // Shows the finished frame.
-  virtual void Present() = 0;
+  // Where drawing goes: a target texture, or 0 for the back buffer.
+  virtual void SetTarget(uint32_t target) = 0;
+  virtual void SetViewport(const RPixelRect &viewport) = 0;
+  // Row-vector matrices (a point p becomes p x M), 16 floats row by row; a
+  // point goes through world, then view, then projection, which maps depth
+  // to 0 (near) ... 1 (far) and x, y to -1 ... 1 across the viewport (y up).
+  virtual void SetTransforms(const float *world, const float *view, const float *projection) = 0;
+  virtual void SetStates(const RDeviceStates &states) = 0;
+  // The texture of the next draws; 0 for none (the vertex colour alone).
+  virtual void SetTexture(uint32_t texture) = 0;
+  // Draws count vertices as the primitive kind says (a strip of n vertices
+  // is n - 1 lines or n - 2 triangles, and so on); incomplete primitives
+  // are dropped. Consecutive draws may be joined into one call to the
+  // hardware; the pixels and their order are as if drawn one by one.
+  virtual void Draw(TDevicePrimitive kind, const RDeviceVertex *vertices, int32_t count) = 0;
+  // Clears the viewport of the current target: the colour (a device colour)
+  // when target is set, and the depth to 1.0 when depth is set.
+  virtual void Clear(bool target, uint32_t colour, bool depth) = 0;
+  // Copies the rectangle of the current target into pixels (blue, green,
+  // red, alpha; top row first). False when it cannot be read.
+  virtual bool ReadPixels(const RPixelRect &rect, uint32_t *pixels) = 0;
+  // Shows the region (0, 0, region width, region height) of the back buffer
+  // in the rectangle dest of the window's client area (client pixels), the
+  // rest of the client area filled with the band colour (a 24-bit colour,
+  // red low). With sync it waits for the vertical blank first. False when
+  // the window could not be shown to.
+  virtual bool Present(int32_t regionWidth, int32_t regionHeight, const RPixelRect &dest, uint32_t bandColour,
+                       bool sync) = 0;
+  // Whether consecutive draws with the same texture and states are joined
+  // (on by default; off only to show that joining keeps the pixels).
+  virtual void SetBatching(bool on) = 0;
 };
 
 // Where mixed sound goes.
@@ -61,6 +203,22 @@ public:
   virtual int32_t SampleRate() = 0;
 };
 
+// The shape of one character of an installed font, as a font sheet is
+// built from it.
+struct RGlyph {
+  bool outline = false;              // the character has a picture
+  int32_t blackW = 0, blackH = 0;    // size of the box around the inked pixels
+  int32_t originX = 0, originY = 0;  // the box's top-left from the pen on the baseline (y up)
+  int32_t advance = 0;               // pen advance
+  std::vector<uint8_t> grey;         // blackW x blackH coverage values 0 ... 64, rows top down
+};
+
+// A font's measures at one size, in pixels.
+struct RFontMetrics {
+  int32_t ascent = 0, descent = 0, height = 0;
+  int32_t averageWidth = 0, maxWidth = 0;
+};
+
 // Fonts installed on the machine.
 class ISystemFonts {
 public:
@@ -68,6 +226,12 @@ public:
   // The file of the installed font that best matches the family name and
   // style; "" when there is none.
   virtual std::string FindFont(std::string_view family, bool bold, bool italic) = 0;
+  // Renders the characters first ... last (codes of the Windows-1252 code
+  // page) of the installed font that best matches, at size points on a 96
+  // dots-per-inch screen; glyphs gets last - first + 1 entries. False when
+  // no font can be found or read.
+  virtual bool RenderGlyphs(std::string_view family, int32_t size, bool bold, bool italic, int32_t first,
+                            int32_t last, RFontMetrics &metrics, std::vector<RGlyph> &glyphs) = 0;
 };
 
 // The microsecond clock of frame pacing and the sleep of waits.

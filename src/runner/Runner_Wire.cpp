@@ -42,7 +42,7 @@ bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
   return true;
 }
 
-void PresentFrame() { PlatformRender().Present(); }
+void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
 
 }  // namespace
 

@@ -29,7 +29,18 @@ uint32_t CHeadlessRender::CreateTexture(int32_t wt, int32_t ht, int32_t w, int32
   return m_next++;
 }
 
+uint32_t CHeadlessRender::CreateTarget(int32_t wt, int32_t ht) {
+  if (wt <= 0 || ht <= 0) return 0;
+  return m_next++;
+}
+
 void CHeadlessRender::ReleaseTexture(uint32_t) {}
+
+bool CHeadlessWindow::Open(int32_t width, int32_t height, std::string &) {
+  const RDisplayMode screen = DisplayMode();
+  m_client = RPixelRect{(screen.width - width) / 2, (screen.height - height) / 2, width, height};
+  return true;
+}
 
 int64_t CSystemClock::NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())

@@ -9,9 +9,10 @@
 
 #include "platform/Platform_Main.h"
 
-// No window: always active, handle 0, events none. The caption is only
-// remembered; the clipboard is a text kept inside the process, so a game can
-// still copy and paste within itself.
+// No window: always active, handle 0, events none. The caption, the
+// geometry and the cursor are only remembered, on a screen of 1024 x 768 at
+// 32 bits and 60 Hz whose mode never changes; the clipboard is a text kept
+// inside the process, so a game can still copy and paste within itself.
 class CHeadlessWindow : public IWindowService {
 public:
   void PumpEvents() override {}
@@ -22,9 +23,29 @@ public:
   bool ClipboardHasText() override { return m_hasClip; }
   void ClipboardSetText(std::string_view text) override;
   std::string ClipboardGetText() override { return m_hasClip ? m_clip : std::string(); }
+  bool Open(int32_t width, int32_t height, std::string &error) override;
+  void Close() override {}
+  void SetEventSink(IWindowEvents *) override {}
+  void SetVisible(bool visible) override { m_visible = visible; }
+  bool Visible() override { return m_visible; }
+  void SetStyle(bool, bool, bool, bool) override {}
+  void SetFullscreen(bool) override {}
+  RPixelRect ClientRect() override { return m_client; }
+  void SetClientRect(const RPixelRect &rect) override { m_client = rect; }
+  void SetMinimumClientSize(int32_t, int32_t) override {}
+  double PixelScale() override { return 1.0; }
+  RDisplayMode DisplayMode() override { return RDisplayMode(); }
+  bool SetDisplayMode(const RDisplayMode &, bool) override { return false; }
+  void RestoreDisplayMode() override {}
+  void SetCursorShape(int32_t) override {}
+  void MouseScreenPosition(int32_t &x, int32_t &y) override { x = m_mouseX, y = m_mouseY; }
+  void SetMouseScreenPosition(int32_t x, int32_t y) override { m_mouseX = x, m_mouseY = y; }
 
 private:
   std::string m_caption;
+  RPixelRect m_client;
+  bool m_visible = false;
+  int32_t m_mouseX = 0, m_mouseY = 0;
   std::string m_clip;
   bool m_hasClip = false;
 };
@@ -34,9 +55,22 @@ private:
 class CHeadlessRender : public IRenderDevice {
 public:
   bool Draws() override { return false; }
+  bool Open(int32_t, int32_t, std::string &) override { return true; }
+  void Close() override {}
+  int32_t MaxTextureSize() override { return 8192; }
   uint32_t CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) override;
+  uint32_t CreateTarget(int32_t wt, int32_t ht) override;
   void ReleaseTexture(uint32_t texture) override;
-  void Present() override {}
+  void SetTarget(uint32_t) override {}
+  void SetViewport(const RPixelRect &) override {}
+  void SetTransforms(const float *, const float *, const float *) override {}
+  void SetStates(const RDeviceStates &) override {}
+  void SetTexture(uint32_t) override {}
+  void Draw(TDevicePrimitive, const RDeviceVertex *, int32_t) override {}
+  void Clear(bool, uint32_t, bool) override {}
+  bool ReadPixels(const RPixelRect &, uint32_t *) override { return false; }
+  bool Present(int32_t, int32_t, const RPixelRect &, uint32_t, bool) override { return true; }
+  void SetBatching(bool) override {}
 
 private:
   uint32_t m_next = 1;
@@ -49,10 +83,14 @@ public:
   int32_t SampleRate() override { return 44100; }
 };
 
-// No installed fonts are looked at: text falls back to the runner's own.
+// No installed fonts are looked at: a font built from one has no characters.
 class CHeadlessFonts : public ISystemFonts {
 public:
   std::string FindFont(std::string_view, bool, bool) override { return std::string(); }
+  bool RenderGlyphs(std::string_view, int32_t, bool, bool, int32_t, int32_t, RFontMetrics &,
+                    std::vector<RGlyph> &) override {
+    return false;
+  }
 };
 
 // The system's steady clock; sleeping sleeps.

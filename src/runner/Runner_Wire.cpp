@@ -46,7 +46,10 @@ void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
 
 }  // namespace
 
+void Runner_AddFamilies() { Function_AddFamily(GR_Texture_Register_Functions); }
+
 void Runner_Wire(const RPlatform &platform) {
+  Runner_AddFamilies();
   Platform_Install(&platform);
   GR_Texture_Init();
   Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free});

@@ -239,6 +239,7 @@ int Runner_Main(int argc, const char *const *argv) {
     return 0;
   }
   if (args.listFunctions) {
+    Runner_AddFamilies();
     Function_InitAll();
     Function_WriteTable(stdout);
     return 0;

@@ -130,8 +130,6 @@ const std::vector<std::string_view> kPendingNames = {
     "draw_rectangle_color", "draw_set_color", "screen_save",
     // Drawing sprites and backgrounds.
     "draw_sprite", "draw_background", "draw_background_tiled",
-    // Fonts and text.
-    "draw_set_font", "draw_set_halign", "draw_text", "draw_text_transformed",
     // The window: full screen and the cursor.
     "window_get_fullscreen", "window_set_fullscreen", "window_set_cursor",
     // Particles and the ready-made effects built on them.

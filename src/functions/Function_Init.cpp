@@ -1,5 +1,7 @@
 #include "functions/Function_Init.h"
 
+#include <vector>
+
 #include "code/Code_Constant.h"
 #include "code/Code_Function.h"
 #include "code/Extension_Main.h"
@@ -47,6 +49,18 @@ void Function_InitAll() {
   Function_RegisterFamilies();
 }
 
+namespace {
+
+// Filled while the program's static objects are made, before any code runs.
+std::vector<void (*)()> &AnnouncedFamilies() {
+  static std::vector<void (*)()> families;
+  return families;
+}
+
+}  // namespace
+
+CFunctionFamily::CFunctionFamily(void (*registerFamily)()) { AnnouncedFamilies().push_back(registerFamily); }
+
 void Function_RegisterFamilies() {
   // The families register in this order; a name registered twice is found
   // at its first entry, so the family listed first owns a shared name.
@@ -66,6 +80,7 @@ void Function_RegisterFamilies() {
   Motion_Potential_Init();
   Function_Action_Init();
   Function_Resource_Init();
+  for (void (*registerFamily)() : AnnouncedFamilies()) registerFamily();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -59,6 +59,15 @@ void CFont::Assign(const CFont &other) {
 }
 
 bool CFont::LoadFromStream(CStream &stream) {
+  if (!ReadRecord(stream)) {
+    Clear();
+    return false;
+  }
+  ComputeFontHeight();
+  return true;
+}
+
+bool CFont::ReadRecord(CStream &stream) {
   Clear();
   try {
     if (stream.ReadInteger() != kRecordVersion) return false;
@@ -92,10 +101,8 @@ bool CFont::LoadFromStream(CStream &stream) {
     s_bh = bh;
     s_bytes.assign(sheet->Memory(), sheet->Memory() + size);
   } catch (const EStreamError &) {
-    Clear();
     return false;
   }
-  ComputeFontHeight();
   return true;
 }
 

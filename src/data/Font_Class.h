@@ -72,6 +72,9 @@ public:
   int32_t GetCodePage() const;
 
   bool operator==(const CFont &o) const;
+
+private:
+  bool ReadRecord(CStream &stream);
 };
 
 // Places cells of the given sizes (indexed by position) in a sheet of

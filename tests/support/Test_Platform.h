@@ -33,6 +33,10 @@ inline void SetClock(IClock *c) {
   Current().clock = c ? c : &Headless().clock;
   Install();
 }
+inline void SetFonts(ISystemFonts *f) {
+  Current().fonts = f ? f : &Headless().fonts;
+  Install();
+}
 inline void SetProcesses(IProcesses *p) {
   Current().processes = p ? p : &Headless().processes;
   Install();

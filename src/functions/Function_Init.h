@@ -13,18 +13,14 @@ void Function_InitAll();
 void Functions_ResetState();
 
 // Registers every family of built-in functions into the function table as
-// it stands (tests reset the table first to check the whole registration),
-// then the families announced from the layers above.
+// it stands (tests reset the table first to check the whole registration).
 void Function_RegisterFamilies();
 
-// A family of built-ins of a layer above this one (text, drawing, sound)
-// announces itself with a namespace-scope CFunctionFamily in the unit that
-// registers it; Function_RegisterFamilies registers every announced family
-// after its own, in the order of announcement.
-class CFunctionFamily {
-public:
-  explicit CFunctionFamily(void (*registerFamily)());
-};
+// Families of the layers above this one (drawing, sound, ...) register
+// through registrars the runner adds: they run after this layer's families,
+// in the order added, at every registration. A registrar added twice runs
+// once; one added after the first registration also runs at once.
+void Function_AddFamily(void (*registrar)());
 
 // The registered function table, one "name count" line per function in id
 // order (count -1 for any number of arguments).

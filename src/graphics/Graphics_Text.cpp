@@ -10,7 +10,7 @@
 #include "data/Font_Main.h"
 #include "data/Sprite_Main.h"
 #include "functions/Function_Action_Support.h"
-#include "functions/Function_Init.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Quad.h"
 
 namespace {
@@ -20,12 +20,6 @@ constexpr double kPi = 3.14159265358979323846;
 int64_t s_font = -1;
 int32_t s_halign = 0, s_valign = 0;
 std::unique_ptr<CFont> s_default;
-
-void BlackOpaque(uint32_t &colour, double &alpha) {
-  colour = 0;
-  alpha = 1;
-}
-void (*s_colourSource)(uint32_t &, double &) = BlackOpaque;
 
 // "#" breaks the line and "\#" is a plain "#"; then CR LF and a lone LF
 // become CR.
@@ -162,8 +156,6 @@ void Text_ResetState() {
   s_default.reset();
 }
 
-void Text_SetColourSource(void (*source)(uint32_t &, double &)) { s_colourSource = source ? source : BlackOpaque; }
-
 std::string Text_ValueText(const RValue &value) { return action::ValueText(value); }
 
 std::vector<std::string> Text_Lines(const CFont &font, std::string_view text, int32_t w) {
@@ -278,7 +270,8 @@ uint32_t Colour(const RValue &v) { return static_cast<uint32_t>(Clamped(v)) & 0x
 
 RTextStyle PlainStyle() {
   RTextStyle style;
-  s_colourSource(style.colour, style.alpha);
+  style.colour = GR_Draw_Get_Colour();
+  style.alpha = GR_Draw_Get_Alpha();
   style.halign = s_halign;
   style.valign = s_valign;
   return style;
@@ -366,8 +359,6 @@ void F_DrawTextExtTransformedColor(CInstance *, CInstance *, int, RValue *args, 
   Gradient(style, args + 8);
   Draw(Num(args[0]), Num(args[1]), args[2], style);
 }
-
-const CFunctionFamily kTextFamily(Text_RegisterFunctions);
 
 }  // namespace
 

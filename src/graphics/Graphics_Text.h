@@ -30,10 +30,6 @@ const CFont &Text_CurrentFont();
 // made again when next needed.
 void Text_ResetState();
 
-// Where plain text takes its colour (24-bit, red low) and alpha from: the
-// drawing state installs its own; until then opaque black.
-void Text_SetColourSource(void (*source)(uint32_t &colour, double &alpha));
-
 // --- layout -----------------------------------------------------------------
 
 // A value as text draws it: a string as it is, a whole real as an integer,

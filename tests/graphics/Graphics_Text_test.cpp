@@ -323,3 +323,65 @@ TEST_F(DefaultFont, HelloIsTheSumOfItsAdvances) {
 }
 
 }  // namespace
+
+#include "data/Texture_Hook.h"
+#include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Fixture.h"
+
+namespace {
+
+// What draw_text sends to the device: one quad per character from the
+// font's sheet texture, in the drawing colour and alpha.
+class TextDrawing : public GraphicsTest {
+protected:
+  void SetUp() override {
+    GraphicsTest::SetUp();
+    Texture_SetHooks({[](const TBitmap32 &b) { return GR_Texture_Create_From_Bitmap(&b); }, GR_Texture_Free,
+                      GR_Texture_Create_From_Alpha});
+    GR_Draw_Reset_State();
+    Text_ResetState();
+    auto font = std::make_unique<CFont>();
+    Handmade(*font);
+    font->s_tex = -1;
+    font->s_bw = 256, font->s_bh = 256;
+    font->s_bytes.assign(256 * 256, 255);
+    font->InitTexture();
+    g_Fonts.Append(std::move(font), "fnt_hand");
+    Text_SetFont(0);
+    Forget();
+  }
+  void TearDown() override {
+    g_Fonts.Clear();
+    Text_ResetState();
+    GR_Draw_Reset_State();
+    Texture_SetHooks({});
+    GraphicsTest::TearDown();
+  }
+};
+
+TEST_F(TextDrawing, EachCharacterIsAQuadOfTheSheet) {
+  const CFont &f = *g_Fonts.Get(0);
+  ASSERT_GE(f.s_tex, 0);
+  GR_Draw_Set_Colour(0x0000FF);
+  GR_Draw_Set_Alpha(0.5);
+  Text_SetHAlign(1);
+  RTextStyle style;
+  style.colour = GR_Draw_Get_Colour();
+  style.alpha = GR_Draw_Get_Alpha();
+  style.halign = 1;
+  Text_DrawQuads(Text_Layout(f, 100, 40, "ai", style));
+  ASSERT_EQ(device.drawn.size(), 2u);
+  const auto &a = device.drawn[0];
+  EXPECT_EQ(a.texture, GR_Texture_Handle(f.s_tex));
+  ASSERT_EQ(a.vertices.size(), 4u);
+  // Centred: the line of 14 starts 7 left of x; corners sit half a pixel up
+  // and left, and the cell is 9 x 12.
+  EXPECT_FLOAT_EQ(a.vertices[0].x, 93 - 0.5f);
+  EXPECT_FLOAT_EQ(a.vertices[0].y, 40 - 0.5f);
+  EXPECT_FLOAT_EQ(a.vertices[2].x, 93 + 9 - 0.5f);
+  EXPECT_FLOAT_EQ(a.vertices[2].y, 40 + 12 - 0.5f);
+  EXPECT_EQ(a.vertices[0].colour, 0x80FF0000u);  // alpha 0.5, red
+  EXPECT_FLOAT_EQ(device.drawn[1].vertices[0].x, 93 + 10 - 0.5f);
+}
+
+}  // namespace

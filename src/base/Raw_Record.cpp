@@ -3,7 +3,6 @@
 #include <cstring>
 
 RRawList g_RawSounds;
-RRawList g_RawFonts;
 
 namespace {
 constexpr int32_t kSectionVersion = 800;

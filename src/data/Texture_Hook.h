@@ -10,10 +10,14 @@ class TBitmap32;
 struct RTextureHooks {
   int32_t (*create)(const TBitmap32 &bitmap) = nullptr;  // a new texture id, or -1
   void (*release)(int32_t id) = nullptr;
+  // White pixels with one alpha byte each (font sheets); a new id, or -1.
+  int32_t (*createAlpha)(int32_t w, int32_t h, const uint8_t *alpha) = nullptr;
 };
 
 void Texture_SetHooks(const RTextureHooks &hooks);
 // -1 when no texture maker is installed.
 int32_t Texture_CreateFromBitmap(const TBitmap32 &bitmap);
+// -1 when no texture maker is installed.
+int32_t Texture_CreateFromAlpha(int32_t w, int32_t h, const uint8_t *alpha);
 // Ignores -1 and works only with a maker installed.
 void Texture_Release(int32_t id);

@@ -127,8 +127,6 @@ namespace {
 const std::vector<std::string_view> kPendingNames = {
     // Drawing sprites and backgrounds.
     "draw_sprite", "draw_background", "draw_background_tiled",
-    // Fonts and text.
-    "draw_set_font", "draw_set_halign", "draw_text", "draw_text_transformed",
     // The window: full screen and the cursor.
     "window_get_fullscreen", "window_set_fullscreen", "window_set_cursor",
     // Particles and the ready-made effects built on them.

@@ -8,6 +8,7 @@
 #include "code/Code_Operator.h"
 #include "code/Function_Args.h"
 #include "data/Background_Main.h"
+#include "data/Font_Main.h"
 #include "data/Sprite_Main.h"
 #include "base/Support_Path.h"
 
@@ -256,6 +257,8 @@ void Function_Resource_Init() {
   FunctionAdd("sprite_collision_mask", F_SpriteCollisionMask, 9);
   FunctionAdd("sprite_set_cache_size", F_SpriteSetCacheSize, 2);
   FunctionAdd("sprite_set_cache_size_ext", F_SpriteSetCacheSize, 3);
+
+  Font_RegisterFunctions();
 
   FunctionAdd("background_exists", F_BackgroundExists, 1);
   FunctionAdd("background_name", F_BackgroundGetName, 1);

@@ -36,7 +36,7 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
       out.WriteInteger(kScriptSectionVersion);
       SaveNamedItems(out, game.scripts);
       break;
-    case 8: RawSection_Save(out, game.fonts); break;
+    case 8: Font_SaveSection(out, game.fonts); break;
     case 9: TimeLine_SaveSection(out, game.timelines); break;
     case 10: Object_SaveSection(out, game.objects); break;
     case 11: Room_SaveSection(out, game.rooms, game.lastInstanceId, game.lastTileId); break;

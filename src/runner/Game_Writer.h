@@ -20,6 +20,7 @@
 #include "code/Script_Class.h"
 #include "dialogs/Help_Main.h"
 #include "data/Background_Class.h"
+#include "data/Font_Main.h"
 #include "data/Sprite_Class.h"
 #include "data/DataNew_Main.h"
 #include "base/Game_Format.h"
@@ -57,7 +58,7 @@ struct RGameModel {
   RResourceList<CBackground> backgrounds;
   RResourceList<CPath> paths;
   RResourceList<CScript> scripts;
-  RRawList fonts;
+  RFontList fonts;
   RResourceList<CTimeLine> timelines;
   RResourceList<CObject> objects;
   RResourceList<CRoom> rooms;

@@ -22,10 +22,12 @@
 #include "data/DataNew_Main.h"
 #include "base/Option_Main.h"
 #include "base/Raw_Record.h"
+#include "data/Font_Main.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Prepare.h"
 #include "runner/Runner_Wire.h"
 #include "platform/Platform_Main.h"
+#include "platform/fonts/Font_System.h"
 #include "platform/headless/Headless_Platform.h"
 #include "platform/Platform_Process.h"
 #include "base/Support_File.h"
@@ -214,7 +216,7 @@ std::string Runner_Summary() {
   ListSection(o, "backgrounds", g_Backgrounds);
   ListSection(o, "paths", g_Paths);
   ListSection(o, "scripts", g_Scripts);
-  ListSection(o, "fonts", g_RawFonts);
+  ListSection(o, "fonts", g_Fonts);
   ListSection(o, "time lines", g_TimeLines);
   ListSection(o, "objects", g_Objects);
   ListSection(o, "rooms", g_Rooms);
@@ -249,7 +251,11 @@ int Runner_Main(int argc, const char *const *argv) {
   // backends arrive, a player's run has the headless services too, with the
   // process priority following the game.
   static CHeadlessPlatform platform(!args.headless);
-  Runner_Wire(platform.Services());
+  // Installed fonts need no display: every run renders them.
+  static CSystemFonts systemFonts;
+  static RPlatform services = platform.Services();
+  services.fonts = &systemFonts;
+  Runner_Wire(services);
   IDialogs &dialogs = PlatformDialogs();
 
   const std::string self = SelfExecutablePath();

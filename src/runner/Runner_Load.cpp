@@ -16,6 +16,7 @@
 #include "data/DataNew_Main.h"
 #include "base/Option_Main.h"
 #include "base/Raw_Record.h"
+#include "data/Font_Main.h"
 #include "base/Support_File.h"
 #include "base/Support_Stream.h"
 #include "base/Support_Trace.h"
@@ -99,7 +100,7 @@ TSectionOutcome LoadSection(int index, CStream &s) {
     case 5: ok = Background_Load(s); break;
     case 6: ok = Path_Load(s); break;
     case 7: ok = Script_Load(s); break;
-    case 8: ok = RawSection_Load(s, g_RawFonts); break;
+    case 8: ok = Font_Load(s); break;
     case 9: ok = TimeLine_Load(s); break;
     case 10: ok = Object_Load(s); break;
     case 11: ok = Room_Load(s); break;

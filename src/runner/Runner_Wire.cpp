@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "base/Raw_Record.h"
+#include "data/Font_Main.h"
 #include "base/Support_Wiring.h"
 #include "code/Code_Constant.h"
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
 #include "graphics/Graphics_Draw.h"
+#include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_Texture.h"
 #include "platform/Platform_Main.h"
 #include "world/Instance_Class.h"
@@ -50,21 +52,23 @@ void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
 void Runner_AddFamilies() {
   Function_AddFamily(GR_Texture_Register_Functions);
   Function_AddFamily(GR_Draw_Register_Functions);
+  Function_AddFamily(Text_RegisterFunctions);
 }
 
 void Runner_Wire(const RPlatform &platform) {
   Runner_AddFamilies();
   Platform_Install(&platform);
   GR_Texture_Init();
-  Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free});
+  Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free,
+                    GR_Texture_Create_From_Alpha});
   Instance_SetSpriteGeometry(Sprite_Geometry);
   Instance_SetSpriteMask(Sprite_Mask);
   Room_SetBackgroundSizeFn(BackgroundSize);
   World_InstallHooks();
-  // Sounds and fonts are read as raw records until their subsystems arrive;
-  // game code still names them.
+  // Sounds are read as raw records until their subsystem arrives; game code
+  // still names them.
   ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
-  ConstantSetFinder(TConstantSource::Font, [](std::string_view name) -> int32_t { return g_RawFonts.Find(name); });
+  ConstantSetFinder(TConstantSource::Font, Font_Find);
   RRunHooks hooks = Run_Hooks();
   hooks.presentFrame = PresentFrame;
   Run_SetHooks(hooks);
@@ -75,6 +79,7 @@ const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHook
 void Runner_ResetState() {
   GR_Draw_Reset_State();
   Functions_ResetState();
+  Text_ResetState();
   World_ResetState();
   IO_Clear();
   Code_ResetState();

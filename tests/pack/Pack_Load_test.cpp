@@ -16,6 +16,7 @@
 #include "pack/Pack_TempDir.h"
 #include "data/DataNew_Main.h"
 #include "base/Raw_Record.h"
+#include "data/Font_Main.h"
 #include "runner/Runner_Load.h"
 #include "base/Support_Stream.h"
 #include "world/Action_Lib.h"
@@ -118,8 +119,8 @@ void ExpectLoadedEquals(const RGameModel &game) {
 
   // Kinds the manifest has no place for yet are written as empty sections.
   EXPECT_EQ(g_Extensions.size(), 0u);
-  for (const RRawList *list : {&g_RawSounds, &g_RawFonts})
-    EXPECT_EQ(list->Count(), 0);
+  EXPECT_EQ(g_RawSounds.Count(), 0);
+  EXPECT_EQ(g_Fonts.Count(), 0);
 }
 
 TEST(PackLoad, FixtureProjectsLoadAsTheirManifestsSay) {

@@ -20,6 +20,7 @@
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "base/Raw_Record.h"
+#include "data/Font_Main.h"
 #include "base/Support_File.h"
 #include "world/Action_Lib.h"
 #include "world/Object_Main.h"
@@ -89,7 +90,11 @@ RGameModel FullGame() {
   auto script = std::make_unique<CScript>();
   script->s_text = "return argument0 + 1;";
   Add(g.scripts, "scr_add", std::move(script));
-  Add(g.fonts, "font0", Raw(800));
+  auto font = std::make_unique<CFont>();
+  font->s_name = "Arial";
+  font->s_h[65] = 14;
+  font->s_shift[65] = 9;
+  Add(g.fonts, "font0", std::move(font));
   auto timeline = std::make_unique<CTimeLine>();
   timeline->AddMoment(5).AddCodeAction("x = 1;");
   Add(g.timelines, "tl0", std::move(timeline));
@@ -151,7 +156,9 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   EXPECT_EQ(g_Paths.Get(0)->Count(), 2);
   EXPECT_EQ(g_Paths.Get(0)->i_length, 60);  // closed: there and back
   EXPECT_EQ(g_Scripts.Get(0)->s_text, "return argument0 + 1;");
-  EXPECT_EQ(g_RawFonts.names[0], "font0");
+  EXPECT_EQ(g_Fonts.names[0], "font0");
+  ASSERT_TRUE(g_Fonts.Exists(0));
+  EXPECT_EQ(g_Fonts.Get(0)->s_FontHeight, 14);
   ASSERT_TRUE(g_TimeLines.Exists(0));
   EXPECT_EQ(g_TimeLines.Get(0)->s_step, std::vector<int32_t>{5});
   EXPECT_EQ(g_Objects.Name(0), "obj_player");

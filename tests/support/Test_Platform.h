@@ -36,6 +36,10 @@ inline void SetClock(IClock *c) {
   Current().clock = c ? c : &Headless().clock;
   Install();
 }
+inline void SetFonts(ISystemFonts *f) {
+  Current().fonts = f ? f : &Headless().fonts;
+  Install();
+}
 inline void SetRender(IRenderDevice *r) {
   Current().render = r ? r : &Headless().render;
   Install();

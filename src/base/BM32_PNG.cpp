@@ -303,3 +303,54 @@ bool DecodePng(const uint8_t *data, size_t size, TBitmap32 &out, std::string &wh
   out = std::move(bmp);
   return true;
 }
+
+namespace {
+
+void PutBigEndian32(std::vector<uint8_t> &out, uint32_t v) {
+  out.push_back(uint8_t(v >> 24));
+  out.push_back(uint8_t(v >> 16));
+  out.push_back(uint8_t(v >> 8));
+  out.push_back(uint8_t(v));
+}
+
+void PutChunk(std::vector<uint8_t> &out, const char *type, const uint8_t *data, size_t size) {
+  PutBigEndian32(out, uint32_t(size));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  if (size) out.insert(out.end(), data, data + size);
+  const uLong crc = crc32(0L, out.data() + start, uInt(out.size() - start));
+  PutBigEndian32(out, uint32_t(crc));
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const TBitmap32 &picture) {
+  const int w = std::max(0, picture.Width()), h = std::max(0, picture.Height());
+  std::vector<uint8_t> raw;
+  raw.reserve(size_t(w * 4 + 1) * size_t(h));
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < w; ++x) {
+      const TColor32 c = picture.Pixel(x, y);
+      raw.push_back(uint8_t(c >> 16));
+      raw.push_back(uint8_t(c >> 8));
+      raw.push_back(uint8_t(c));
+      raw.push_back(uint8_t(c >> 24));
+    }
+  }
+  uLongf packedSize = compressBound(uLong(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
+    return {};
+  packed.resize(packedSize);
+
+  std::vector<uint8_t> out(kSignature, kSignature + 8);
+  std::vector<uint8_t> ihdr;
+  PutBigEndian32(ihdr, uint32_t(w));
+  PutBigEndian32(ihdr, uint32_t(h));
+  ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+  PutChunk(out, "IHDR", ihdr.data(), ihdr.size());
+  PutChunk(out, "IDAT", packed.data(), packed.size());
+  PutChunk(out, "IEND", nullptr, 0);
+  return out;
+}

@@ -26,6 +26,7 @@
 #include "runner/Runner_Wire.h"
 #include "platform/Platform_Main.h"
 #include "platform/headless/Headless_Platform.h"
+#include "platform/sdl/Sdl_Platform.h"
 #include "platform/Platform_Process.h"
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
@@ -223,6 +224,17 @@ std::string Runner_Summary() {
   return o.str();
 }
 
+const RPlatform &Runner_Platform(bool headless) {
+  if (headless) {
+    static CHeadlessPlatform platform(false);
+    return platform.Services();
+  }
+  // Until the installed-fonts backend arrives, the player's run reads no
+  // installed fonts either.
+  static CSdlPlatform platform(true);
+  return platform.Services();
+}
+
 int Runner_Main(int argc, const char *const *argv) {
   RRunnerArgs args;
   std::string error;
@@ -240,11 +252,10 @@ int Runner_Main(int argc, const char *const *argv) {
     return 0;
   }
 
-  // The machine, once for the whole run. Until the window, picture and sound
-  // backends arrive, a player's run has the headless services too, with the
-  // process priority following the game.
-  static CHeadlessPlatform platform(!args.headless);
-  Runner_Wire(platform.Services());
+  // The machine, once for the whole run: a player's run gets the window and
+  // the picture (offscreen when there is no display) with the process
+  // priority following the game; a headless run gets none of them.
+  Runner_Wire(Runner_Platform(args.headless));
   IDialogs &dialogs = PlatformDialogs();
 
   const std::string self = SelfExecutablePath();

@@ -199,7 +199,13 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
   m_swapInterval = -1;
   m_dirty = true;
   BindTarget();
-  Clear(true, 0xFF000000u, true);
+  // All of the back buffer, not only the first viewport.
+  ApplyState();
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(0, 0, 0, 1);
+  glClearDepth(1.0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
   return true;
 }
 

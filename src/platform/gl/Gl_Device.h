@@ -12,6 +12,7 @@
 
 class CSdlWindow;
 
+// The device lives on its window: close it before the window closes.
 class CGlDevice : public IRenderDevice {
 public:
   explicit CGlDevice(CSdlWindow &window);

@@ -143,6 +143,19 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
     Close();
     return false;
   }
+  for (int i = 0; i < 2; ++i) {
+    const GLuint p = m_programs[i];
+    RUniforms &u = m_uniforms[i];
+    u.transform = glGetUniformLocation(p, "uTransform");
+    u.worldView = glGetUniformLocation(p, "uWorldView");
+    u.halfPixel = glGetUniformLocation(p, "uHalfPixel");
+    u.textureMode = glGetUniformLocation(p, "uTextureMode");
+    u.alphaTest = glGetUniformLocation(p, "uAlphaTest");
+    u.fog = glGetUniformLocation(p, "uFog");
+    u.fogColour = glGetUniformLocation(p, "uFogColour");
+    u.fogStart = glGetUniformLocation(p, "uFogStart");
+    u.fogEnd = glGetUniformLocation(p, "uFogEnd");
+  }
 
   // The back buffer covers the screen, so that the shown region can grow up
   // to the screen's size without a new device. It has no alpha channel, as
@@ -398,25 +411,24 @@ void CGlDevice::ApplyState() {
   if (!m_dirty) return;
   m_dirty = false;
   const RDeviceStates &s = m_states;
-  const GLuint program = m_programs[s.smooth ? 0 : 1];
-  glUseProgram(program);
-  // Uniform locations are looked up by name: this runs once per change of
-  // state, not per draw.
-  glUniformMatrix4fv(glGetUniformLocation(program, "uTransform"), 1, GL_FALSE, m_transform);
-  glUniformMatrix4fv(glGetUniformLocation(program, "uWorldView"), 1, GL_FALSE, m_worldView);
+  const int which = s.smooth ? 0 : 1;
+  const RUniforms &u = m_uniforms[which];
+  glUseProgram(m_programs[which]);
+  glUniformMatrix4fv(u.transform, 1, GL_FALSE, m_transform);
+  glUniformMatrix4fv(u.worldView, 1, GL_FALSE, m_worldView);
   const float vw = float(std::max(1, m_viewport.w)), vh = float(std::max(1, m_viewport.h));
-  glUniform2f(glGetUniformLocation(program, "uHalfPixel"), 1.0f / vw, 1.0f / vh);
+  glUniform2f(u.halfPixel, 1.0f / vw, 1.0f / vh);
   const RTextureSlot *texture = Slot(m_texture);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture ? texture->texture : 0);
-  glUniform1i(glGetUniformLocation(program, "uTextureMode"), texture ? (s.modulate ? 1 : 2) : 0);
-  glUniform1i(glGetUniformLocation(program, "uAlphaTest"), s.depth ? 1 : 0);
-  glUniform1i(glGetUniformLocation(program, "uFog"), s.fog ? 1 : 0);
+  glUniform1i(u.textureMode, texture ? (s.modulate ? 1 : 2) : 0);
+  glUniform1i(u.alphaTest, s.depth ? 1 : 0);
+  glUniform1i(u.fog, s.fog ? 1 : 0);
   float fog[4];
   Channels(s.fogColour, fog);
-  glUniform3f(glGetUniformLocation(program, "uFogColour"), fog[0], fog[1], fog[2]);
-  glUniform1f(glGetUniformLocation(program, "uFogStart"), s.fogStart);
-  glUniform1f(glGetUniformLocation(program, "uFogEnd"), s.fogEnd);
+  glUniform3f(u.fogColour, fog[0], fog[1], fog[2]);
+  glUniform1f(u.fogStart, s.fogStart);
+  glUniform1f(u.fogEnd, s.fogEnd);
   // Lighting is kept as a switch only: the 3D drawing that sets lights does
   // not reach the device yet, and without lights the vertex colour stands.
 
@@ -505,14 +517,10 @@ void CGlDevice::Flush() {
   glBindVertexArray(m_vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
   const size_t bytes = m_pending.size() * sizeof(RDeviceVertex);
-  if (bytes > m_bufferBytes) {
-    m_bufferBytes = std::max(bytes, std::max<size_t>(m_bufferBytes * 2, 64 * 1024));
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_bufferBytes), nullptr, GL_STREAM_DRAW);
-  } else {
-    // A fresh store of the same size, so that the driver need not wait for
-    // the draws still reading the old one.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_bufferBytes), nullptr, GL_STREAM_DRAW);
-  }
+  if (bytes > m_bufferBytes) m_bufferBytes = std::max(bytes, std::max<size_t>(m_bufferBytes * 2, 64 * 1024));
+  // A fresh store each time, so that the driver need not wait for the draws
+  // still reading the old one.
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_bufferBytes), nullptr, GL_STREAM_DRAW);
   glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), m_pending.data());
   const GLenum mode = m_pendingClass == TClass::Points  ? GL_POINTS
                       : m_pendingClass == TClass::Lines ? GL_LINES

@@ -60,6 +60,11 @@ private:
     int32_t wt = 0, ht = 0;
     bool used = false;
   };
+  // Where each program keeps its settings (-1 for one the compiler dropped).
+  struct RUniforms {
+    int32_t transform = -1, worldView = -1, halfPixel = -1, textureMode = -1, alphaTest = -1, fog = -1,
+            fogColour = -1, fogStart = -1, fogEnd = -1;
+  };
   // What one run of joined draws becomes.
   enum class TClass { None, Points, Lines, Triangles };
 
@@ -76,6 +81,7 @@ private:
   int32_t m_backW = 0, m_backH = 0;
   uint32_t m_backFramebuffer = 0, m_backColour = 0, m_backDepth = 0;
   uint32_t m_programs[2] = {0, 0};  // smooth, flat
+  RUniforms m_uniforms[2];
   uint32_t m_vertexArray = 0, m_vertexBuffer = 0, m_sampler = 0;
   size_t m_bufferBytes = 0;
   int m_swapInterval = -1;

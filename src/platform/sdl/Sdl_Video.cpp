@@ -15,17 +15,26 @@ bool DriverIsOffscreen() {
   return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
+void SayOffscreen() {
+  if (g_saidOffscreen) return;
+  std::fputs("quillon: no display could be opened; drawing offscreen\n", stderr);
+  std::fflush(stderr);
+  g_saidOffscreen = true;
+}
+
+// Whoever set SDL_VIDEODRIVER to a driver without a display knows already.
+bool OffscreenAskedFor() {
+  const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked && (std::strcmp(asked, "offscreen") == 0 || std::strcmp(asked, "dummy") == 0);
+}
+
 bool StartOffscreen() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // An override, so that it wins over a driver named in the environment;
   // programs the game starts still get the environment as it was.
   SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  if (!g_saidOffscreen) {
-    std::fputs("quillon: no display could be opened; drawing offscreen\n", stderr);
-    std::fflush(stderr);
-    g_saidOffscreen = true;
-  }
+  SayOffscreen();
   return true;
 }
 
@@ -40,7 +49,11 @@ bool SdlVideo_Start(std::string &error) {
   // Ctrl+C and termination keep ending the process as they always did,
   // rather than becoming a quit event nobody may be reading.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    // SDL goes offscreen by itself when it finds no display.
+    if (DriverIsOffscreen() && !OffscreenAskedFor()) SayOffscreen();
+    return true;
+  }
   const std::string first = SDL_GetError();
   if (StartOffscreen()) return true;
   g_failed = true;

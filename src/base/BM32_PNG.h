@@ -1,6 +1,7 @@
 // PNG pictures (sprites, backgrounds and loading-bar images), decoded
-// with zlib alone: every colour type and bit depth, palettes with
-// transparency, colour-key transparency and interlaced pictures.
+// with zlib alone (every colour type and bit depth, palettes with
+// transparency, colour-key transparency and interlaced pictures), and
+// written as 8-bit RGBA.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,6 @@ bool IsPng(const uint8_t *data, size_t size);
 // checked against the data; pictures above 16384 pixels a side are refused.
 bool DecodePng(const uint8_t *data, size_t size, TBitmap32 &out, std::string &why);
 
-// A whole PNG file of the picture: 8-bit RGBA, no interlace, one IDAT chunk
-// with every row unfiltered, the zlib data at the default level.
-std::vector<uint8_t> EncodePng(const TBitmap32 &picture);
+// The PNG file of a picture: 8-bit RGBA (colour type 6), no interlace, one
+// IDAT chunk of zlib-compressed rows, each with filter byte 0.
+std::vector<uint8_t> EncodePng(const TBitmap32 &bitmap);

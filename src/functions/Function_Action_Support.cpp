@@ -125,9 +125,6 @@ namespace {
 // its own fallback does); a name leaves this list the day its function is
 // registered, which the start-up check insists on.
 const std::vector<std::string_view> kPendingNames = {
-    // Drawing: shapes, colours and the saved screen picture.
-    "draw_arrow", "draw_ellipse", "draw_ellipse_color", "draw_healthbar", "draw_line", "draw_rectangle",
-    "draw_rectangle_color", "draw_set_color", "screen_save",
     // Drawing sprites and backgrounds.
     "draw_sprite", "draw_background", "draw_background_tiled",
     // Fonts and text.

@@ -8,6 +8,7 @@
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Texture.h"
 #include "platform/Platform_Main.h"
 #include "world/Instance_Class.h"
@@ -46,7 +47,13 @@ void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
 
 }  // namespace
 
+void Runner_AddFamilies() {
+  Function_AddFamily(GR_Texture_Register_Functions);
+  Function_AddFamily(GR_Draw_Register_Functions);
+}
+
 void Runner_Wire(const RPlatform &platform) {
+  Runner_AddFamilies();
   Platform_Install(&platform);
   GR_Texture_Init();
   Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free});
@@ -66,6 +73,7 @@ void Runner_Wire(const RPlatform &platform) {
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
 
 void Runner_ResetState() {
+  GR_Draw_Reset_State();
   Functions_ResetState();
   World_ResetState();
   IO_Clear();

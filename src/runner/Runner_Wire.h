@@ -13,6 +13,11 @@ struct RPlatform;
 // Installs the platform and every hook the runner owns.
 void Runner_Wire(const RPlatform &platform);
 
+// Adds the built-in families of the layers above the functions layer to the
+// registration (Function_AddFamily); Runner_Wire does it too. Anything that
+// lists or registers the whole table calls it first.
+void Runner_AddFamilies();
+
 // The hooks and built-in names that wait for a subsystem still to come. A
 // call of one of them does nothing (a hook) or reports no function (a name)
 // until then.

@@ -11,6 +11,7 @@
 #include "code/Code_Function.h"
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
+#include "runner/Runner_Wire.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ class ActionNames : public ::testing::Test {
 protected:
   void SetUp() override {
     FunctionTableReset();
+    Runner_AddFamilies();
     Function_RegisterFamilies();
   }
   void TearDown() override { FunctionTableReset(); }

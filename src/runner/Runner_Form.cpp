@@ -29,6 +29,7 @@
 #include "platform/Platform_Main.h"
 #include "platform/fonts/Font_System.h"
 #include "platform/headless/Headless_Platform.h"
+#include "platform/sdl/Sdl_Platform.h"
 #include "platform/Platform_Process.h"
 #include "base/Support_File.h"
 #include "base/Support_Path.h"
@@ -229,6 +230,20 @@ std::string Runner_Summary() {
   return o.str();
 }
 
+const RPlatform &Runner_Platform(bool headless) {
+  // Installed fonts need no display: every run renders them.
+  static CSystemFonts systemFonts;
+  if (headless) {
+    static CHeadlessPlatform platform(false);
+    static RPlatform services = platform.Services();
+    services.fonts = &systemFonts;
+    return services;
+  }
+  static CSdlPlatform platform(true);
+  platform.SetFonts(&systemFonts);
+  return platform.Services();
+}
+
 int Runner_Main(int argc, const char *const *argv) {
   RRunnerArgs args;
   std::string error;
@@ -247,15 +262,10 @@ int Runner_Main(int argc, const char *const *argv) {
     return 0;
   }
 
-  // The machine, once for the whole run. Until the window, picture and sound
-  // backends arrive, a player's run has the headless services too, with the
-  // process priority following the game.
-  static CHeadlessPlatform platform(!args.headless);
-  // Installed fonts need no display: every run renders them.
-  static CSystemFonts systemFonts;
-  static RPlatform services = platform.Services();
-  services.fonts = &systemFonts;
-  Runner_Wire(services);
+  // The machine, once for the whole run: a player's run gets the window and
+  // the picture (offscreen when there is no display) with the process
+  // priority following the game; a headless run gets none of them.
+  Runner_Wire(Runner_Platform(args.headless));
   IDialogs &dialogs = PlatformDialogs();
 
   const std::string self = SelfExecutablePath();

@@ -27,5 +27,10 @@ const char *Runner_HelpText();
 // and each section with its item count and names.
 std::string Runner_Summary();
 
+// The machine's services for the whole run, built on first call: the
+// headless ones, or the real window and picture of a player's run.
+struct RPlatform;
+const RPlatform &Runner_Platform(bool headless);
+
 // The whole run; answers the process exit code.
 int Runner_Main(int argc, const char *const *argv);

@@ -225,4 +225,21 @@ TEST(PngDecode, BrokenFilesAreRefusedWithAReason) {
   EXPECT_EQ(bmp.Pixel(0, 0), Argb(255, 1, 2, 3));
 }
 
+// The writer: 8-bit RGBA rows the reader gives back exactly, alpha
+// included, with the header the format asks for.
+TEST(PngEncode, WrittenPicturesReadBackExactly) {
+  TBitmap32 picture(7, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 7; ++x) picture.SetPixel(x, y, uint32_t(x * 37 + y) << 24 | uint32_t(x * 1000003 + y * 77));
+  const Bytes file = EncodePng(picture);
+  ASSERT_TRUE(IsPng(file.data(), file.size()));
+  // IHDR: 7 x 3, depth 8, colour type 6, no interlace.
+  const Bytes ihdr = {0, 0, 0, 7, 0, 0, 0, 3, 8, 6, 0, 0, 0};
+  EXPECT_EQ(Bytes(file.begin() + 16, file.begin() + 29), ihdr);
+  TBitmap32 back;
+  std::string why;
+  ASSERT_TRUE(DecodePng(file.data(), file.size(), back, why)) << why;
+  EXPECT_TRUE(back == picture);
+}
+
 }  // namespace

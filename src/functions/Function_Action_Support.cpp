@@ -128,12 +128,8 @@ const std::vector<std::string_view> kPendingNames = {
     // Drawing: shapes, colours and the saved screen picture.
     "draw_arrow", "draw_ellipse", "draw_ellipse_color", "draw_healthbar", "draw_line", "draw_rectangle",
     "draw_rectangle_color", "draw_set_color", "screen_save",
-    // Drawing sprites and backgrounds.
-    "draw_sprite", "draw_background", "draw_background_tiled",
     // Fonts and text.
     "draw_set_font", "draw_set_halign", "draw_text", "draw_text_transformed",
-    // The window: full screen and the cursor.
-    "window_get_fullscreen", "window_set_fullscreen", "window_set_cursor",
     // Particles and the ready-made effects built on them.
     "part_system_create", "part_system_depth", "part_system_destroy", "part_particles_clear", "part_type_create",
     "part_type_shape", "part_type_sprite", "part_type_size", "part_type_color_mix", "part_type_color2",

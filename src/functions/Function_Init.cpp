@@ -47,6 +47,12 @@ void Function_InitAll() {
   Function_RegisterFamilies();
 }
 
+namespace {
+void (*s_upperFamilies)() = nullptr;
+}  // namespace
+
+void Function_SetUpperFamilies(void (*registerFamilies)()) { s_upperFamilies = registerFamilies; }
+
 void Function_RegisterFamilies() {
   // The families register in this order; a name registered twice is found
   // at its first entry, so the family listed first owns a shared name.
@@ -66,6 +72,7 @@ void Function_RegisterFamilies() {
   Motion_Potential_Init();
   Function_Action_Init();
   Function_Resource_Init();
+  if (s_upperFamilies) s_upperFamilies();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -15,6 +15,10 @@ void Functions_ResetState();
 // Registers every family of built-in functions into the function table as
 // it stands (tests reset the table first to check the whole registration).
 void Function_RegisterFamilies();
+// The families of the layers above this one (the window, drawing, ...),
+// registered after this layer's own; the runner installs them before the
+// first registration.
+void Function_SetUpperFamilies(void (*registerFamilies)());
 
 // The registered function table, one "name count" line per function in id
 // order (count -1 for any number of arguments).

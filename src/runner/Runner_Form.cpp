@@ -234,6 +234,7 @@ int Runner_Main(int argc, const char *const *argv) {
     std::fputs(Runner_HelpText(), stdout);
     return 0;
   }
+  Function_SetUpperFamilies(Runner_RegisterUpperFamilies);
   if (args.listFunctions) {
     Function_InitAll();
     Function_WriteTable(stdout);
@@ -306,6 +307,11 @@ int Runner_Main(int argc, const char *const *argv) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     Runner_CleanUp();
     return report.Complete() ? 0 : 3;
+  }
+
+  if (!Runner_StartGraphics()) {
+    Runner_CleanUp();
+    return 1;
   }
 
   RRunOptions run;

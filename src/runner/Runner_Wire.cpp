@@ -9,6 +9,9 @@
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
 #include "graphics/Graphics_Texture.h"
+#include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
+#include "graphics/Sprite_Draw.h"
 #include "platform/Platform_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Class.h"
@@ -21,12 +24,9 @@
 namespace {
 
 const std::vector<std::string_view> kPendingHooks = {
-    // The game picture: the room is drawn, particles and F4/F9 come with it.
-    "world: drawing the room",
+    // Particle systems come with the rest of the picture.
     "world: particle systems",
-    "world: function keys F1, F4, F9",
-    // The player's hands: the mouse through the views and joysticks.
-    "world: the mouse in room coordinates",
+    // The player's hands: joysticks.
     "world: joysticks",
     // Dialogs and splash screens that hold the game while they are shown.
     "world: dialogs and splashes hold the game",
@@ -42,12 +42,11 @@ bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
   return true;
 }
 
-void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
-
 }  // namespace
 
 void Runner_Wire(const RPlatform &platform) {
   Platform_Install(&platform);
+  Window_Reset();
   GR_Texture_Init();
   Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free});
   Instance_SetSpriteGeometry(Sprite_Geometry);
@@ -59,8 +58,17 @@ void Runner_Wire(const RPlatform &platform) {
   ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
   ConstantSetFinder(TConstantSource::Font, [](std::string_view name) -> int32_t { return g_RawFonts.Find(name); });
   RRunHooks hooks = Run_Hooks();
-  hooks.presentFrame = PresentFrame;
+  hooks.presentFrame = Room_PresentFrame;
+  hooks.drawRoom = Room_Draw;
+  hooks.mousePosition = Room_MouseHook;
+  hooks.functionKey = Room_FunctionKey;
+  hooks.roomStart = Window_RoomStart;
   Run_SetHooks(hooks);
+}
+
+void Runner_RegisterUpperFamilies() {
+  Window_Functions_Init();
+  Sprite_Draw_Init();
 }
 
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }

@@ -13,6 +13,18 @@ struct RPlatform;
 // Installs the platform and every hook the runner owns.
 void Runner_Wire(const RPlatform &platform);
 
+// The built-in families of the layers above the functions layer; installed
+// with Function_SetUpperFamilies before the first registration.
+void Runner_RegisterUpperFamilies();
+
+// Graphics start-up after preparation: the window set up from the settings,
+// the device, interpolation, the textures of backgrounds, sprites and fonts
+// and the first frame. False (after the device's own message) when the
+// device cannot be made.
+bool Runner_StartGraphics();
+// The device released and the window closed, at the end of a run.
+void Runner_FinishGraphics();
+
 // The hooks and built-in names that wait for a subsystem still to come. A
 // call of one of them does nothing (a hook) or reports no function (a name)
 // until then.

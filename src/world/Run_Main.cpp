@@ -343,6 +343,7 @@ const CWiringHook kParticleHook("world: particle systems", [] { return s_hooks.p
 const CWiringHook kMouseHook("world: the mouse in room coordinates", [] { return s_hooks.mousePosition != nullptr; });
 const CWiringHook kJoystickHook("world: joysticks", [] { return s_hooks.joystick != nullptr; });
 const CWiringHook kFunctionKeyHook("world: function keys F1, F4, F9", [] { return s_hooks.functionKey != nullptr; });
+const CWiringHook kRoomStartHook("world: the window fitted to each room", [] { return s_hooks.roomStart != nullptr; });
 }  // namespace
 void Run_SetOptions(const RRunOptions &options) { s_options = options; }
 

@@ -11,6 +11,7 @@
 #include "code/Code_Function.h"
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
+#include "runner/Runner_Wire.h"
 
 namespace {
 
@@ -28,9 +29,13 @@ class ActionNames : public ::testing::Test {
 protected:
   void SetUp() override {
     FunctionTableReset();
+    Function_SetUpperFamilies(Runner_RegisterUpperFamilies);
     Function_RegisterFamilies();
   }
-  void TearDown() override { FunctionTableReset(); }
+  void TearDown() override {
+    Function_SetUpperFamilies(nullptr);
+    FunctionTableReset();
+  }
 };
 
 TEST_F(ActionNames, EveryCalledNameIsRegisteredOrListedAsWaiting) {

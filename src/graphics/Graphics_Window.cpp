@@ -280,8 +280,8 @@ void View_RoomToRegion(const RViewMap &v, double x, double y, double &rx, double
     // The inverse of the turn above: a point turned by -angle comes back
     // with +angle.
     const double a = v.angle * kPi / 180;
-    ux = std::cos(a) * ddx - std::sin(a) * ddy;
-    uy = std::sin(a) * ddx + std::cos(a) * ddy;
+    ux = std::cos(a) * ddx + std::sin(a) * ddy;
+    uy = -std::sin(a) * ddx + std::cos(a) * ddy;
   }
   rx = std::round(ux * v.wport / v.wview + v.xport + v.wport / 2.0);
   ry = std::round(uy * v.hport / v.hview + v.yport + v.hport / 2.0);

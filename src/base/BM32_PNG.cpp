@@ -303,3 +303,52 @@ bool DecodePng(const uint8_t *data, size_t size, TBitmap32 &out, std::string &wh
   out = std::move(bmp);
   return true;
 }
+
+namespace {
+
+void PutBig32(std::vector<uint8_t> &out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void PutChunk(std::vector<uint8_t> &out, const char *type, const std::vector<uint8_t> &data) {
+  PutBig32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  uLong crc = crc32(0L, Z_NULL, 0);
+  crc = crc32(crc, out.data() + start, static_cast<uInt>(out.size() - start));
+  PutBig32(out, static_cast<uint32_t>(crc));
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const TBitmap32 &bitmap) {
+  const uint32_t w = static_cast<uint32_t>(std::max(bitmap.Width(), 0));
+  const uint32_t h = static_cast<uint32_t>(std::max(bitmap.Height(), 0));
+  std::vector<uint8_t> rows;
+  rows.reserve(static_cast<size_t>(h) * (1 + static_cast<size_t>(w) * 4));
+  for (uint32_t y = 0; y < h; ++y) {
+    rows.push_back(0);
+    for (uint32_t x = 0; x < w; ++x) {
+      const TColor32 c = bitmap.Pixel(static_cast<int>(x), static_cast<int>(y));
+      rows.push_back(static_cast<uint8_t>(c >> 16));
+      rows.push_back(static_cast<uint8_t>(c >> 8));
+      rows.push_back(static_cast<uint8_t>(c));
+      rows.push_back(static_cast<uint8_t>(c >> 24));
+    }
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+  std::vector<uint8_t> packed(packedSize);
+  if (compress(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size())) != Z_OK) return {};
+  packed.resize(packedSize);
+
+  std::vector<uint8_t> out = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+  std::vector<uint8_t> header;
+  PutBig32(header, w);
+  PutBig32(header, h);
+  header.insert(header.end(), {8, 6, 0, 0, 0});
+  PutChunk(out, "IHDR", header);
+  PutChunk(out, "IDAT", packed);
+  PutChunk(out, "IEND", {});
+  return out;
+}

@@ -1,11 +1,13 @@
 // PNG pictures (sprites, backgrounds and loading-bar images), decoded
-// with zlib alone: every colour type and bit depth, palettes with
-// transparency, colour-key transparency and interlaced pictures.
+// with zlib alone (every colour type and bit depth, palettes with
+// transparency, colour-key transparency and interlaced pictures), and
+// written as 8-bit RGBA.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TBitmap32;
 
@@ -16,3 +18,7 @@ bool IsPng(const uint8_t *data, size_t size);
 // empty and says why (for the packer's message). Sizes and offsets are
 // checked against the data; pictures above 16384 pixels a side are refused.
 bool DecodePng(const uint8_t *data, size_t size, TBitmap32 &out, std::string &why);
+
+// The PNG file of a picture: 8-bit RGBA (colour type 6), no interlace, one
+// IDAT chunk of zlib-compressed rows, each with filter byte 0.
+std::vector<uint8_t> EncodePng(const TBitmap32 &bitmap);

@@ -20,6 +20,10 @@ struct ErrorState {
   std::string last;
   bool occurred = false;
   bool aborting = false;
+  bool endedFatally = false;
+  std::string repeatText;   // the last report shown, and how often in a row
+  int repeatCount = 0;
+  int64_t repeatsDropped = 0;  // copies not shown in this step
   bool logStarted = true;  // the next log write truncates
   std::string logPath = kDefaultLogPath;
   TErrorContextProvider contextProvider = nullptr;
@@ -32,12 +36,20 @@ ErrorState &State() {
   return state;
 }
 
+// A report's parts are joined by carriage returns, as the error window
+// splits them into lines; in the log a bare carriage return becomes a whole
+// line end, so that the file reads line by line like the window.
 void WriteLog(ErrorState &s, std::string_view text) {
   const bool truncate = s.logStarted;
   s.logStarted = false;
   FILE *f = std::fopen(s.logPath.c_str(), truncate ? "wb" : "ab");
   if (!f) return;
-  std::string record(text);
+  std::string record;
+  record.reserve(text.size() + 8);
+  for (size_t i = 0; i < text.size(); ++i) {
+    record += text[i];
+    if (text[i] == kCR && (i + 1 == text.size() || text[i + 1] != '\n')) record += '\n';
+  }
   record += kCRLF;
   record += kCRLF;
   record += kCRLF;
@@ -165,8 +177,20 @@ void ReportActionError(std::string_view message, bool fatal) {
 
 void ReportError(std::string_view text, bool fatal) {
   ErrorState &s = State();
-  Trace(text);
   if (s.aborting) return;
+  if (text == s.repeatText) {
+    if (++s.repeatCount > kShownRepeats && !fatal && !g_Settings.opt_aborterrors) {
+      // Still an error of the game: error_last and error_occurred follow it.
+      ++s.repeatsDropped;
+      s.occurred = true;
+      return;
+    }
+  } else {
+    ErrorEndRepeats();
+    s.repeatText.assign(text);
+    s.repeatCount = 1;
+  }
+  Trace(text);
   if (g_Settings.opt_aborterrors) fatal = true;
   if (g_Settings.opt_displayerrors) {
     if (!PlatformDialogs().ShowError(text, fatal)) fatal = true;
@@ -178,9 +202,24 @@ void ReportError(std::string_view text, bool fatal) {
   s.occurred = true;
   if (fatal) {
     s.aborting = true;
+    s.endedFatally = true;
     if (s.fatalHook) s.fatalHook();
   }
 }
+
+void ErrorEndRepeats() {
+  ErrorState &s = State();
+  if (s.repeatsDropped > 0) {
+    std::fprintf(stderr, "quillon: the error above was reported %lld more times in this step\n",
+                 static_cast<long long>(s.repeatsDropped));
+    std::fflush(stderr);
+  }
+  s.repeatText.clear();
+  s.repeatCount = 0;
+  s.repeatsDropped = 0;
+}
+
+bool ErrorEndedFatally() { return State().endedFatally; }
 
 const std::string &ErrorLast() { return State().last; }
 void SetErrorLast(std::string_view text) { State().last.assign(text); }
@@ -197,6 +236,10 @@ void ErrorReset() {
   s.last.clear();
   s.occurred = false;
   s.aborting = false;
+  s.endedFatally = false;
+  s.repeatText.clear();
+  s.repeatCount = 0;
+  s.repeatsDropped = 0;
   s.logStarted = true;
 }
 

@@ -52,8 +52,19 @@ bool ErrorAborting();
 // The game is ending without a report (a stop request): later reports are
 // dropped as after a fatal one.
 void ErrorStartAborting();
+// Whether a fatal report ended (or is ending) the game: what the process's
+// exit status tells.
+bool ErrorEndedFatally();
 // Back to the state of a new process (tests, game restart of the process).
 void ErrorReset();
+
+// The same report made over and over in one step (a loop reading a file that
+// was never opened, say) is shown kShownRepeats times; the rest of that
+// step's copies only count and are summed up in one line on standard error
+// when the step ends. The main loop calls this at the start of every step
+// and once after the game.
+constexpr int kShownRepeats = 20;
+void ErrorEndRepeats();
 
 // --- what a report sets in motion elsewhere --------------------------------
 // The main loop installs the end of the game after a fatal report (the

@@ -436,6 +436,74 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   return ReadVariable(ctx, t.sel, n.ind, t.arr, out, n.position, n.slot);
 }
 
+// Applies a binary node's operator to the value of its left operand (in
+// out) and its right operand.
+inline int ApplyRight(RExecContext &ctx, const RToken &n, RValue &out) {
+  const RToken &right = n.Child(1);
+  const char *message;
+  if (const RValue *at = Peek(ctx, right)) {
+    if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, *at);
+  } else {
+    RValue r;
+    if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
+    if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
+    message = BinaryOperation(n.ind, out, r);
+  }
+  if (message != nullptr) [[unlikely]]
+    return Fail(ctx, right.position, message);
+  return kCodeNormal;
+}
+
+// A binary node whose left operand is a binary node too: the chain down
+// the left side is evaluated in a loop, exactly as the recursion through
+// Eval would (each node's program tried on the way down, then the leftmost
+// operand, then the right operands upwards), so that a chain of any length
+// needs no deeper stack.
+[[gnu::noinline]] int EvalChain(RExecContext &ctx, const RToken &top, RValue &out) {
+  constexpr size_t kInline = 32;
+  const RToken *inlineNodes[kInline];
+  std::vector<const RToken *> moreNodes;
+  size_t count = 0;
+  auto push = [&](const RToken *node) {
+    if (count < kInline) {
+      inlineNodes[count] = node;
+    } else {
+      if (count == kInline) moreNodes.assign(inlineNodes, inlineNodes + kInline);
+      moreNodes.push_back(node);
+    }
+    ++count;
+  };
+  auto at = [&](size_t i) { return count <= kInline ? inlineNodes[i] : moreNodes[i]; };
+
+  push(&top);
+  bool haveLeft = false;
+  for (;;) {
+    const RToken &left = at(count - 1)->Child(0);
+    if (left.kind != NODE_BINARY) break;
+    if (left.real >= 0) {
+      double d;
+      if (EvalReal(ctx, left, d)) {
+        SetRealValue(out, d);
+        haveLeft = true;
+        break;
+      }
+    }
+    push(&left);
+  }
+  if (!haveLeft) {
+    const RToken &left = at(count - 1)->Child(0);
+    if (const RValue *l = Peek(ctx, left)) {
+      out = *l;
+    } else if (Eval(ctx, left, out) != kCodeNormal) {
+      return kCodeError;
+    }
+  }
+  for (size_t i = count; i-- > 0;)
+    if (ApplyRight(ctx, *at(i), out) != kCodeNormal) return kCodeError;
+  return kCodeNormal;
+}
+
 [[gnu::noinline]] int EvalOperator(RExecContext &ctx, const RToken &n, RValue &out) {
   if (n.real >= 0) {
     double d;
@@ -452,25 +520,13 @@ inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
     return kCodeNormal;
   }
   const RToken &left = n.Child(0);
-  const RToken &right = n.Child(1);
+  if (left.kind == NODE_BINARY) return EvalChain(ctx, n, out);
   if (const RValue *l = Peek(ctx, left)) {
     out = *l;
   } else if (Eval(ctx, left, out) != kCodeNormal) {
     return kCodeError;
   }
-  const char *message;
-  if (const RValue *at = Peek(ctx, right)) {
-    if (RealFastOperation(n.ind, out, *at)) return kCodeNormal;
-    message = BinaryOperation(n.ind, out, *at);
-  } else {
-    RValue r;
-    if (Eval(ctx, right, r) != kCodeNormal) return kCodeError;
-    if (RealFastOperation(n.ind, out, r)) return kCodeNormal;
-    message = BinaryOperation(n.ind, out, r);
-  }
-  if (message != nullptr) [[unlikely]]
-    return Fail(ctx, right.position, message);
-  return kCodeNormal;
+  return ApplyRight(ctx, n, out);
 }
 
 int Eval(RExecContext &ctx, const RToken &n, RValue &out) {

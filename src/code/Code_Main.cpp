@@ -8,7 +8,19 @@
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 
-RToken::~RToken() = default;
+// A long operator chain or dot chain hangs off child 0 of child 0 of ...;
+// the default destruction would recurse once per link. Taking each first
+// child's children over before the array goes keeps the recursion to the
+// other children, whose depth the compiler bounds.
+RToken::~RToken() {
+  while (items != nullptr && itemnumb > 0 && items[0].items != nullptr) {
+    std::unique_ptr<RToken[]> next = std::move(items[0].items);
+    const int32_t n = items[0].itemnumb;
+    items[0].itemnumb = 0;
+    items = std::move(next);
+    itemnumb = n;
+  }
+}
 
 void RToken::Clear() {
   kind = NODE_EMPTY;

@@ -232,9 +232,10 @@ public:
 // expression:..."). The first error of an execution wins.
 void CodeError(const CCode &code, int32_t position, std::string_view message);
 
-// Nesting beyond this many levels (parentheses, blocks, operator chains,
-// dot chains) fails the compilation, so that neither the compiler nor the
-// interpreter can run out of stack on hostile text.
+// Nesting beyond this many levels (parentheses, blocks, calls, prefix
+// operators, dot chains; not the length of a chain of binary operators)
+// fails the compilation, so that neither the compiler nor the interpreter
+// can run out of stack on hostile text.
 constexpr int32_t kMaxCodeNesting = 1000;
 
 // The language's run state back to a fresh start: reported errors and the

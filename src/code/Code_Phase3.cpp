@@ -137,10 +137,17 @@ private:
     c.push_back(std::move(b));
     return Attach(node, c);
   }
+  // A binary node's left operand does not count: the walkers follow a chain
+  // of operators (`a + b + c ...`, built down its left side) in a loop, so
+  // only the right operands nest.
   bool Measure(RToken &node) {
-    int32_t h = 0;
-    for (int32_t i = 0; i < node.itemnumb; ++i) h = std::max(h, node.items[i].aux);
-    node.aux = h + 1;
+    if (node.kind == NODE_BINARY && node.itemnumb == 2) {
+      node.aux = std::max(node.items[0].aux, node.items[1].aux + 1);
+    } else {
+      int32_t h = 0;
+      for (int32_t i = 0; i < node.itemnumb; ++i) h = std::max(h, node.items[i].aux);
+      node.aux = h + 1;
+    }
     if (node.aux > kMaxCodeNesting)
       return Fail(node.position, IsExpressionKind(node.kind) ? kMsgExpressionTooDeep : kMsgStatementsTooDeep);
     return true;

@@ -17,8 +17,29 @@ public:
   explicit Walker(CCode &code) : m_code(code), m_argument0(builtin::Argument0()) {}
 
   bool Walk(RToken &n) {
+    if (n.kind == NODE_BINARY && n.itemnumb == 2 && n.items[0].kind == NODE_BINARY) return WalkChain(n);
     for (int32_t i = 0; i < n.itemnumb; ++i)
       if (!Walk(n.items[i])) return false;
+    return Finish(n);
+  }
+
+private:
+  // A chain of binary operators, in the same order as the recursion would
+  // take it (each left operand, then its right one, then the node), but in
+  // a loop down the left side.
+  bool WalkChain(RToken &top) {
+    std::vector<RToken *> chain;
+    for (RToken *at = &top; at->kind == NODE_BINARY && at->itemnumb == 2; at = &at->items[0]) chain.push_back(at);
+    for (size_t i = chain.size(); i-- > 0;) {
+      RToken &n = *chain[i];
+      if (i + 1 == chain.size() && !Walk(n.items[0])) return false;
+      if (!Walk(n.items[1]) || !Finish(n)) return false;
+    }
+    return true;
+  }
+
+  // What the walk does at a node once its children are done.
+  bool Finish(RToken &n) {
     n.aux = 0;
     n.slot = -1;
     n.flags = 0;
@@ -51,7 +72,9 @@ public:
           n.flags = left.flags & right.flags & RToken::kPureNode;
           return true;
         }
-        RValue v = left.value;
+        // The left constant goes with the node, so a long chain of texts
+        // does not copy its growing left side once more per link.
+        RValue v = std::move(left.value);
         if (const char *msg = BinaryOperation(n.ind, v, right.value)) return Fail(right.position, msg);
         MakeConstant(n, std::move(v));
         return true;
@@ -61,7 +84,6 @@ public:
     }
   }
 
-private:
   bool Fail(int32_t position, const char *message) {
     CodeError(m_code, position, message);
     return false;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "code/Code_Main.h"
 #include "code/Code_Variable.h"
@@ -16,7 +18,26 @@ public:
   CBuilder(CCode &code, int32_t argument0) : m_code(code), m_ops(code.i_reals), m_argument0(argument0) {}
 
   // Visits the tree; `inside` when n is a piece of a program already made.
+  // A chain of binary operators is followed down its left side in a loop,
+  // in the order the recursion would take.
   void Visit(RToken &n, bool inside) {
+    if (n.kind != NODE_BINARY || n.itemnumb != 2 || n.items[0].kind != NODE_BINARY) {
+      VisitOne(n, inside);
+      return;
+    }
+    std::vector<std::pair<RToken *, bool>> chain;  // each node and whether its operands are inside
+    for (RToken *at = &n; at->kind == NODE_BINARY && at->itemnumb == 2; at = &at->items[0]) {
+      inside = Head(*at, inside);
+      chain.emplace_back(at, inside);
+    }
+    Visit(chain.back().first->items[0], chain.back().second);
+    for (size_t i = chain.size(); i-- > 0;) Visit(chain[i].first->items[1], chain[i].second);
+  }
+
+private:
+  // A node's own part of the visit: its program when it is a pure operand
+  // standing on its own; answers whether its operands are inside one.
+  bool Head(RToken &n, bool inside) {
     n.real = -1;
     if (!inside && (n.flags & RToken::kPureNode) != 0 &&
         (n.kind == NODE_BINARY || n.kind == NODE_UNARY || n.kind == NODE_VARIABLE)) {
@@ -32,6 +53,11 @@ public:
         m_ops.resize(start);
       }
     }
+    return inside;
+  }
+
+  void VisitOne(RToken &n, bool inside) {
+    inside = Head(n, inside);
     if (n.kind == NODE_SWITCH) SwitchTable(n);
     if (n.kind == NODE_ASSIGN && n.itemnumb == 2) {
       // The target is written, not read: its selector and indices stand on
@@ -45,7 +71,6 @@ public:
     for (int32_t i = 0; i < n.itemnumb; ++i) Visit(n.items[i], inside);
   }
 
-private:
   // The labels are tried in order until one matches or a default comes:
   // only the labels before the first default count, and of equal values
   // only the first.
@@ -236,21 +261,38 @@ private:
         if (operand.kind == kOperandStack) --depth;
         break;
       }
-      case NODE_BINARY: {
-        ROperand left, right;
-        if (!Emit(n.Child(0), left, depth, highest)) return false;
-        if (!Emit(n.Child(1), right, depth, highest)) return false;
-        o.op = OperatorOp(n.ind);
-        o.a = n.ind;
-        SetLeft(o, left);
-        SetRight(o, right);
-        depth -= (left.kind == kOperandStack) + (right.kind == kOperandStack);
-        break;
-      }
+      case NODE_BINARY: return EmitChain(n, x, depth, highest);
       default: return false;
     }
     m_ops.push_back(o);
     Push(depth, highest);
+    return true;
+  }
+
+  // A binary node and the binary nodes down its left side, in a loop: the
+  // operations come out as the recursion would make them, the leftmost
+  // operand first.
+  bool EmitChain(const RToken &n, ROperand &x, int &depth, int &highest) {
+    std::vector<const RToken *> chain;
+    for (const RToken *at = &n; at->kind == NODE_BINARY && at->itemnumb == 2; at = &at->Child(0))
+      chain.push_back(at);
+    ROperand left;
+    if (!Emit(chain.back()->Child(0), left, depth, highest)) return false;
+    for (size_t i = chain.size(); i-- > 0;) {
+      const RToken &b = *chain[i];
+      ROperand right;
+      if (!Emit(b.Child(1), right, depth, highest)) return false;
+      RRealOp o;
+      o.op = OperatorOp(b.ind);
+      o.a = b.ind;
+      SetLeft(o, left);
+      SetRight(o, right);
+      depth -= (left.kind == kOperandStack) + (right.kind == kOperandStack);
+      m_ops.push_back(o);
+      Push(depth, highest);
+      left = ROperand{};  // the result is on the stack
+    }
+    x = left;
     return true;
   }
 

@@ -125,9 +125,6 @@ namespace {
 // its own fallback does); a name leaves this list the day its function is
 // registered, which the start-up check insists on.
 const std::vector<std::string_view> kPendingNames = {
-    // Drawing: shapes, colours and the saved screen picture.
-    "draw_arrow", "draw_ellipse", "draw_ellipse_color", "draw_healthbar", "draw_line", "draw_rectangle",
-    "draw_rectangle_color", "draw_set_color", "screen_save",
     // Fonts and text.
     "draw_set_font", "draw_set_halign", "draw_text", "draw_text_transformed",
     // Particles and the ready-made effects built on them.

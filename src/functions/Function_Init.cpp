@@ -1,5 +1,8 @@
 #include "functions/Function_Init.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "code/Code_Constant.h"
 #include "code/Code_Function.h"
 #include "code/Extension_Main.h"
@@ -28,10 +31,24 @@
 #include "functions/Function_Data_Structures.h"
 #include "functions/Function_File.h"
 
+namespace {
+std::vector<void (*)()> &LateFamilies() {
+  static std::vector<void (*)()> families;
+  return families;
+}
+bool g_initDone = false;
+}  // namespace
+
+void Function_AddFamily(void (*registrar)()) {
+  std::vector<void (*)()> &families = LateFamilies();
+  if (std::find(families.begin(), families.end(), registrar) != families.end()) return;
+  families.push_back(registrar);
+  if (g_initDone) registrar();
+}
+
 void Function_InitAll() {
-  static bool done = false;
-  if (done) return;
-  done = true;
+  if (g_initDone) return;
+  g_initDone = true;
   BuiltinRegisterAll();
   Instance_InstallVariables();
   Room_InstallVariables();
@@ -46,12 +63,6 @@ void Function_InitAll() {
   Event_InstallProviders();
   Function_RegisterFamilies();
 }
-
-namespace {
-void (*s_upperFamilies)() = nullptr;
-}  // namespace
-
-void Function_SetUpperFamilies(void (*registerFamilies)()) { s_upperFamilies = registerFamilies; }
 
 void Function_RegisterFamilies() {
   // The families register in this order; a name registered twice is found
@@ -72,7 +83,7 @@ void Function_RegisterFamilies() {
   Motion_Potential_Init();
   Function_Action_Init();
   Function_Resource_Init();
-  if (s_upperFamilies) s_upperFamilies();
+  for (void (*registrar)() : LateFamilies()) registrar();
 }
 
 void Function_WriteTable(std::FILE *out) {

@@ -15,10 +15,12 @@ void Functions_ResetState();
 // Registers every family of built-in functions into the function table as
 // it stands (tests reset the table first to check the whole registration).
 void Function_RegisterFamilies();
-// The families of the layers above this one (the window, drawing, ...),
-// registered after this layer's own; the runner installs them before the
-// first registration.
-void Function_SetUpperFamilies(void (*registerFamilies)());
+
+// Families of the layers above this one (drawing, sound, ...) register
+// through registrars the runner adds: they run after this layer's families,
+// in the order added, at every registration. A registrar added twice runs
+// once; one added after the first registration also runs at once.
+void Function_AddFamily(void (*registrar)());
 
 // The registered function table, one "name count" line per function in id
 // order (count -1 for any number of arguments).

@@ -33,6 +33,9 @@ bool GR_D3D_Refresh();
 // mirror. False without a device.
 bool GR_D3D_Reset();
 void GR_D3D_Finish();
+// Back to the state before the first GR_D3D_Init (closing an open device):
+// region 640 x 480, every switch at its default. The reset hook stays.
+void GR_D3D_Reset_State();
 
 // Where the region is shown in the window's client area and the colour of
 // the bands around it; the window keeps them up to date.
@@ -47,6 +50,16 @@ void GR_D3D_Set_Projection(double x, double y, double width, double height, doub
 // The world transform of the next draws (row-vector, 16 floats); null for
 // the identity.
 void GR_D3D_Set_World(const float *world);
+// The world transform in use (the identity at start).
+void GR_D3D_Get_World(float world[16]);
+
+// The synchronise flag: wait for the vertical blank before showing a frame.
+void GR_D3D_Set_Sync(bool sync);
+bool GR_D3D_Get_Sync();
+
+// What must be given up before the device is recovered: the surfaces free
+// their target textures, which do not survive it. Null for nothing.
+void GR_D3D_Set_Reset_Hook(void (*freeTargets)());
 
 // A copy of part of the region (cut to it), or null when nothing is left
 // or it cannot be read.
@@ -66,6 +79,10 @@ void GR_D3D_Set_Lighting(bool on);
 void GR_D3D_Set_Shading(bool smooth);
 void GR_D3D_Set_Hidden(bool on);
 void GR_D3D_Set_3D_Mode(bool on);
+bool GR_D3D_Get_3D_Mode();
+// Whether 3D mode looks at the room in perspective (on at start); only the
+// projection set while 3D mode is on uses it.
+void GR_D3D_Set_Perspective(bool on);
 void GR_D3D_Set_Fog(bool on, uint32_t colour, double start, double end);
 void GR_D3D_Set_Interpolation(bool on);
 bool GR_D3D_Get_Interpolation();

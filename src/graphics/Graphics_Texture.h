@@ -31,3 +31,9 @@ double GR_Texture_Get_Height(int32_t id);
 bool GR_Texture_Get_Size(int32_t id, int32_t &w, int32_t &h, int32_t &wt, int32_t &ht);
 // The device's handle of the texture; 0 for an invalid id.
 uint32_t GR_Texture_Handle(int32_t id);
+// The number of slots, used or not (ids below it may be valid).
+int32_t GR_Texture_Count();
+
+// Registers texture_exists, texture_get_width, ... and the blend modes
+// (draw_set_blend_mode, draw_set_blend_mode_ext) into the function table.
+void GR_Texture_Register_Functions();

@@ -25,17 +25,17 @@ void Platform_Install(const RPlatform *platform) {
   g_installed = platform && platform->Complete() ? platform : nullptr;
 }
 
+std::vector<std::string> ShownLines(std::string_view text) {
+  std::vector<std::string> lines(1);
+  for (char c : text) {
+    if (c == '\r') lines.emplace_back();
+    else if (c != '\n') lines.back() += c;
+  }
+  return lines;
+}
+
 void ErrorMemoAppend(std::vector<std::string> &memo, std::string_view text) {
   memo.emplace_back();
   memo.emplace_back(43, '_');
-  std::string line;
-  for (char c : text) {
-    if (c == '\r') {
-      memo.push_back(std::move(line));
-      line.clear();
-    } else if (c != '\n') {
-      line += c;
-    }
-  }
-  memo.push_back(std::move(line));
+  for (std::string &line : ShownLines(text)) memo.push_back(std::move(line));
 }

@@ -328,8 +328,12 @@ inline IDynamicLibraries &PlatformLibraries() { return *Platform().libraries; }
 inline INetwork &PlatformNetwork() { return *Platform().network; }
 inline IProcesses &PlatformProcesses() { return *Platform().processes; }
 
+// A text as a window shows it: split into lines at each carriage return,
+// line feeds removed. Reports join their parts with carriage returns, so
+// standard error prints them line by line this way too.
+std::vector<std::string> ShownLines(std::string_view text);
+
 // The lines one report adds to an error window's memo of this run's errors:
-// an empty line, a rule of 43 underscores, then the text split at each
-// carriage return with line feeds removed. Every error window keeps its memo
-// this way.
+// an empty line, a rule of 43 underscores, then the report's shown lines.
+// Every error window keeps its memo this way.
 void ErrorMemoAppend(std::vector<std::string> &memo, std::string_view text);

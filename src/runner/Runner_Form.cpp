@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "code/Code_Error.h"
 #include "code/Constant_Main.h"
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
@@ -42,6 +43,9 @@ namespace {
 
 constexpr char kRunnerName[] = "Quillon";
 constexpr char kRunnerVersion[] = "8.1.140.6892";
+// The exit status of a game that a fatal error of its code ended (a start-up
+// failure or an unexpected error exits with 1, a bad command line with 2).
+constexpr int kExitFatalError = 4;
 
 // The temporary directory goes at every way out of the start sequence.
 struct CTempDirGuard {
@@ -234,8 +238,8 @@ int Runner_Main(int argc, const char *const *argv) {
     std::fputs(Runner_HelpText(), stdout);
     return 0;
   }
-  Function_SetUpperFamilies(Runner_RegisterUpperFamilies);
   if (args.listFunctions) {
+    Runner_AddFamilies();
     Function_InitAll();
     Function_WriteTable(stdout);
     return 0;
@@ -328,7 +332,10 @@ int Runner_Main(int argc, const char *const *argv) {
   } catch (const std::exception &e) {
     return Unexpected(dialogs, e.what());
   }
+  ErrorEndRepeats();
   Runner_CleanUp();
   if (const int signal = LastStopSignal()) return 128 + signal;
+  // A script or a test run can tell a game that ended on a fatal error.
+  if (ErrorEndedFatally()) return kExitFatalError;
   return 0;
 }

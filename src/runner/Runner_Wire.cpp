@@ -8,6 +8,7 @@
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
+#include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Room_Draw.h"
@@ -44,7 +45,15 @@ bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
 
 }  // namespace
 
+void Runner_AddFamilies() {
+  Function_AddFamily(GR_Texture_Register_Functions);
+  Function_AddFamily(GR_Draw_Register_Functions);
+  Function_AddFamily(Window_Functions_Init);
+  Function_AddFamily(Sprite_Draw_Init);
+}
+
 void Runner_Wire(const RPlatform &platform) {
+  Runner_AddFamilies();
   Platform_Install(&platform);
   Window_Reset();
   GR_Texture_Init();
@@ -66,14 +75,10 @@ void Runner_Wire(const RPlatform &platform) {
   Run_SetHooks(hooks);
 }
 
-void Runner_RegisterUpperFamilies() {
-  Window_Functions_Init();
-  Sprite_Draw_Init();
-}
-
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
 
 void Runner_ResetState() {
+  GR_Draw_Reset_State();
   Functions_ResetState();
   World_ResetState();
   IO_Clear();

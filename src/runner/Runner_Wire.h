@@ -13,9 +13,10 @@ struct RPlatform;
 // Installs the platform and every hook the runner owns.
 void Runner_Wire(const RPlatform &platform);
 
-// The built-in families of the layers above the functions layer; installed
-// with Function_SetUpperFamilies before the first registration.
-void Runner_RegisterUpperFamilies();
+// Adds the built-in families of the layers above the functions layer to the
+// registration (Function_AddFamily); Runner_Wire does it too. Anything that
+// lists or registers the whole table calls it first.
+void Runner_AddFamilies();
 
 // Graphics start-up after preparation: the window set up from the settings,
 // the device, interpolation, the textures of backgrounds, sprites and fonts

@@ -361,6 +361,7 @@ void Run_Sleep(int32_t ms) {
 // ---- one step ------------------------------------------------------------------
 
 void RunStep() {
+  ErrorEndRepeats();
   if (s_hooks.holdStep && s_hooks.holdStep()) return;
   FunctionKeys();
   if (!WindowActive()) IO_Clear();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -193,9 +195,11 @@ TEST_F(ErrorTest, LogIsTruncatedOnceThenAppended) {
     std::ofstream old(m_log, std::ios::binary);
     old << "from an earlier run";
   }
-  ReportError("first\rline", false);
+  // A bare carriage return between a report's parts becomes a whole line
+  // end; one already followed by a line feed stays as it is.
+  ReportError("first\rline\r\nend", false);
   ReportError("second", false);
-  EXPECT_EQ(ReadLog(), "first\rline\r\n\r\n\r\nsecond\r\n\r\n\r\n");
+  EXPECT_EQ(ReadLog(), "first\r\nline\r\nend\r\n\r\n\r\nsecond\r\n\r\n\r\n");
   EXPECT_TRUE(m_window.shown.empty());
 }
 
@@ -232,10 +236,11 @@ TEST_F(ErrorTest, ErrorOccurredAndLast) {
 TEST(HeadlessDialogs, PrintTheTextAndAnswerByFatality) {
   CHeadlessDialogs dialogs;
   testing::internal::CaptureStderr();
-  EXPECT_TRUE(dialogs.ShowError("ERROR in\r\nline", false));
+  // The lines the window would show, each ended by a line feed alone.
+  EXPECT_TRUE(dialogs.ShowError("ERROR in\r\nline\rat position 3", false));
   EXPECT_FALSE(dialogs.ShowError("FATAL", true));
-  dialogs.ShowMessage("hello");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\r\nline\nFATAL\nhello\n");
+  dialogs.ShowMessage("hello\r\nthere");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR in\nline\nat position 3\nFATAL\nhello\nthere\n");
   testing::internal::CaptureStdout();
   dialogs.DebugMessage("debug");
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "debug\n");
@@ -251,6 +256,34 @@ TEST(ErrorMemo, ReportsBecomeLinesUnderARule) {
       "", rule, "Error in code at line 2:", "   y = ;", "   ^",
   };
   EXPECT_EQ(memo, expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The same report made again and again in one step is shown kShownRepeats
+// times; another report in between starts the count again, and the end of
+// the step sums up what was left out in one line on standard error.
+TEST_F(ErrorTest, RepeatsInOneStepAreShownAFewTimesThenCounted) {
+  ErrorEndRepeats();
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < kShownRepeats + 5; ++i) ReportError("again", false);
+  ReportError("other", false);
+  for (int i = 0; i < kShownRepeats + 1; ++i) ReportError("again", false);
+  ErrorEndRepeats();
+  ReportError("again", false);
+  const std::string err = testing::internal::GetCapturedStderr();
+  const auto count = [&](const std::string &text) {
+    return std::count_if(m_window.shown.begin(), m_window.shown.end(),
+                         [&](const ScriptedWindow::Shown &s) { return s.text == text; });
+  };
+  EXPECT_EQ(count("again"), 2 * kShownRepeats + 1);
+  EXPECT_EQ(count("other"), 1);
+  EXPECT_EQ(err,
+            "quillon: the error above was reported 5 more times in this step\n"
+            "quillon: the error above was reported 1 more times in this step\n");
+  EXPECT_TRUE(ErrorOccurred());
 }
 
 }  // namespace

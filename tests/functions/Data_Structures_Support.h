@@ -120,7 +120,10 @@ protected:
     return r.str.str();
   }
   // The messages reported since the last call, then forgotten.
+  // Each look at the errors closes a step: the same report made again later
+  // is shown again, as in the next step of a game.
   std::vector<std::string> TakeErrors() {
+    ErrorEndRepeats();
     std::vector<std::string> out;
     out.swap(m_window.messages);
     return out;

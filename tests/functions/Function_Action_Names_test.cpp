@@ -29,13 +29,10 @@ class ActionNames : public ::testing::Test {
 protected:
   void SetUp() override {
     FunctionTableReset();
-    Function_SetUpperFamilies(Runner_RegisterUpperFamilies);
+    Runner_AddFamilies();
     Function_RegisterFamilies();
   }
-  void TearDown() override {
-    Function_SetUpperFamilies(nullptr);
-    FunctionTableReset();
-  }
+  void TearDown() override { FunctionTableReset(); }
 };
 
 TEST_F(ActionNames, EveryCalledNameIsRegisteredOrListedAsWaiting) {

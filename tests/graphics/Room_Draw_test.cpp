@@ -12,6 +12,7 @@
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/Texture_Hook.h"
+#include "graphics/Graphics_D3D.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Room_Draw.h"
@@ -22,28 +23,13 @@
 
 namespace {
 
-// A device that draws and remembers the texture of every draw and every
-// clear, in order.
-class CRecordingRender : public CHeadlessRender {
-public:
-  bool Draws() override { return true; }
-  void SetTexture(uint32_t texture) override { m_texture = texture; }
-  void Draw(TDevicePrimitive, const RDeviceVertex *, int32_t) override { drawn.push_back(m_texture); }
-  void Clear(bool target, uint32_t, bool) override {
-    if (target) drawn.push_back(0);
-  }
-  std::vector<uint32_t> drawn;
-
-private:
-  uint32_t m_texture = 0;
-};
-
 class RoomDrawing : public ::testing::Test {
 protected:
   void SetUp() override {
     testplatform::Current().render = &device;
     testplatform::Install();
     GR_Texture_Init();
+    ASSERT_TRUE(GR_D3D_Init(640, 480, false));
     Texture_SetHooks({[](const TBitmap32 &b) { return GR_Texture_Create_From_Bitmap(&b); }, GR_Texture_Free});
     auto back = std::make_unique<CBackground>();
     back->CreateColor(16, 16, 0xFF);
@@ -61,6 +47,7 @@ protected:
     g_Sprites.Clear();
     g_Backgrounds.Clear();
     Texture_SetHooks({});
+    GR_D3D_Finish();
     GR_Texture_Init();
     testplatform::Current().render = &testplatform::Headless().render;
     testplatform::Install();
@@ -73,16 +60,26 @@ protected:
     return t;
   }
 
-  CRecordingRender device;
+  // The textures of the draws, in order.
+  std::vector<uint32_t> Drawn() const {
+    std::vector<uint32_t> textures;
+    for (const auto &d : device.drawn) textures.push_back(d.texture);
+    return textures;
+  }
+
+  testplatform::CRecordingRender device;
   CRoom room;
 };
 
 TEST_F(RoomDrawing, BackgroundsThenInstancesAndTilesByDepthThenForegrounds) {
-  room.r_background[0].visible = true;
-  room.r_background[0].index = 0;
-  room.r_background[1].visible = true;
-  room.r_background[1].index = 0;
-  room.r_background[1].foreground = true;
+  // Untiled layers: one quad each.
+  for (int b : {0, 1}) {
+    CBack &layer = room.r_background[static_cast<size_t>(b)];
+    layer.visible = true;
+    layer.index = 0;
+    layer.htiled = layer.vtiled = false;
+    layer.foreground = b == 1;
+  }
   room.AddTile(Tile(10));  // equal depth: the instance goes first, under the tile
   room.AddTile(Tile(50));  // deeper than the instance: drawn before it
   CInstance *inst = room.AddInstance(-1, 0, 0);
@@ -91,7 +88,7 @@ TEST_F(RoomDrawing, BackgroundsThenInstancesAndTilesByDepthThenForegrounds) {
   inst->i_imageindex = 1.9;  // rounded down to frame 1
   Room_Draw();
   const std::vector<uint32_t> expect = {BackTexture(), BackTexture(), SpriteTexture(1), BackTexture(), BackTexture()};
-  EXPECT_EQ(device.drawn, expect);
+  EXPECT_EQ(Drawn(), expect);
 }
 
 TEST_F(RoomDrawing, SkipsWhatIsHiddenMarkedOrOutsideTheView) {
@@ -108,7 +105,7 @@ TEST_F(RoomDrawing, SkipsWhatIsHiddenMarkedOrOutsideTheView) {
   b->i_spriteindex = 0;
   b->i_marked = true;
   Room_Draw();
-  EXPECT_EQ(device.drawn, std::vector<uint32_t>{});
+  EXPECT_EQ(Drawn(), std::vector<uint32_t>{});
 }
 
 TEST_F(RoomDrawing, EachVisibleViewDrawsTheRoomAfterOneClear) {
@@ -120,9 +117,14 @@ TEST_F(RoomDrawing, EachVisibleViewDrawsTheRoomAfterOneClear) {
     room.r_view[static_cast<size_t>(v)].hview = room.r_view[static_cast<size_t>(v)].hport = 100;
   }
   room.AddInstance(-1, 10, 10)->i_spriteindex = 0;
+  const size_t clearsBefore = device.clears.size();
   Room_Draw();
-  const std::vector<uint32_t> expect = {0, SpriteTexture(0), SpriteTexture(0)};
-  EXPECT_EQ(device.drawn, expect);
+  const std::vector<uint32_t> expect = {SpriteTexture(0), SpriteTexture(0)};
+  EXPECT_EQ(Drawn(), expect);
+  // One clear of the whole region in the window colour, none per view (the
+  // room colour is not shown).
+  ASSERT_EQ(device.clears.size(), clearsBefore + 1);
+  EXPECT_TRUE(device.clears.back().target);
   EXPECT_EQ(g_ViewCurrent, 0);
 }
 
@@ -156,7 +158,7 @@ TEST_F(RoomDrawing, DrawingNonExistingPicturesIsReported) {
     routine(nullptr, nullptr, c.args, args, result);
     EXPECT_EQ(ErrorLast().find(c.message) != std::string::npos, true) << c.function << ": " << ErrorLast();
   }
-  EXPECT_EQ(device.drawn, std::vector<uint32_t>{});
+  EXPECT_EQ(Drawn(), std::vector<uint32_t>{});
 }
 
 TEST(SpriteFrames, AScriptFrameIsRoundedDownAndMinusOneIsTheCallers) {

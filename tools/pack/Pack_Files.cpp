@@ -1,5 +1,6 @@
 #include "Pack_Files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -9,17 +10,38 @@
 
 namespace fs = std::filesystem;
 
-std::string ProjectFiles::Resolve(const std::string &rel) const {
-  if (!rel.empty() && rel[0] == '/') return rel;
-  return (fs::path(m_dir) / rel).string();
+std::string ProjectFiles::Resolve(const std::string &rel) const { return (fs::path(m_dir) / rel).string(); }
+
+std::string ProjectFiles::Inside(const JsonValue &where, const std::string &rel) const {
+  // A game exports its included files and shows its texts: a project that
+  // could name /etc/passwd, ../secret or a link to either would carry them
+  // off silently.
+  if (fs::path(rel).is_absolute())
+    where.Fail("an absolute path is not allowed; name a file inside the project folder: " + rel);
+  const fs::path lexical = fs::path(rel).lexically_normal();
+  if (!lexical.empty() && *lexical.begin() == "..") where.Fail("the path leads outside the project folder: " + rel);
+  std::error_code ec;
+  const fs::path path = fs::canonical(Resolve(rel), ec);
+  if (ec) {
+    if (ec == std::errc::too_many_symbolic_link_levels) where.Fail("a loop of symbolic links: " + rel);
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+      where.Fail("file not found: " + rel);
+    where.Fail("cannot read " + rel + ": " + ec.message());
+  }
+  std::error_code rootEc;
+  const fs::path root = fs::canonical(m_dir, rootEc);
+  if (rootEc) where.Fail("cannot read the project folder " + m_dir + ": " + rootEc.message());
+  const auto rootEnd = std::mismatch(root.begin(), root.end(), path.begin(), path.end()).first;
+  if (rootEnd != root.end())
+    where.Fail("a symbolic link leads outside the project folder: " + rel);
+  return path.string();
 }
 
 std::vector<uint8_t> ProjectFiles::ReadBytes(const JsonValue &where) const {
   const std::string rel = where.AsString();
   if (rel.empty()) where.Fail("expected a file name, found an empty string");
-  const std::string path = Resolve(rel);
+  const std::string path = Inside(where, rel);
   std::error_code ec;
-  if (!fs::exists(path, ec)) where.Fail("file not found: " + rel);
   if (!fs::is_regular_file(path, ec)) where.Fail("not a file: " + rel);
   std::vector<uint8_t> bytes;
   if (!ReadFileBytes(path, bytes)) where.Fail("cannot read " + rel + ": " + std::strerror(errno));

@@ -17,8 +17,15 @@ public:
   // The path as the user sees it for a relative name in the project.
   std::string Resolve(const std::string &rel) const;
 
-  // The value at `where` must be a string naming an existing regular file;
-  // answers its bytes. "file not found: <name>" otherwise.
+  // The real path (links followed) of a file the project names at `where`;
+  // refuses (naming the field) an absolute path, a path outside the
+  // project folder or led out of it by a link, a loop of links and a
+  // missing file.
+  std::string Inside(const JsonValue &where, const std::string &rel) const;
+
+  // The value at `where` must be a string naming an existing regular file
+  // inside the project folder; answers its bytes. "file not found: <name>"
+  // and the like otherwise.
   std::vector<uint8_t> ReadBytes(const JsonValue &where) const;
   std::string ReadText(const JsonValue &where) const;
   // A BMP, PNG, GIF (its first image) or JPEG picture, told apart by their

@@ -1,6 +1,8 @@
 #include "Pack_Json.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <set>
 #include <vector>
@@ -89,7 +91,72 @@ private:
 
 }  // namespace
 
+namespace {
+
+constexpr int kMaxManifestNesting = 256;
+
+// Walks the text outside strings and comments before the JSON library sees
+// it, for what the library handles badly: nesting so deep that following
+// it costs memory by the gigabyte, and numbers beyond the double range,
+// which the library reports without a place.
+void ScanManifest(const std::string &text, const std::string &fileName) {
+  size_t line = 1, column = 1;
+  auto fail = [&](const std::string &what) {
+    throw PackError(fileName + ": line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
+  };
+  int depth = 0;
+  const size_t n = text.size();
+  size_t i = 0;
+  // Moves past k bytes, counting lines.
+  auto skip = [&](size_t k) {
+    for (; k > 0 && i < n; --k, ++i) {
+      if (text[i] == '\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+  };
+  auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+  while (i < n) {
+    const char c = text[i];
+    if (c == '"') {
+      skip(1);
+      while (i < n && text[i] != '"') skip(text[i] == '\\' ? 2 : 1);
+      skip(1);
+    } else if (c == '/' && i + 1 < n && text[i + 1] == '/') {
+      while (i < n && text[i] != '\n') skip(1);
+    } else if (c == '/' && i + 1 < n && text[i + 1] == '*') {
+      skip(2);
+      while (i < n && !(text[i] == '*' && i + 1 < n && text[i + 1] == '/')) skip(1);
+      skip(2);
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxManifestNesting)
+        fail("arrays and objects nested deeper than " + std::to_string(kMaxManifestNesting) + " levels");
+      skip(1);
+    } else if (c == ']' || c == '}') {
+      if (depth > 0) --depth;
+      skip(1);
+    } else if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
+      size_t end = i + 1;
+      while (end < n && (isWord(text[end]) || text[end] == '.' || text[end] == '+' || text[end] == '-')) ++end;
+      const std::string number = text.substr(i, end - i);
+      if (std::isinf(std::strtod(number.c_str(), nullptr)))
+        fail("the number " + number + " is out of range (the largest is about 1.8e308)");
+      skip(end - i);
+    } else if (isWord(c)) {
+      while (i < n && isWord(text[i])) skip(1);
+    } else {
+      skip(1);
+    }
+  }
+}
+
+}  // namespace
+
 json ParseManifestText(const std::string &text, const std::string &fileName) {
+  ScanManifest(text, fileName);
   try {
     return json::parse(text, DuplicateKeyCheck(fileName), true, /*ignore_comments=*/true);
   } catch (const json::parse_error &e) {
@@ -111,6 +178,9 @@ json ParseManifestText(const std::string &text, const std::string &fileName) {
     if (colon != std::string::npos) reason = reason.substr(colon + 2);
     throw PackError(fileName + ": invalid JSON at line " + std::to_string(line) + ", column " +
                     std::to_string(column) + ": " + reason);
+  } catch (const json::exception &e) {
+    // Anything else the library refuses still names the file.
+    throw PackError(fileName + ": invalid JSON: " + e.what());
   }
 }
 

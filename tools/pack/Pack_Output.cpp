@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "Pack_Json.h"
+#include "base/Support_Interrupt.h"
 
 namespace {
 
@@ -36,6 +40,25 @@ bool WriteZeros(int fd, int64_t count) {
     count -= static_cast<int64_t>(n);
   }
   return true;
+}
+
+const char *EntryKind(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISFIFO(mode)) return "a named pipe (FIFO)";
+  if (S_ISLNK(mode)) return "a symbolic link";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+// For the packer's own tests only: QUILLON_PACK_TEST_STALL_MS=N makes the
+// packer wait N milliseconds once the temporary file exists, so that a
+// test can interrupt it while it writes.
+void TestStallWriting() {
+  const char *ms = std::getenv("QUILLON_PACK_TEST_STALL_MS");
+  if (ms == nullptr || *ms == '\0') return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::strtol(ms, nullptr, 10)));
 }
 
 }  // namespace
@@ -75,9 +98,21 @@ bool ReadFileBytes(const std::string &path, std::vector<uint8_t> &bytes) {
 
 void WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &head, int64_t dataStart,
                          const std::vector<uint8_t> &data, unsigned mode) {
+  // The rename below would put the file in place of whatever is there: a
+  // device such as /dev/null, a pipe or a link would be replaced, not
+  // written to. Only a new file or a regular one is written.
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw PackError("cannot write " + path + ": it is " + EntryKind(st.st_mode) +
+                    ", not a regular file; give the name of a new or a regular file");
   std::string tmp = path + ".XXXXXX";
+  // Ctrl-C (or a TERM or HUP) while writing removes the temporary file.
+  InterruptHold();
   const int fd = ::mkstemp(tmp.data());
+  if (fd >= 0) RemoveOnInterrupt(tmp);
+  InterruptRelease();
   if (fd < 0) throw PackError("cannot write " + path + ": " + ErrnoText());
+  TestStallWriting();
   const int64_t headSize = static_cast<int64_t>(head.size());
   bool ok = WriteAll(fd, head.data(), head.size()) &&
             WriteZeros(fd, dataStart > headSize ? dataStart - headSize : 0) &&
@@ -91,8 +126,7 @@ void WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &he
     ok = false;
     why = ErrnoText();
   }
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    throw PackError("cannot write " + path + ": " + why);
-  }
+  if (!ok) ::unlink(tmp.c_str());
+  RemoveOnInterruptCancel();
+  if (!ok) throw PackError("cannot write " + path + ": " + why);
 }

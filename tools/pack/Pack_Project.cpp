@@ -1,13 +1,16 @@
 #include "Pack_Project.h"
 
 #include <filesystem>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 
 #include "Pack_Entries.h"
 #include "Pack_Graphics.h"
+#include "Pack_Output.h"
 #include "Pack_Settings.h"
 #include "Pack_Text.h"
 #include "Pack_World.h"
@@ -445,9 +448,14 @@ void ReadProject(const std::string &dir, RGameModel &game) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) throw PackError(dir + ": not a project folder (no such directory)");
   const std::string manifest = ManifestPath(dir);
-  if (!fs::exists(manifest, ec)) throw PackError(manifest + ": file not found");
-  std::ifstream in(manifest, std::ios::binary);
-  if (!in) throw PackError(manifest + ": cannot read the file");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(manifest, bytes)) {
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR) throw PackError(manifest + ": file not found");
+    if (error == ELOOP) throw PackError(manifest + ": a loop of symbolic links");
+    if (error == EISDIR) throw PackError(manifest + ": not a file (a directory)");
+    throw PackError(manifest + ": cannot read the file: " + std::strerror(error));
+  }
+  const std::string text(bytes.begin(), bytes.end());
   ReadProjectText(text, manifest, ProjectFiles(dir), game);
 }

@@ -16,6 +16,14 @@ void WriteLine(std::FILE *to, std::string_view text) {
   std::fflush(to);
 }
 
+// A window's text on a terminal: the lines the window would show, each
+// ended by a line feed (a bare carriage return would let each line
+// overwrite the one before).
+void WriteShown(std::FILE *to, std::string_view text) {
+  for (const std::string &line : ShownLines(text)) std::fwrite((line + '\n').data(), 1, line.size() + 1, to);
+  std::fflush(to);
+}
+
 }  // namespace
 
 void CHeadlessWindow::ClipboardSetText(std::string_view text) {
@@ -51,10 +59,10 @@ void CSystemClock::SleepMillis(int32_t ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void CHeadlessDialogs::ShowMessage(std::string_view text) { WriteLine(stderr, text); }
+void CHeadlessDialogs::ShowMessage(std::string_view text) { WriteShown(stderr, text); }
 
 bool CHeadlessDialogs::ShowError(std::string_view text, bool fatal) {
-  WriteLine(stderr, text);
+  WriteShown(stderr, text);
   return !fatal;
 }
 

@@ -100,8 +100,8 @@ public:
   void SleepMillis(int32_t ms) override;
 };
 
-// Messages and errors on standard error, each followed by a line feed; the
-// error window answers Ignore for a non-fatal error and Abort for a fatal
+// Messages and errors on standard error, split into the lines a window would
+// show, each ended by a line feed; the error window answers Ignore for a non-fatal error and Abort for a fatal
 // one. Debug messages are lines on standard output.
 class CHeadlessDialogs : public IDialogs {
 public:

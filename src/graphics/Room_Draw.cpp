@@ -44,22 +44,6 @@ void DrawLayers(const CRoom &room, bool foreground, double left, double top, dou
     if (b.visible && b.foreground == foreground) Background_DrawLayer(b, left, top, right - left, bottom - top);
 }
 
-// A device that draws nothing: the draw events of the visible instances,
-// once, in depth order, so that game logic kept in draw events runs.
-void RunDrawEvents(CRoom &room) {
-  room.SortInstances();
-  const std::vector<char> drawing = DrawingObjects();
-  if (drawing.empty()) return;
-  REventFinder finder;
-  const int count = room.InstanceCount();
-  for (int i = 0; i < count; ++i) {
-    CInstance *inst = room.InstanceAt(i);
-    if (inst == nullptr || inst->i_marked || !inst->i_visible || !Has(drawing, inst->i_objectindex)) continue;
-    if (GameStatePending()) break;
-    PerformInstanceEvent(finder, inst, kEvDraw, 0);
-  }
-}
-
 std::string Number(double v) { return std::to_string(static_cast<long long>(std::llround(v))); }
 
 }  // namespace
@@ -107,8 +91,9 @@ void Room_Draw() {
   CRoom *room = Room_Current();
   if (room == nullptr) return;
   View_Follow(*room);
+  // Without a picture there is nothing to draw; the main loop runs the draw
+  // events of its steps itself.
   if (!PlatformRender().Draws()) {
-    RunDrawEvents(*room);
     Room_SetCaption(*room);
     return;
   }

@@ -12,8 +12,8 @@
 class CRoom;
 
 // Draws the current room (the loop's drawing hook). On a device that draws
-// nothing the views still follow and the draw events still run, once, in
-// depth order.
+// nothing only the views follow and the caption is set; the main loop runs
+// the draw events of its steps then.
 void Room_Draw();
 // Draws the room in one room rectangle: the view's part of the room.
 void Room_DrawInRect(CRoom &room, double left, double top, double right, double bottom);

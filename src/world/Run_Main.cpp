@@ -300,9 +300,11 @@ void DrawRoomHeadless() {
   }
 }
 
+// The step's drawing. A device without a picture still gets the call (the
+// views follow, the caption changes); the draw events then run here, once.
 void DrawRoom() {
   if (s_hooks.drawRoom) s_hooks.drawRoom();
-  else DrawRoomHeadless();
+  if (!PlatformRender().Draws()) DrawRoomHeadless();
 }
 
 void PhaseAnimation() {

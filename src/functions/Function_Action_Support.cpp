@@ -125,10 +125,6 @@ namespace {
 // its own fallback does); a name leaves this list the day its function is
 // registered, which the start-up check insists on.
 const std::vector<std::string_view> kPendingNames = {
-    // Drawing sprites and backgrounds.
-    "draw_sprite", "draw_background", "draw_background_tiled",
-    // The window: full screen and the cursor.
-    "window_get_fullscreen", "window_set_fullscreen", "window_set_cursor",
     // Particles and the ready-made effects built on them.
     "part_system_create", "part_system_depth", "part_system_destroy", "part_particles_clear", "part_type_create",
     "part_type_shape", "part_type_sprite", "part_type_size", "part_type_color_mix", "part_type_color2",

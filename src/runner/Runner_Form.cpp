@@ -329,6 +329,11 @@ int Runner_Main(int argc, const char *const *argv) {
     return report.Complete() ? 0 : 3;
   }
 
+  if (!Runner_StartGraphics()) {
+    Runner_CleanUp();
+    return 1;
+  }
+
   RRunOptions run;
   run.paced = !args.headless || args.paced;
   run.maxSteps = args.steps;

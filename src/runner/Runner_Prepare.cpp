@@ -1,4 +1,5 @@
 #include "runner/Runner_Prepare.h"
+#include "runner/Runner_Wire.h"
 
 
 #include <vector>
@@ -95,4 +96,7 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
   return result;
 }
 
-void Runner_CleanUp() { DataFile_RemoveAll(); }
+void Runner_CleanUp() {
+  Runner_FinishGraphics();
+  DataFile_RemoveAll();
+}

@@ -12,6 +12,9 @@
 #include "graphics/Graphics_Draw.h"
 #include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_Texture.h"
+#include "graphics/Graphics_Window.h"
+#include "graphics/Room_Draw.h"
+#include "graphics/Sprite_Draw.h"
 #include "platform/Platform_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Class.h"
@@ -24,12 +27,9 @@
 namespace {
 
 const std::vector<std::string_view> kPendingHooks = {
-    // The game picture: the room is drawn, particles and F4/F9 come with it.
-    "world: drawing the room",
+    // Particle systems come with the rest of the picture.
     "world: particle systems",
-    "world: function keys F1, F4, F9",
-    // The player's hands: the mouse through the views and joysticks.
-    "world: the mouse in room coordinates",
+    // The player's hands: joysticks.
     "world: joysticks",
     // Dialogs and splash screens that hold the game while they are shown.
     "world: dialogs and splashes hold the game",
@@ -45,19 +45,20 @@ bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
   return true;
 }
 
-void PresentFrame() { PlatformRender().Present(0, 0, RPixelRect(), 0, false); }
-
 }  // namespace
 
 void Runner_AddFamilies() {
   Function_AddFamily(GR_Texture_Register_Functions);
   Function_AddFamily(GR_Draw_Register_Functions);
   Function_AddFamily(Text_RegisterFunctions);
+  Function_AddFamily(Window_Functions_Init);
+  Function_AddFamily(Sprite_Draw_Init);
 }
 
 void Runner_Wire(const RPlatform &platform) {
   Runner_AddFamilies();
   Platform_Install(&platform);
+  Window_Reset();
   GR_Texture_Init();
   Texture_SetHooks({[](const TBitmap32 &bitmap) { return GR_Texture_Create_From_Bitmap(&bitmap); }, GR_Texture_Free,
                     GR_Texture_Create_From_Alpha});
@@ -70,7 +71,11 @@ void Runner_Wire(const RPlatform &platform) {
   ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
   ConstantSetFinder(TConstantSource::Font, Font_Find);
   RRunHooks hooks = Run_Hooks();
-  hooks.presentFrame = PresentFrame;
+  hooks.presentFrame = Room_PresentFrame;
+  hooks.drawRoom = Room_Draw;
+  hooks.mousePosition = Room_MouseHook;
+  hooks.functionKey = Room_FunctionKey;
+  hooks.roomStart = Window_RoomStart;
   Run_SetHooks(hooks);
 }
 

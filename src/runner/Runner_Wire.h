@@ -18,6 +18,14 @@ void Runner_Wire(const RPlatform &platform);
 // lists or registers the whole table calls it first.
 void Runner_AddFamilies();
 
+// Graphics start-up after preparation: the window set up from the settings,
+// the device, interpolation, the textures of backgrounds, sprites and fonts
+// and the first frame. False (after the device's own message) when the
+// device cannot be made.
+bool Runner_StartGraphics();
+// The device released and the window closed, at the end of a run.
+void Runner_FinishGraphics();
+
 // The hooks and built-in names that wait for a subsystem still to come. A
 // call of one of them does nothing (a hook) or reports no function (a name)
 // until then.

@@ -87,6 +87,7 @@ void RoomStart(int32_t index, bool gameStart) {
     g_PendingCode = kPendingAbort;
     return;
   }
+  if (const auto fit = Run_Hooks().roomStart) fit(gameStart);
 
   // Persistent instances carried from the room that ended replace the
   // room's own instances with the same id.

@@ -300,9 +300,11 @@ void DrawRoomHeadless() {
   }
 }
 
+// The step's drawing. A device without a picture still gets the call (the
+// views follow, the caption changes); the draw events then run here, once.
 void DrawRoom() {
   if (s_hooks.drawRoom) s_hooks.drawRoom();
-  else DrawRoomHeadless();
+  if (!PlatformRender().Draws()) DrawRoomHeadless();
 }
 
 void PhaseAnimation() {
@@ -343,6 +345,7 @@ const CWiringHook kParticleHook("world: particle systems", [] { return s_hooks.p
 const CWiringHook kMouseHook("world: the mouse in room coordinates", [] { return s_hooks.mousePosition != nullptr; });
 const CWiringHook kJoystickHook("world: joysticks", [] { return s_hooks.joystick != nullptr; });
 const CWiringHook kFunctionKeyHook("world: function keys F1, F4, F9", [] { return s_hooks.functionKey != nullptr; });
+const CWiringHook kRoomStartHook("world: the window fitted to each room", [] { return s_hooks.roomStart != nullptr; });
 }  // namespace
 void Run_SetOptions(const RRunOptions &options) { s_options = options; }
 

@@ -60,6 +60,7 @@ struct RRunHooks {
   void (*mousePosition)(double &x, double &y) = nullptr;  // in room coordinates
   bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
   void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F9
+  void (*roomStart)(bool gameStart) = nullptr;  // fit the window to the room entered
 };
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();

@@ -367,15 +367,43 @@ void TBitmap32::BleedColors() {
     }
 }
 
-TBitmap32 TBitmap32::Stretched(int width, int height) const {
+TBitmap32 TBitmap32::Stretched(int width, int height, int quality) const {
   TBitmap32 out(width, height);
   if (out.Empty() || Empty()) return out;
-  for (int y = 0; y < out.m_height; ++y) {
-    const int sy = static_cast<int>(int64_t{y} * m_height / out.m_height);
-    for (int x = 0; x < out.m_width; ++x)
-      out.SetPixel(x, y, Pixel(static_cast<int>(int64_t{x} * m_width / out.m_width), sy));
-  }
+  const int q = std::max(quality, 1);
+  const uint32_t samples = static_cast<uint32_t>(q * q);
+  // The source column of each sub-sample, found once: exact integer floors.
+  const auto source = [q](int target, int sub, int from, int to) {
+    return static_cast<int>((int64_t{target} * q + sub) * from / (int64_t{to} * q));
+  };
+  for (int y = 0; y < out.m_height; ++y)
+    for (int x = 0; x < out.m_width; ++x) {
+      uint32_t sum[4] = {0, 0, 0, 0};
+      for (int j = 0; j < q; ++j) {
+        const int sy = source(y, j, m_height, out.m_height);
+        for (int i = 0; i < q; ++i) {
+          const TColor32 c = Pixel(source(x, i, m_width, out.m_width), sy);
+          if (Alpha32(c) == 0) continue;
+          for (int k = 0; k < 4; ++k) sum[k] += (c >> (8 * k)) & 0xFF;
+        }
+      }
+      TColor32 c = 0;
+      for (int k = 0; k < 4; ++k) {
+        // Rounded to nearest, halves to even, as every rounding of the game.
+        uint32_t v = sum[k] / samples;
+        const uint32_t rest = sum[k] % samples;
+        if (rest * 2 > samples || (rest * 2 == samples && (v & 1))) ++v;
+        c |= std::min<uint32_t>(v, 255) << (8 * k);
+      }
+      out.SetPixel(x, y, c);
+    }
   return out;
+}
+
+void TBitmap32::OpaqueWhenNoAlpha() {
+  for (const TColor32 c : m_pixels)
+    if (Alpha32(c) != 0) return;
+  for (TColor32 &c : m_pixels) c |= 0xFF000000u;
 }
 
 TBitmap32 TBitmap32::Region(int x, int y, int width, int height) const {
@@ -415,6 +443,15 @@ void TBitmap32::PrepareLoaded(bool removeback, bool smooth) {
   if (removeback) RemoveBackground();
   if (smooth) SmoothEdges();
   if (removeback) BleedColors();
+}
+
+void TBitmap32::PrepareGrabbed(int32_t mode, bool smooth) {
+  if (mode != 2) OpaqueWhenNoAlpha();
+  if (mode == 1) {
+    PrepareLoaded(true, smooth);
+  } else if (mode == -1) {
+    for (TColor32 &c : m_pixels) c |= 0xFF000000u;
+  }
 }
 
 void TBitmap32::SetAlphaFrom(const TBitmap32 &other) {

@@ -60,15 +60,27 @@ public:
   // In order: background removal, edge smoothing, and bleeding after a
   // removal; what every picture loaded from a file goes through.
   void PrepareLoaded(bool removeback, bool smooth);
+  // What a picture grabbed from the screen or a surface goes through when a
+  // sprite or background is made of it, by mode: every mode but 2 first
+  // makes a picture without alpha opaque; then 1 removes the background,
+  // smooths the edges when asked and bleeds colours, -1 makes every pixel
+  // opaque, and the others leave the pixels.
+  void PrepareGrabbed(int32_t mode, bool smooth);
   // Alpha := the mean of red, green and blue of the other picture, over the
   // area both cover; the colours stay.
   void SetAlphaFrom(const TBitmap32 &other);
   // Whether a picture of this size may be made at all: pictures beyond
   // 32768 a side or 2^28 pixels are refused rather than allocated.
   static bool SizeAllowed(int64_t width, int64_t height);
-  // A copy of the given size where each pixel is the source pixel at the
-  // proportional position (rounded down).
-  TBitmap32 Stretched(int width, int height) const;
+  // A picture whose alpha bytes are all 0 came from a format without alpha:
+  // it is made opaque. Any other picture is left as it is.
+  void OpaqueWhenNoAlpha();
+  // A copy of the given size, each pixel the average of quality x quality
+  // samples: sample (i, j) of target pixel (x, y) is the source pixel at
+  // (floor((x + i / quality) * sw / tw), floor((y + j / quality) * sh / th)).
+  // A fully transparent sample adds nothing to any channel, so that at
+  // quality 1 such a pixel comes out transparent black.
+  TBitmap32 Stretched(int width, int height, int quality = 1) const;
   // A copy of the rectangle; parts outside the picture are transparent black.
   TBitmap32 Region(int x, int y, int width, int height) const;
 

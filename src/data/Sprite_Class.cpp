@@ -207,6 +207,31 @@ std::vector<uint8_t> CSprite::SaveToSpriteBytes(const RMaskSettings &settings) c
   return file.Bytes();
 }
 
+void CSprite::CreateFromBitmap(const TBitmap32 *picture, int32_t mode, bool smooth, int32_t xorig, int32_t yorig) {
+  Clear();
+  if (picture) {
+    TBitmap32 frame = *picture;
+    frame.PrepareGrabbed(mode, smooth);
+    i_bitmap.push_back(std::move(frame));
+  }
+  i_numb = static_cast<int32_t>(i_bitmap.size());
+  i_xorig = xorig;
+  i_yorig = yorig;
+  InitTexture();
+  ComputeMask(RMaskSettings());
+}
+
+void CSprite::AddFromBitmap(const TBitmap32 &picture, bool removeback, bool smooth) {
+  TBitmap32 frame = picture;
+  frame.PrepareLoaded(removeback, smooth);
+  i_bitmap.push_back(frame.Stretched(GetWidth(), GetHeight()));
+  i_numb = static_cast<int32_t>(i_bitmap.size());
+  InitTexture();
+  RMaskSettings m;
+  m.sepmasks = i_sepmasks;
+  ComputeMask(m);
+}
+
 void CSprite::AddFromSprite(const CSprite &other) {
   const int32_t w = GetWidth(), h = GetHeight();
   std::vector<TBitmap32> added;

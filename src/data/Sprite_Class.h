@@ -78,6 +78,15 @@ public:
   // Writes the sprite file of this sprite with the given mask settings.
   std::vector<uint8_t> SaveToSpriteBytes(const RMaskSettings &settings) const;
 
+  // A sprite of one frame from a grabbed picture, made ready by mode
+  // (TBitmap32::PrepareGrabbed), with the origin and default masks. No
+  // picture (a grab that found nothing) gives a sprite without frames.
+  void CreateFromBitmap(const TBitmap32 *picture, int32_t mode, bool smooth, int32_t xorig, int32_t yorig);
+  // Appends a grabbed picture as a frame: made ready as loading does, then
+  // stretched to the sprite's size (1 by 1 for a sprite without frames);
+  // textures and masks (default settings, this sprite's separate-mask
+  // choice) rebuilt.
+  void AddFromBitmap(const TBitmap32 &picture, bool removeback, bool smooth);
   // Appends copies of the other sprite's frames stretched to this sprite's
   // size (1 by 1 for a sprite without frames), then textures and masks
   // (default settings, this sprite's separate-mask choice).

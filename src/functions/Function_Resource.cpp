@@ -1,7 +1,11 @@
 #include "functions/Function_Resource.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
@@ -10,7 +14,9 @@
 #include "data/Background_Main.h"
 #include "data/Font_Main.h"
 #include "data/Sprite_Main.h"
+#include "base/BM32_PNG.h"
 #include "base/Support_Path.h"
+#include "base/Support_Stream.h"
 
 namespace {
 
@@ -19,6 +25,28 @@ using fnarg::Int;
 
 std::string Path(const RValue &v) { return TranslatePath(fnarg::Text(v)); }
 void Error(const char *message) { ReportActionError(message, false); }
+
+bool EndsWithPng(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string ext(name.substr(name.size() - 4));
+  for (char &c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".png";
+}
+
+// Writes a picture as a PNG file (alpha kept) or, for any other name, as a
+// BMP file. The file is written whole or not at all; a failed write is not
+// the game's concern and is not reported.
+void SavePicture(std::string_view name, const TBitmap32 &picture, bool png) {
+  if (picture.Empty()) return;
+  const std::vector<uint8_t> bytes = png ? EncodePng(picture) : picture.SaveToBMP();
+  if (bytes.empty()) return;
+  try {
+    CStream stream;
+    stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+    stream.SaveToFile(TranslatePath(name));
+  } catch (const std::exception &) {
+  }
+}
 
 // --- sprites: asking -------------------------------------------------------
 
@@ -137,6 +165,47 @@ void F_SpriteMerge(CInstance *, CInstance *, int, RValue *args, RValue &) {
   dst->AddFromSprite(*src);
 }
 
+void F_SpriteSave(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  const CSprite *s = Sprite_Get(Int(args[0]));
+  if (!s) {
+    Error("Trying to save non-existing sprite bitmap.");
+    return;
+  }
+  const std::string_view name = fnarg::Text(args[2]);
+  if (name.empty()) {
+    Error("Trying to save sprite bitmap to empty image file name.");
+    return;
+  }
+  // Only an existing frame is written: the number does not wrap here.
+  const int32_t frame = Int(args[1]);
+  if (frame < 0 || frame >= s->i_numb) return;
+  SavePicture(name, s->i_bitmap[static_cast<size_t>(frame)], EndsWithPng(name));
+}
+
+// All frames side by side, frame i at x = i * width, always as PNG.
+void F_SpriteSaveStrip(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  const CSprite *s = Sprite_Get(Int(args[0]));
+  if (!s) {
+    Error("Trying to save non-existing sprite bitmap.");
+    return;
+  }
+  const std::string_view name = fnarg::Text(args[1]);
+  if (name.empty()) {
+    Error("Trying to save sprite bitmap to empty image file name.");
+    return;
+  }
+  const int64_t w = s->GetWidth(), h = s->GetHeight();
+  if (s->i_numb <= 0 || !TBitmap32::SizeAllowed(w * s->i_numb, h)) return;
+  TBitmap32 strip(static_cast<int>(w * s->i_numb), static_cast<int>(h));
+  for (int32_t i = 0; i < s->i_numb; ++i) {
+    const TBitmap32 &frame = s->i_bitmap[static_cast<size_t>(i)];
+    for (int y = 0; y < std::min<int64_t>(frame.Height(), h); ++y)
+      for (int x = 0; x < std::min<int64_t>(frame.Width(), w); ++x)
+        strip.SetPixel(static_cast<int>(i * w + x), y, frame.Pixel(x, y));
+  }
+  SavePicture(name, strip, true);
+}
+
 // Sprites are never evicted from a cache here, so the cache size means nothing.
 void F_SpriteSetCacheSize(CInstance *, CInstance *, int, RValue *, RValue &) {}
 
@@ -174,6 +243,29 @@ void F_BackgroundCreateColor(CInstance *, CInstance *, int, RValue *args, RValue
   const int32_t index = Background_AddEmpty();
   Background_Get(index)->CreateColor(w, h, Int(args[2]));
   result.SetReal(index);
+}
+
+void F_BackgroundCreateGradient(CInstance *, CInstance *, int, RValue *args, RValue &result) {
+  const int32_t w = std::max(Int(args[0]), 1), h = std::max(Int(args[1]), 1);
+  const int32_t index = Background_AddEmpty();
+  // As with a plain colour, a size no picture may have gives no picture.
+  if (TBitmap32::SizeAllowed(w, h))
+    Background_Get(index)->CreateGradient(w, h, Int(args[2]), Int(args[3]), Int(args[4]));
+  result.SetReal(index);
+}
+
+void F_BackgroundSave(CInstance *, CInstance *, int, RValue *args, RValue &) {
+  const CBackground *b = Background_Get(Int(args[0]));
+  if (!b) {
+    Error("Trying to save non-existing background bitmap.");
+    return;
+  }
+  const std::string_view name = fnarg::Text(args[1]);
+  if (name.empty()) {
+    Error("Trying to save background bitmap to empty image file name.");
+    return;
+  }
+  SavePicture(name, b->i_bitmap, EndsWithPng(name));
 }
 
 void F_BackgroundAdd(CInstance *, CInstance *, int, RValue *args, RValue &result) {
@@ -254,6 +346,8 @@ void Function_Resource_Init() {
   FunctionAdd("sprite_duplicate", F_SpriteDuplicate, 1);
   FunctionAdd("sprite_assign", F_SpriteAssign, 2);
   FunctionAdd("sprite_merge", F_SpriteMerge, 2);
+  FunctionAdd("sprite_save", F_SpriteSave, 3);
+  FunctionAdd("sprite_save_strip", F_SpriteSaveStrip, 2);
   FunctionAdd("sprite_collision_mask", F_SpriteCollisionMask, 9);
   FunctionAdd("sprite_set_cache_size", F_SpriteSetCacheSize, 2);
   FunctionAdd("sprite_set_cache_size_ext", F_SpriteSetCacheSize, 3);
@@ -267,6 +361,7 @@ void Function_Resource_Init() {
   FunctionAdd("background_get_height", F_BackgroundGetHeight, 1);
   FunctionAdd("background_set_alpha_from_background", F_BackgroundSetAlphaFromBackground, 2);
   FunctionAdd("background_create_color", F_BackgroundCreateColor, 3);
+  FunctionAdd("background_create_gradient", F_BackgroundCreateGradient, 5);
   FunctionAdd("background_add", F_BackgroundAdd, 3);
   FunctionAdd("background_replace", F_BackgroundReplace, 4);
   FunctionAdd("background_add_background", F_BackgroundAddBackground, 1);
@@ -274,4 +369,5 @@ void Function_Resource_Init() {
   FunctionAdd("background_delete", F_BackgroundDelete, 1);
   FunctionAdd("background_duplicate", F_BackgroundDuplicate, 1);
   FunctionAdd("background_assign", F_BackgroundAssign, 2);
+  FunctionAdd("background_save", F_BackgroundSave, 2);
 }

@@ -13,8 +13,10 @@
 #include "graphics/Graphics_Text.h"
 #include "graphics/Graphics_Texture.h"
 #include "graphics/Graphics_Window.h"
+#include "graphics/Motion_Grid_Draw.h"
 #include "graphics/Room_Draw.h"
 #include "graphics/Sprite_Draw.h"
+#include "graphics/Sprite_Grab.h"
 #include "platform/Platform_Main.h"
 #include "world/Instance_Class.h"
 #include "world/Room_Class.h"
@@ -53,6 +55,8 @@ void Runner_AddFamilies() {
   Function_AddFamily(Text_RegisterFunctions);
   Function_AddFamily(Window_Functions_Init);
   Function_AddFamily(Sprite_Draw_Init);
+  Function_AddFamily(Sprite_Grab_Init);
+  Function_AddFamily(Motion_Grid_Draw_Init);
 }
 
 void Runner_Wire(const RPlatform &platform) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "data/Background_Class.h"
@@ -203,6 +204,63 @@ TEST(BackgroundRecord, RoundTripAndVersion) {
   EXPECT_EQ(back.GetWidth(), 0);
 }
 
+// Where each kind of gradient puts its steps: a 10 by 6 picture from
+// col1 (blue 50) to col2 (red 100), read at a few pixels. Step i of n is
+// red 100 i / n and blue 50 (n - i) / n, rounded.
+TEST(BackgroundGradient, EachKindPutsItsStepsWhereItDraws) {
+  const auto step = [](int i, int n) {
+    const double t = n ? double(i) / n : 0;
+    return 0xFF000000u | (static_cast<uint32_t>(std::nearbyint(100 * t)) << 16) |
+           static_cast<uint32_t>(std::nearbyint(50 * (1 - t)));
+  };
+  struct Probe {
+    int x, y, i, n;
+  };
+  struct Case {
+    int kind;
+    std::vector<Probe> probes;
+  };
+  const Case cases[] = {
+      {0, {{0, 0, 0, 10}, {9, 0, 9, 10}, {9, 5, 9, 10}, {4, 3, 4, 10}}},
+      {1, {{0, 0, 0, 6}, {9, 0, 0, 6}, {0, 5, 5, 6}, {9, 5, 5, 6}}},
+      // Rectangles (i, i)-(10 - i, 6 - i), i up to 3.
+      {2, {{0, 0, 0, 3}, {9, 5, 0, 3}, {1, 1, 1, 3}, {4, 2, 2, 3}, {5, 3, 2, 3}}},
+      // Ellipses in the same boxes: the corners of a box are outside its
+      // ellipse.
+      {3, {{0, 0, 0, 3}, {1, 1, 0, 3}, {2, 2, 2, 3}, {4, 2, 2, 3}}},
+      // Columns from both sides, n = 5; the middle column is the last.
+      {4, {{0, 0, 0, 5}, {9, 2, 1, 5}, {4, 5, 4, 5}, {5, 0, 5, 5}}},
+      {5, {{3, 0, 0, 3}, {3, 5, 1, 3}, {3, 2, 2, 3}, {3, 3, 3, 3}}},
+      // Lines of slope 6 / 10 down to the right, one per row.
+      {6, {{0, 0, 0, 6}, {0, 5, 5, 6}, {9, 5, 0, 6}, {9, 0, 5, 6}}},
+      // ... and up to the right.
+      {7, {{0, 0, 6, 6}, {0, 5, 1, 6}, {9, 5, 4, 6}, {9, 0, 1, 6}}},
+      // Circles about a corner, radius 6 down to 1; pixels beyond radius 6
+      // keep col1.
+      {8, {{0, 0, 1, 6}, {3, 3, 5, 6}, {9, 5, 0, 6}}},
+      {9, {{9, 0, 1, 6}, {0, 0, 0, 6}}},
+      {10, {{0, 5, 1, 6}, {9, 0, 0, 6}}},
+      {11, {{9, 5, 1, 6}, {0, 0, 0, 6}}},
+      {12, {{0, 0, 0, 1}, {9, 5, 0, 1}}},
+  };
+  for (const Case &c : cases) {
+    CBackground b;
+    b.CreateGradient(10, 6, 0x320000, 0x000064, c.kind);
+    ASSERT_EQ(b.GetWidth(), 10);
+    ASSERT_EQ(b.GetHeight(), 6);
+    for (const Probe &p : c.probes)
+      EXPECT_EQ(b.i_bitmap.Pixel(p.x, p.y), step(p.i, p.n)) << "kind " << c.kind << " at " << p.x << "," << p.y;
+  }
+  // At least 1 by 1, and a gradient with no steps between its ends (kind 4
+  // one pixel wide) is its first colour.
+  CBackground b;
+  b.CreateGradient(0, -3, 0x320000, 0x000064, 0);
+  EXPECT_EQ(b.GetWidth(), 1);
+  EXPECT_EQ(b.GetHeight(), 1);
+  b.CreateGradient(1, 4, 0x320000, 0x000064, 4);
+  EXPECT_EQ(b.i_bitmap.Pixel(0, 3), step(0, 1));
+}
+
 // --- masks from the sprite's settings ---------------------------------------------
 
 TEST(SpriteMasks, SeparateOrSharedAndTheBoxOfAll) {
@@ -301,12 +359,60 @@ TEST(PicturePreparation, BleedingPrefersLeftRightAboveBelow) {
 
 TEST(PicturePreparation, StretchTakesTheProportionalPixel) {
   TBitmap32 bm(3, 1);
-  for (int x = 0; x < 3; ++x) bm.SetPixel(x, 0, static_cast<uint32_t>(x + 1));
+  for (int x = 0; x < 3; ++x) bm.SetPixel(x, 0, 0xFF000000u | static_cast<uint32_t>(x + 1));
   const TBitmap32 wide = bm.Stretched(7, 2);
   std::vector<uint32_t> got;
-  for (int x = 0; x < 7; ++x) got.push_back(wide.Pixel(x, 1));
+  for (int x = 0; x < 7; ++x) got.push_back(wide.Pixel(x, 1) & 0xFFFFFFu);
   EXPECT_EQ(got, (std::vector<uint32_t>{1, 1, 1, 2, 2, 3, 3}));
-  EXPECT_EQ(bm.Stretched(1, 1).Pixel(0, 0), 1u);
+  EXPECT_EQ(bm.Stretched(1, 1).Pixel(0, 0), 0xFF000001u);
+}
+
+// A fully transparent sample adds nothing, so a transparent pixel loses its
+// colour; with more samples a pixel averages what it covers, rounded.
+TEST(PicturePreparation, StretchSamplesLeaveOutTransparentPixels) {
+  TBitmap32 bm(2, 1);
+  bm.SetPixel(0, 0, 0x00ABCDEFu);  // transparent, with a colour
+  bm.SetPixel(1, 0, 0xFF0000FFu);
+  EXPECT_EQ(bm.Stretched(2, 1).Pixel(0, 0), 0u);
+  EXPECT_EQ(bm.Stretched(2, 1).Pixel(1, 0), 0xFF0000FFu);
+  // One pixel of two samples across: (0 + 255) / 4 samples (2 x 2) in each
+  // channel the opaque pixel has = 127.5, rounded to even 128.
+  EXPECT_EQ(bm.Stretched(1, 1, 2).Pixel(0, 0), 0x80000080u);
+}
+
+// What a grabbed picture goes through, by mode. The pictures are as a back
+// buffer gives them (alpha 0 everywhere) or carry one see-through pixel.
+TEST(PicturePreparation, GrabbedPicturesByMode) {
+  const TColor32 back = 0x00112233u, other = 0x00445566u;
+  TBitmap32 noAlpha(2, 2, back);
+  noAlpha.SetPixel(1, 0, other);
+  TBitmap32 someAlpha = noAlpha;
+  someAlpha.SetPixel(1, 1, 0x07000000u | back);
+  struct Case {
+    const char *what;
+    const TBitmap32 &picture;
+    int32_t mode;
+    std::vector<TColor32> pixels;  // (0,0), (1,0), (0,1), (1,1)
+  };
+  const Case cases[] = {
+      {"mode 0 makes a picture without alpha opaque", noAlpha, 0,
+       {0xFF000000u | back, 0xFF000000u | other, 0xFF000000u | back, 0xFF000000u | back}},
+      {"other modes act as 0", noAlpha, 3,
+       {0xFF000000u | back, 0xFF000000u | other, 0xFF000000u | back, 0xFF000000u | back}},
+      // The bottom-left colour goes, and takes its colour back from the
+      // visible neighbour on the right.
+      {"mode 1 removes the background", noAlpha, 1, {other, 0xFF000000u | other, back, other}},
+      {"mode 2 keeps alpha 0", noAlpha, 2, {back, other, back, back}},
+      {"mode -1 makes every pixel opaque", someAlpha, -1,
+       {0xFF000000u | back, 0xFF000000u | other, 0xFF000000u | back, 0xFF000000u | back}},
+      {"a picture with some alpha keeps it", someAlpha, 0, {back, other, back, 0x07000000u | back}},
+  };
+  for (const Case &c : cases) {
+    TBitmap32 bm = c.picture;
+    bm.PrepareGrabbed(c.mode, false);
+    EXPECT_EQ((std::vector<TColor32>{bm.Pixel(0, 0), bm.Pixel(1, 0), bm.Pixel(0, 1), bm.Pixel(1, 1)}), c.pixels)
+        << c.what;
+  }
 }
 
 // --- run-time changes ---------------------------------------------------------------
@@ -324,6 +430,37 @@ TEST(SpriteChanges, MergeStretchesToTheTargetAndRebuildsMasks) {
   // Merging a sprite into itself doubles its frames.
   a.AddFromSprite(a);
   EXPECT_EQ(a.i_numb, 4);
+}
+
+TEST(SpriteChanges, GrabbedPicturesMakeAndExtendSprites) {
+  CSprite s;
+  const TBitmap32 grab = Pic({"..##", "..##"});  // alpha as text: '#' opaque
+  s.CreateFromBitmap(&grab, 0, false, 3, 1);
+  ASSERT_EQ(s.i_numb, 1);
+  EXPECT_EQ(s.i_xorig, 3);
+  EXPECT_EQ(s.i_yorig, 1);
+  EXPECT_EQ(Box(s.i_bbox), (std::vector<int32_t>{2, 0, 3, 1}));
+
+  // An added frame is stretched to the sprite's size; the masks keep the
+  // separate-mask choice and are built again.
+  s.ComputeMask(true, kBoxAutomatic, 0, kMaskPrecise, RRect{});
+  s.AddFromBitmap(Pic({"#......."}), false, false);
+  ASSERT_EQ(s.i_numb, 2);
+  EXPECT_EQ(s.i_bitmap[1].Width(), 4);
+  EXPECT_EQ(s.i_bitmap[1].Height(), 2);
+  ASSERT_EQ(s.i_mask.size(), 2u);
+  EXPECT_EQ(Render(s.i_mask[1]), (Rows{"#...", "#..."}));
+  // With removeback the bottom-left colour goes before the stretch.
+  TBitmap32 keyed(2, 1, 0xFF00FF00u);
+  keyed.SetPixel(1, 0, 0xFF0000FFu);
+  s.AddFromBitmap(keyed, true, false);
+  EXPECT_EQ(Render(s.i_mask[2]), (Rows{"..##", "..##"}));
+
+  // A grab that found nothing makes a sprite without frames.
+  s.CreateFromBitmap(nullptr, 1, true, 5, 5);
+  EXPECT_EQ(s.i_numb, 0);
+  EXPECT_EQ(s.GetWidth(), 1);
+  EXPECT_EQ(s.i_xorig, 5);
 }
 
 TEST(SpriteChanges, AlphaFromAnotherSpriteWrapsItsFrames) {

@@ -44,10 +44,7 @@ std::map<std::string, RCatalogEntry> ReadCatalog() {
 // The families whose functions are all registered by now.
 const std::set<std::string> kBuiltFamilies = {"2.6", "2.7", "2.10", "2.11", "2.12", "3.1", "3.2",
                                               "3.3", "3.4", "3.5",  "3.6",  "3.7",  "3.8",  "3.9",
-                                              "4.1", "4.2"};
-// Functions of those families that come with another subsystem: drawing a
-// planning grid is drawing, and arrives with the graphics.
-const std::set<std::string> kLaterFunctions = {"mp_grid_draw"};
+                                              "4.1", "4.2", "4.3"};
 
 TEST(FunctionRegistration, MatchesTheCatalogue) {
   const auto catalog = ReadCatalog();
@@ -57,7 +54,7 @@ TEST(FunctionRegistration, MatchesTheCatalogue) {
   Function_RegisterFamilies();
 
   for (const auto &[name, entry] : catalog) {
-    if (!kBuiltFamilies.count(entry.part) || kLaterFunctions.count(name)) continue;
+    if (!kBuiltFamilies.count(entry.part)) continue;
     const int32_t id = FunctionFind(name);
     ASSERT_GE(id, 0) << name << " is not registered";
     ASSERT_LT(id, kFunctionScriptBase) << name;

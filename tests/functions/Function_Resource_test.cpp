@@ -141,6 +141,12 @@ TEST_F(ResourceFunctions, DeleteDuplicateAssignAndTheirMessages) {
       {"background_assign(5, 0)", "Error assigning a background."},
       {"background_replace(3, 'x.png', 0, 0)", "Trying to replace non-existing background."},
       {"background_replace_background(3, 'x.bkg')", "Trying to replace non-existing background."},
+      {"sprite_save(0, 0, 'x.png')", "Trying to save non-existing sprite bitmap."},
+      {"sprite_save(3, 0, '')", "Trying to save sprite bitmap to empty image file name."},
+      {"sprite_save_strip(-1, 'x.png')", "Trying to save non-existing sprite bitmap."},
+      {"sprite_save_strip(3, '')", "Trying to save sprite bitmap to empty image file name."},
+      {"background_save(2, 'x.png')", "Trying to save non-existing background bitmap."},
+      {"background_save(0, '')", "Trying to save background bitmap to empty image file name."},
   };
   for (const RCase &c : cases) EXPECT_EQ(Reported(c.program), c.message) << c.program;
   EXPECT_EQ(Num("sprite_duplicate(0)"), -1);
@@ -247,6 +253,64 @@ TEST_F(ResourceFunctions, BackgroundColourAlphaAndCopies) {
   EXPECT_EQ(Num("background_get_width(0)"), 2);
   EXPECT_EQ(Num("background_delete(3)"), 1);
   EXPECT_EQ(Num("background_exists(3)"), 0);
+}
+
+// Frames and backgrounds written as PNG (any case of the extension) or
+// BMP, both keeping every pixel with its alpha; the strip is always PNG.
+TEST_F(ResourceFunctions, SavedPicturesReadBackExactly) {
+  PackTempDir dir;
+  host.SetVar("folder", RValue::Str(RString(dir.Path())));
+  const CSprite &ship = *g_Sprites.Get(0);
+  const auto read = [&](const char *name, TBitmap32 &out) {
+    std::vector<uint8_t> bytes;
+    if (!BM32_ReadFileBytes(dir.Path() + "/" + name, bytes)) return false;
+    std::string why;
+    return BM32_DecodePicture(bytes.data(), bytes.size(), out, why);
+  };
+  EXPECT_EQ(Reported("sprite_save(0, 1, folder + '/frame.PNG');"
+                     "sprite_save(0, 0, folder + '/frame.bmp');"
+                     "background_save(0, folder + '/sky.png');"
+                     "sprite_save_strip(0, folder + '/strip.bmp');"),
+            "");
+  TBitmap32 got;
+  ASSERT_TRUE(read("frame.PNG", got));
+  EXPECT_TRUE(got == ship.i_bitmap[1]);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(BM32_ReadFileBytes(dir.Path() + "/frame.bmp", bytes));
+  EXPECT_STREQ(BM32_PictureFormat(bytes.data(), bytes.size()), "BMP");
+  ASSERT_TRUE(read("frame.bmp", got));
+  EXPECT_TRUE(got == ship.i_bitmap[0]);
+  ASSERT_TRUE(read("sky.png", got));
+  EXPECT_TRUE(got == g_Backgrounds.Get(0)->i_bitmap);
+
+  // Frame i at x = i * width.
+  ASSERT_TRUE(BM32_ReadFileBytes(dir.Path() + "/strip.bmp", bytes));
+  EXPECT_STREQ(BM32_PictureFormat(bytes.data(), bytes.size()), "PNG");
+  ASSERT_TRUE(read("strip.bmp", got));
+  ASSERT_EQ(got.Width(), 8);
+  ASSERT_EQ(got.Height(), 2);
+  EXPECT_TRUE(got.Region(0, 0, 4, 2) == ship.i_bitmap[0]);
+  EXPECT_TRUE(got.Region(4, 0, 4, 2) == ship.i_bitmap[1]);
+
+  // A frame number outside the sprite does not wrap: nothing is written;
+  // nor is a strip of a sprite without frames.
+  EXPECT_EQ(Reported("sprite_save(0, 2, folder + '/two.png'); sprite_save(0, -1, folder + '/last.png');"
+                     "sprite_save_strip(2, folder + '/none.png')"),
+            "");
+  for (const char *name : {"two.png", "last.png", "none.png"})
+    EXPECT_FALSE(BM32_ReadFileBytes(dir.Path() + "/" + name, bytes)) << name;
+}
+
+TEST_F(ResourceFunctions, GradientBackgroundsAreNewEntries) {
+  EXPECT_EQ(Num("background_create_gradient(4, 3, c_black, c_white, 0)"), 1);
+  EXPECT_EQ(Text("background_get_name(1)"), "__newbackground1");
+  const TBitmap32 &bm = g_Backgrounds.Get(1)->i_bitmap;
+  ASSERT_EQ(bm.Width(), 4);
+  EXPECT_EQ(bm.Pixel(0, 2), 0xFF000000u);
+  EXPECT_EQ(bm.Pixel(2, 0), 0xFF808080u);  // step 2 of 4: 127.5, to even
+  // A size no picture may have gives a background without a picture.
+  EXPECT_EQ(Num("background_create_gradient(100000, 100000, 0, 0, 3)"), 2);
+  EXPECT_EQ(Num("background_get_width(2)"), 0);
 }
 
 TEST_F(ResourceFunctions, TheSpriteGeometryFollowsTheSprite) {

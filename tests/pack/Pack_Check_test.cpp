@@ -16,7 +16,7 @@ namespace {
 // A small game: two objects, two scripts and a room. A case replaces the
 // create code of obj_ball, the room's instance or the action's function.
 struct RMistake {
-  const char *name;
+  const char *name = "";
   std::string create = "x = 1;";
   std::string instance = R"({"x": 0, "y": 0, "object": "obj_ball"})";
   std::string walkScript = "x += 1;\n";
@@ -38,6 +38,9 @@ std::string Manifest(const RMistake &m) {
   "rooms": [{"name": "room0", "instances": [)" +
          m.instance + R"(]}]})";
 }
+
+// Test names, not bytes, in the listing of the cases.
+void PrintTo(const RMistake &m, std::ostream *os) { *os << m.name; }
 
 class PackMistakes : public ::testing::TestWithParam<RMistake> {};
 

@@ -58,6 +58,8 @@ size_t EditDistance(const std::string &a, const std::string &b) {
 }  // namespace
 
 std::string PackClosestName(const std::string &name, const std::vector<std::string> &candidates) {
+  // A name of one or two characters is close to too much to suggest anything.
+  if (name.size() <= 2) return std::string();
   const size_t allowed = name.size() <= 4 ? 1 : name.size() <= 10 ? 2 : 3;
   std::string best;
   size_t bestDistance = allowed + 1;

@@ -21,8 +21,8 @@ void PackEnsureFunctionTable();
 bool PackIsBuiltinFunction(const std::string &name);
 
 // The candidate closest to name by edit distance, when it is close enough to
-// be a likely misspelling (one edit for short names, up to three for long
-// ones); empty otherwise.
+// be a likely misspelling (one edit for names of three or four characters,
+// up to three for long ones); empty otherwise and for shorter names.
 std::string PackClosestName(const std::string &name, const std::vector<std::string> &candidates);
 
 // Line and column (both 1-based) of a 1-based position in text. A line ends

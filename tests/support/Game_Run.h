@@ -39,6 +39,9 @@ public:
   explicit CGameProject(const std::string &manifest) { m_dir.Write("project/game.json", manifest); }
 
   void Write(const std::string &rel, const std::string &content) const { m_dir.Write("project/" + rel, content); }
+  // Packs the game even when its code does not compile, for tests of what
+  // the runner makes of such code.
+  void PackUnchecked() { m_packArgs.push_back("--no-check"); }
   // The working directory of the run (included files land here).
   std::string WorkDir() const { return m_dir / "work"; }
   const PackTempDir &Dir() const { return m_dir; }
@@ -52,7 +55,9 @@ public:
     RGameRun run;
     std::ostringstream out, err;
     const std::string data = m_dir / "game.dat";
-    run.packed = RunPacker({project, "-o", data, "--data", "--seed", "1"}, out, err) == 0;
+    std::vector<std::string> args = {project, "-o", data, "--data", "--seed", "1"};
+    args.insert(args.end(), m_packArgs.begin(), m_packArgs.end());
+    run.packed = RunPacker(args, out, err) == 0;
     run.packMessages = err.str();
     if (!run.packed) return run;
     std::filesystem::create_directories(WorkDir());
@@ -74,6 +79,7 @@ private:
     return s.str();
   }
   PackTempDir m_dir;
+  std::vector<std::string> m_packArgs;
 };
 
 // A game, how to run it and the lines it must print: one row of the tables

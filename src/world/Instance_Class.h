@@ -47,12 +47,12 @@ const TMask *Instance_SpriteMask(int32_t sprite, int64_t image);
 // target's link as it was, and freeing an entered instance tells the index.
 struct RGridLink {
   uint32_t generation = 0;  // the index build that entered it; 0 never
-  bool dirty = false;       // its box changed since; waiting in the index's list
-  uint8_t where = 0;        // cells, loose list or outside list (the index's own code)
-  int32_t cx0 = 0, cy0 = 0, cx1 = -1, cy1 = -1;  // the cells it is entered in
-  uint32_t stamp = 0;       // the last search that met it, so that it counts once
   int32_t roomKey = 0;      // its position in the room's instance list
   int32_t listKey = 0;      // increases along every per-object list it is in
+  uint16_t cx = 0, cy = 0;  // the first of the cells it is entered in
+  uint8_t cw = 0, ch = 0;   // how many more cells it covers across and down
+  bool dirty = false;       // its box changed since; waiting in the index's list
+  uint8_t where = 0;        // cells, loose list or outside list (the index's own code)
 
   RGridLink() = default;
   RGridLink(const RGridLink &) {}

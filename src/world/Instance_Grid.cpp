@@ -11,8 +11,11 @@ namespace {
 // Rooms with fewer instances are walked: the walk over a few boxes costs
 // less than keeping cells up to date.
 constexpr int32_t kIndexFrom = 48;
-// A box over more cells than this goes to the loose list.
+// A box over more cells than this goes to the loose list (and so covers
+// at most this many across or down, which the link's sizes hold).
 constexpr int64_t kMaxCells = 64;
+// Cells across and down at most, which the link's cell numbers hold.
+constexpr int64_t kMaxSide = 65535;
 // Cells of 8 up to 4096 pixels.
 constexpr int32_t kMinShift = 3, kMaxShift = 12;
 
@@ -55,14 +58,19 @@ public:
   }
 
   void Near(const RPixelRegion &q, std::vector<CInstance *> &out) {
-    if (++m_stamp == 0) m_stamp = 1;
     const int64_t l = std::min(q.left, q.right), r = std::max(q.left, q.right);
     const int64_t t = std::min(q.top, q.bottom), b = std::max(q.top, q.bottom);
     const int32_t cx0 = CellX(l), cx1 = CellX(r), cy0 = CellY(t), cy1 = CellY(b);
     for (int32_t cy = cy0; cy <= cy1; ++cy) {
       const std::vector<CInstance *> *row = &m_cells[static_cast<size_t>(cy) * static_cast<size_t>(m_nx)];
       for (int32_t cx = cx0; cx <= cx1; ++cx)
-        for (CInstance *inst : row[cx]) Take(inst, l, t, r, b, out);
+        for (CInstance *inst : row[cx]) {
+          // A box over several cells counts only in the first of them that
+          // the search reads.
+          const RGridLink &link = inst->i_grid;
+          if ((link.cx != cx && cx != cx0) || (link.cy != cy && cy != cy0)) continue;
+          Take(inst, l, t, r, b, out);
+        }
     }
     for (CInstance *inst : m_loose) Take(inst, l, t, r, b, out);
     if (l < 0 || t < 0 || r >= m_w || b >= m_h)
@@ -77,7 +85,6 @@ private:
   int32_t m_shift = 4;
   int32_t m_nx = 0, m_ny = 0;
   int64_t m_w = 0, m_h = 0;  // the area the cells cover: [0, m_w) x [0, m_h)
-  uint32_t m_stamp = 0;
   std::vector<std::vector<CInstance *>> m_cells;
   std::vector<CInstance *> m_loose;
   std::vector<CInstance *> m_outside;
@@ -98,10 +105,7 @@ private:
     bo = std::max(b.top, b.bottom);
   }
 
-  void Take(CInstance *inst, int64_t l, int64_t t, int64_t r, int64_t b, std::vector<CInstance *> &out) {
-    RGridLink &link = inst->i_grid;
-    if (link.stamp == m_stamp) return;
-    link.stamp = m_stamp;
+  static void Take(CInstance *inst, int64_t l, int64_t t, int64_t r, int64_t b, std::vector<CInstance *> &out) {
     int64_t bl, bt, br, bb;
     Span(inst->i_bbox, bl, bt, br, bb);
     if (bl <= r && br >= l && bt <= b && bb >= t) out.push_back(inst);
@@ -130,10 +134,12 @@ private:
   void Enter(CInstance *inst, const RPlace &p) {
     RGridLink &link = inst->i_grid;
     link.where = p.where;
-    link.cx0 = p.cx0;
-    link.cy0 = p.cy0;
-    link.cx1 = p.cx1;
-    link.cy1 = p.cy1;
+    if (p.where == kInCells) {
+      link.cx = static_cast<uint16_t>(p.cx0);
+      link.cy = static_cast<uint16_t>(p.cy0);
+      link.cw = static_cast<uint8_t>(p.cx1 - p.cx0);
+      link.ch = static_cast<uint8_t>(p.cy1 - p.cy0);
+    }
     if (p.where == kLoose) m_loose.push_back(inst);
     else if (p.where == kOutside) m_outside.push_back(inst);
     else
@@ -146,8 +152,8 @@ private:
     if (link.where == kLoose) Drop(m_loose, inst);
     else if (link.where == kOutside) Drop(m_outside, inst);
     else
-      for (int32_t cy = link.cy0; cy <= link.cy1; ++cy)
-        for (int32_t cx = link.cx0; cx <= link.cx1; ++cx) Drop(m_cells[static_cast<size_t>(cy) * static_cast<size_t>(m_nx) + static_cast<size_t>(cx)], inst);
+      for (int32_t cy = link.cy; cy <= link.cy + link.ch; ++cy)
+        for (int32_t cx = link.cx; cx <= link.cx + link.cw; ++cx) Drop(m_cells[static_cast<size_t>(cy) * static_cast<size_t>(m_nx) + static_cast<size_t>(cx)], inst);
   }
 
   void Flush() {
@@ -155,7 +161,8 @@ private:
       RGridLink &link = inst->i_grid;
       link.dirty = false;
       const RPlace p = PlaceOf(inst->i_bbox);
-      if (p.where == link.where && (p.where != kInCells || (p.cx0 == link.cx0 && p.cy0 == link.cy0 && p.cx1 == link.cx1 && p.cy1 == link.cy1)))
+      if (p.where == link.where && (p.where != kInCells || (p.cx0 == link.cx && p.cy0 == link.cy &&
+                                                              p.cx1 - p.cx0 == link.cw && p.cy1 - p.cy0 == link.ch)))
         continue;
       Leave(inst);
       Enter(inst, p);
@@ -192,7 +199,7 @@ private:
     const int64_t most = std::max<int64_t>(1024, 2 * int64_t{m_count});
     for (;;) {
       const int64_t nx = ((m_w - 1) >> m_shift) + 1, ny = ((m_h - 1) >> m_shift) + 1;
-      if (nx * ny <= most || m_shift >= 24) {
+      if ((nx * ny <= most && nx <= kMaxSide && ny <= kMaxSide) || m_shift >= 24) {
         m_nx = static_cast<int32_t>(nx);
         m_ny = static_cast<int32_t>(ny);
         break;

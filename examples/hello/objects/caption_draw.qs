@@ -1,8 +1,8 @@
 // The caption, in the default font: drawn where the view stands, so it stays
-// in the corner of the window while the view follows the walker.
+// in the bottom left corner of the window while the view follows the walker.
 var left, top;
 left = view_xview[0] + 4;
-top = view_yview[0] + 2;
+top = view_yview[0] + view_hview[0] - 38;
 if (room == room_hello) {
   draw_set_color(c_yellow);
   draw_text(left, top, GREETING);

@@ -360,7 +360,8 @@ int Runner_Main(int argc, const char *const *argv) {
     return Unexpected(dialogs, e.what());
   }
   ErrorEndRepeats();
-  // The back buffer still holds the last frame: the end events draw nothing.
+  // The back buffer still holds the last frame the loop drew (and whatever
+  // the end events drew over it, which is rare).
   if (!args.screenshot.empty() && !GR_Draw_Save_Screen(args.screenshot))
     std::fprintf(stderr, "quillon: could not save the screenshot %s\n", args.screenshot.c_str());
   Runner_CleanUp();

@@ -455,4 +455,14 @@ TEST(PictureScreenshot, SavesTheLastFrameAtTheEnd) {
   EXPECT_EQ(picture.Pixel(10, 10), 0xFF000000u);
 }
 
+// A screenshot that cannot be written is said on standard error; the game
+// still ended normally.
+TEST(PictureScreenshot, AFileThatCannotBeWrittenIsReported) {
+  CGameProject project(R"({"game_id": 1, "rooms": [{"name": "r", "width": 32, "height": 32}]})");
+  const RGameRun run = project.RunOffscreen("--steps 1 --screenshot no/such/folder/shot.png");
+  ASSERT_TRUE(run.packed) << run.packMessages;
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "quillon: could not save the screenshot no/such/folder/shot.png\n");
+}
+
 }  // namespace

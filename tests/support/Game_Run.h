@@ -52,6 +52,18 @@ public:
 
   // The same for a project folder elsewhere (the project file above is not used).
   RGameRun RunFolder(const std::string &project, const std::string &extraArgs = "") const {
+    return Launch(project, "", "--headless " + extraArgs);
+  }
+
+  // Packs the project and runs it as a player would, with a window, but on
+  // SDL's offscreen driver (and no sound card): every frame is drawn as in a
+  // window, so what the game saves of the screen is the real picture.
+  RGameRun RunOffscreen(const std::string &extraArgs = "") const {
+    return Launch(m_dir / "project", "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ", extraArgs);
+  }
+
+private:
+  RGameRun Launch(const std::string &project, const std::string &environment, const std::string &args) const {
     RGameRun run;
     std::ostringstream out, err;
     const std::string data = m_dir / "game.dat";
@@ -62,8 +74,8 @@ public:
     if (!run.packed) return run;
     std::filesystem::create_directories(WorkDir());
     const std::string outFile = m_dir / "stdout.txt", errFile = m_dir / "stderr.txt";
-    const std::string cmd = "cd '" + WorkDir() + "' && TMPDIR='" + m_dir.Path() + "' timeout 60 '" + QUILLON_RUNNER_PATH +
-                            "' --headless " + extraArgs + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
+    const std::string cmd = "cd '" + WorkDir() + "' && " + environment + "TMPDIR='" + m_dir.Path() + "' timeout 60 '" +
+                            QUILLON_RUNNER_PATH + "' " + args + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(cmd.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = Slurp(outFile);
@@ -71,7 +83,6 @@ public:
     return run;
   }
 
-private:
   static std::string Slurp(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;

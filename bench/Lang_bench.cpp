@@ -8,7 +8,11 @@
 //   Lang_bench [LANG_DIR] [--runs N] [NAME...]
 //
 // A program file holds sections started by "/// script NAME" and one
-// "/// main"; the main section is run as a code action of one instance.
+// "/// main"; the main section is run as a code action of the first
+// instance of a real room (object 0), so that built-in instance variables
+// (x, speed, ...) read and write a real instance. A line "/// instances N"
+// adds N more instances of object 1 (its ids follow the first one's) for
+// programs that run `with` over many instances or write through an object.
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -24,17 +28,23 @@
 #include <string>
 #include <vector>
 
-#include "../tests/support/Test_World.h"
 #include "code/Code_Constant.h"
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Function.h"
+#include "code/Code_World.h"
 #include "code/Code_Main.h"
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
 #include "functions/Function_Misc.h"
 #include "base/Option_Main.h"
+#include "world/Instance_Variables.h"
+#include "world/Object_Main.h"
+#include "world/Room_Class.h"
+#include "world/Room_Main.h"
+#include "world/Room_Variables.h"
+#include "world/Room_World.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +64,7 @@ struct RProgram {
   std::string name;
   std::vector<std::pair<std::string, std::string>> scripts;
   std::string main;
+  int instances = 0;  // of object 1, beside the one of object 0 that runs main
 };
 
 bool ReadProgram(const fs::path &file, RProgram &program) {
@@ -66,6 +77,9 @@ bool ReadProgram(const fs::path &file, RProgram &program) {
     if (line.rfind("/// script ", 0) == 0) {
       program.scripts.emplace_back(line.substr(11), "");
       section = &program.scripts.back().second;
+    } else if (line.rfind("/// instances ", 0) == 0) {
+      program.instances = std::atoi(line.c_str() + 14);
+      section = nullptr;
     } else if (line.rfind("/// main", 0) == 0) {
       section = &program.main;
     } else if (section != nullptr) {
@@ -96,13 +110,35 @@ double ChildrenCpuSeconds() {
   return sec(ru.ru_utime) + sec(ru.ru_stime);
 }
 
-// One run: fresh globals and scripts, compile everything, run main.
-double RunQuillon(const RProgram &program, CTestWorld &world, std::string &printed) {
+// A fresh current room 0 with one instance of object 0 at (0, 0) and
+// `extra` instances of object 1; answers the first instance.
+CInstance *FreshRoom(int extra) {
+  SetWorld(nullptr);
+  RunRoom_FreeAll();
+  Room_SetCurrent(-1);
+  g_Rooms.Clear();
+  g_RoomOrder.clear();
+  g_Objects.Clear();
+  ObjectAdd();
+  ObjectAdd();
+  g_LastInstanceId = 100000;
+  g_Rooms.items.push_back(std::make_unique<CRoom>());
+  g_Rooms.names.push_back("room0");
+  g_RoomOrder.push_back(0);
+  CRoom *room = RunRoom_Make(0);
+  Room_SetCurrent(0);
+  Room_InstallWorld();
+  CInstance *self = room->AddInstance(0, 0, 0);
+  for (int i = 0; i < extra; ++i) room->AddInstance(1, (i * 37) % 640, (i * 91) % 480);
+  return self;
+}
+
+// One run: fresh globals, room and scripts, compile everything, run main.
+double RunQuillon(const RProgram &program, std::string &printed) {
   const double start = ThreadCpuSeconds();
   GlobalReset();
   g_Scripts.Clear();
-  world.Clear();
-  CInstance *self = world.AddInstance(world.AddObject());
+  CInstance *self = FreshRoom(program.instances);
   for (const auto &[name, text] : program.scripts) {
     auto script = std::make_unique<CScript>();
     script->s_text = text;
@@ -175,14 +211,14 @@ int main(int argc, char **argv) {
   }
 
   BuiltinRegisterAll();
+  Instance_InstallVariables();
+  Room_InstallVariables();
   ConstantRegisterBuiltins();
   if (FunctionFind("execute_string") < 0) Function_Misc_Register();
   if (FunctionFind("string_length") < 0) FunctionAdd("string_length", F_StringLength, 1);
   if (FunctionFind("string_pos") < 0) FunctionAdd("string_pos", F_StringPos, 2);
   g_Settings.SetDefaults();
   g_Settings.opt_displayerrors = false;
-  CTestWorld world;
-  SetWorld(&world);
 
   std::vector<fs::path> files;
   for (const auto &e : fs::directory_iterator(dir))
@@ -200,7 +236,7 @@ int main(int argc, char **argv) {
     std::vector<double> q, l;
     std::string qOut, lOut;
     for (int r = 0; r < runs; ++r) {
-      q.push_back(RunQuillon(program, world, qOut));
+      q.push_back(RunQuillon(program, qOut));
       l.push_back(RunLua(twin, lOut));
     }
     const double qm = Median(q) * 1000, lm = Median(l) * 1000;
@@ -210,5 +246,6 @@ int main(int argc, char **argv) {
                 same ? qOut.c_str() : ("MISMATCH quillon " + qOut + " lua " + lOut).c_str());
   }
   SetWorld(nullptr);
+  RunRoom_FreeAll();
   return allOk ? 0 : 1;
 }

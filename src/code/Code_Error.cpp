@@ -17,6 +17,8 @@ constexpr const char *kDefaultLogPath = "game_errors.log";
 struct ErrorState {
   bool codeFlag = false;
   std::string codeText;
+  int codePosition = 0;
+  std::string codeMessage;
   std::string last;
   bool occurred = false;
   bool aborting = false;
@@ -71,6 +73,8 @@ void ReportCodeError(std::string_view text, bool isProgram, int position, std::s
   int pos = position;
   if (pos > len) pos = len;
   if (pos < 1) pos = 1;
+  s.codePosition = pos;
+  s.codeMessage.assign(message);
 
   // Line and column up to and including the character at pos (1-based). A
   // carriage return, or a line feed not directly after one, starts a line;
@@ -125,6 +129,8 @@ void ReportCodeError(std::string_view text, bool isProgram, int position, std::s
 
 bool CodeErrorFlag() { return State().codeFlag; }
 const std::string &CodeErrorText() { return State().codeText; }
+int CodeErrorPosition() { return State().codePosition; }
+const std::string &CodeErrorMessage() { return State().codeMessage; }
 
 void CodeErrorPrefix(std::string_view prefix) {
   ErrorState &s = State();
@@ -145,6 +151,8 @@ void code_error::ClearHeld() {
   ErrorState &s = State();
   s.codeFlag = false;
   s.codeText.clear();
+  s.codePosition = 0;
+  s.codeMessage.clear();
   g_held = false;
 }
 

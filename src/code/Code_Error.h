@@ -13,6 +13,12 @@
 void ReportCodeError(std::string_view text, bool isProgram, int position, std::string_view message);
 bool CodeErrorFlag();
 const std::string &CodeErrorText();
+// The recorded error apart from its located text: the 1-based position it
+// was reported at (clamped to the text as the located text counts it; 0 when
+// nothing is recorded) and the bare message. Tools that show errors as
+// FILE:LINE:COLUMN read these.
+int CodeErrorPosition();
+const std::string &CodeErrorMessage();
 // Prefixes the recorded text (script calls add "In script NAME:" + CR).
 void CodeErrorPrefix(std::string_view prefix);
 // Every code run starts by clearing the recorder, which nearly always holds

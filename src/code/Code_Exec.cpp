@@ -652,6 +652,142 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return StoreCompound(ctx, n, oper, t, *value, res);
 }
 
+// ---- writes to variables of a fixed owner ---------------------------------------
+
+// The combined index of a target with index expressions, checked as
+// ResolveTarget checks it; a target without them has index 0.
+[[gnu::always_inline]] inline int TargetIndex(RExecContext &ctx, const RToken &target, int32_t &arr) {
+  arr = 0;
+  if (target.kind != NODE_VARIABLE) return kCodeNormal;
+  int32_t i = 0;
+  if (EvalIndex(ctx, target.Child(1), i) != kCodeNormal) return kCodeError;
+  arr = i;
+  if (target.itemnumb > 2) {
+    int32_t j = 0;
+    if (EvalIndex(ctx, target.Child(2), j) != kCodeNormal) return kCodeError;
+    arr = i * kArrayDim + j;
+  }
+  return kCodeNormal;
+}
+
+// The list a user variable lives in for the selectors the compiler lets
+// through (self, other, global, unspecified); asked after the value, as
+// evaluating it may declare globals.
+[[gnu::always_inline]] inline CVariableList &UserList(RExecContext &ctx, int32_t sel, int32_t ind) {
+  if (sel == SEL_OTHER) return ctx.OtherVars();
+  if (sel == SEL_GLOBAL || (sel == SEL_UNSPECIFIED && IsGlobalDeclared(ind))) return GlobalVariables();
+  return ctx.SelfVars();
+}
+
+// The value of a compound assignment's source, evaluated as the general
+// way evaluates it: a call into `v`, a value at hand in place, anything
+// else into `v`. Null when the evaluation failed.
+[[gnu::always_inline]] inline const RValue *CompoundSource(RExecContext &ctx, const RToken &source, RValue &v) {
+  if (source.kind == NODE_CALL) return EvalCall(ctx, source, v) == kCodeNormal ? &v : nullptr;
+  if (const RValue *at = Peek(ctx, source)) return at;
+  return Eval(ctx, source, v) == kCodeNormal ? &v : nullptr;
+}
+
+// `v = e`, `v[i] = e`, `v[i, j] += e` for a user variable of self, other or
+// the globals: the indices, the value, then one write into the cell, with
+// no reference built and no name or selector looked at again. A value that
+// is a real at hand is computed in place; it only reads, so the list may be
+// asked before it.
+[[gnu::noinline]] int ExecAssignToUser(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  const RToken &source = n.Child(1);
+  int32_t arr;
+  if (TargetIndex(ctx, target, arr) != kCodeNormal) return kCodeError;
+  const int32_t sel = n.ind2;
+  const int32_t ind = target.ind;
+  double b;
+  const bool real = EvalReal(ctx, source, b);
+  if (n.ind == SYM_ASSIGN) {
+    if (real) {
+      // Most writes land in a cell that exists; only a new one is made.
+      CVariableList &list = UserList(ctx, sel, ind);
+      RValue *cell = const_cast<RValue *>(list.Cell(ind, arr));
+      SetRealValue(cell != nullptr ? *cell : list.CellRef(ind, arr), b);
+      SetRealValue(res, b);
+      return kCodeNormal;
+    }
+    if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
+    UserList(ctx, sel, ind).SetVar(ind, arr, res);
+    return kCodeNormal;
+  }
+  if (real && (n.ind == SYM_ADD_ASSIGN || n.ind == SYM_SUB_ASSIGN || n.ind == SYM_MUL_ASSIGN)) {
+    if (RValue *cell = const_cast<RValue *>(UserList(ctx, sel, ind).Cell(ind, arr));
+        cell != nullptr && cell->kind == RValue::kReal) {
+      const double r = CompoundReal(n.ind, cell->val, b);
+      cell->val = r;
+      SetRealValue(res, r);
+      return kCodeNormal;
+    }
+  }
+  RValue v;
+  const RValue *value;
+  if (real) {
+    SetRealValue(v, b);
+    value = &v;
+  } else if ((value = CompoundSource(ctx, source, v)) == nullptr) {
+    return kCodeError;
+  }
+  return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{sel, arr}, *value, res);
+}
+
+// The general read of a built-in for a compound assignment: its getter, or
+// real 0 or the unknown-variable error when it answers none.
+int ReadBuiltinForUpdate(RExecContext &ctx, const RBuiltinVariable *e, CInstance *inst, const RToken &target,
+                         int32_t arr, RValue &out) {
+  if (e != nullptr && e->getter != nullptr && e->getter(inst, arr, out)) return kCodeNormal;
+  if (g_Settings.opt_uninitzero) {
+    SetRealZero(out);
+    return kCodeNormal;
+  }
+  return UnknownVariable(ctx, target.position, target.ind, arr);
+}
+
+// `x = e`, `alarm[i] = e`, `speed += e` for a built-in of self or other: the
+// indices, the value, then the entry's setter (and for a compound one its
+// getter first), without the selector's dispatch. A read-only variable
+// fails after the value as the general way fails.
+[[gnu::noinline]] int ExecAssignToBuiltin(RExecContext &ctx, const RToken &n, RValue &res) {
+  const RToken &target = n.Child(0);
+  const RToken &source = n.Child(1);
+  int32_t arr;
+  if (TargetIndex(ctx, target, arr) != kCodeNormal) return kCodeError;
+  CInstance *const inst = n.ind2 == SEL_OTHER ? ctx.other : ctx.self;
+  const RBuiltinVariable *const e = BuiltinEntry(target.ind);
+  const bool writable = e != nullptr && e->writable && e->setter != nullptr;
+  double b;
+  const bool real = EvalReal(ctx, source, b);
+  if (n.ind == SYM_ASSIGN) {
+    if (real) SetRealValue(res, b);
+    else if (Eval(ctx, source, res) != kCodeNormal) return kCodeError;
+    if (!writable) return Fail(ctx, n.position, "Cannot assign to the variable");
+    e->setter(inst, arr, res);
+    return kCodeNormal;
+  }
+  RValue v;
+  const RValue *value;
+  if (real) {
+    SetRealValue(v, b);
+    value = &v;
+  } else if ((value = CompoundSource(ctx, source, v)) == nullptr) {
+    return kCodeError;
+  }
+  if (ReadBuiltinForUpdate(ctx, e, inst, target, arr, res) != kCodeNormal) return kCodeError;
+  if (res.kind == RValue::kReal && value->kind == RValue::kReal &&
+      (n.ind == SYM_ADD_ASSIGN || n.ind == SYM_SUB_ASSIGN || n.ind == SYM_MUL_ASSIGN)) {
+    SetRealValue(res, CompoundReal(n.ind, res.val, value->val));
+  } else if (const char *message = BinaryOperation(CompoundOperator(n.ind), res, *value)) {
+    return Fail(ctx, n.position, message);
+  }
+  if (!writable) return Fail(ctx, n.position, "Cannot assign to the variable");
+  e->setter(inst, arr, res);
+  return kCodeNormal;
+}
+
 // A compound assignment of a routine's answer to a local that did not hold
 // a real, or of an answer that is not one: the general way.
 [[gnu::noinline]] int StoreAnswerGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
@@ -696,8 +832,15 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return AssignFromRoutine(ctx, n, res);
 }
 
+// The assignments the compiler marked, by their form.
+[[gnu::always_inline]] inline int ExecAssignMarked(RExecContext &ctx, const RToken &n, RValue &res) {
+  if (n.aux == RToken::kAssignToUser) return ExecAssignToUser(ctx, n, res);
+  if (n.aux == RToken::kAssignToBuiltin) return ExecAssignToBuiltin(ctx, n, res);
+  return ExecAssignFromRoutine(ctx, n, res);
+}
+
 [[gnu::noinline]] int ExecAssign(RExecContext &ctx, const RToken &n, RValue &res) {
-  if (n.aux == RToken::kAssignFromRoutine) return ExecAssignFromRoutine(ctx, n, res);
+  if (n.aux != 0) return ExecAssignMarked(ctx, n, res);
   if (QuickAssign(ctx, n, res)) return kCodeNormal;
   return ExecAssignGeneral(ctx, n, res);
 }
@@ -820,7 +963,7 @@ inline bool LabelMatches(const RValue &v, const RValue &label) {
 // dispatch.
 [[gnu::always_inline]] inline int ExecStatement(RExecContext &ctx, const RToken &n, RValue &res) {
   if (n.kind == NODE_ASSIGN && !NeedsInterrupt()) [[likely]] {
-    if (n.aux == RToken::kAssignFromRoutine) return ExecAssignFromRoutine(ctx, n, res);
+    if (n.aux != 0) return ExecAssignMarked(ctx, n, res);
     if (QuickAssign(ctx, n, res)) return kCodeNormal;
     return ExecAssignGeneral(ctx, n, res);
   }

@@ -141,14 +141,17 @@ constexpr int32_t SEL_LOCAL = -7;        // a name declared with var earlier in 
 struct RToken {
   int32_t kind = NODE_EMPTY;
   int32_t ind = 0;        // operator symbol, function id or variable index
-  int32_t ind2 = 0;       // kind 8: the instance selector
+  int32_t ind2 = 0;       // kind 8: the instance selector; kind 101: see `aux`
   int32_t position = 0;   // 1-based text position for run-time error messages
   int32_t itemnumb = 0;   // number of children
   // Filled by the final walk so the interpreter need not recount:
   //   kind 7: the number of index expressions (0, 1 or 2);
   //   kind 101: kAssignFromRoutine when the target is a numbered local,
   //     the symbol is =, += , -= or *= and the value is a call of a
-  //     built-in routine; else 0;
+  //     built-in routine; kAssignToUser when the target is a user variable
+  //     through the constant selector self, other, global or unspecified,
+  //     kAssignToBuiltin when it is a built-in (not an argument variable)
+  //     of self, other or unspecified, the selector then in `ind2`; else 0;
   //   every other kind: 0.
   // (While parsing it holds the height of the subtree; see Code_Phase3.)
   int32_t aux = 0;
@@ -160,6 +163,8 @@ struct RToken {
   int32_t flags = 0;
   static constexpr int32_t kPureNode = 1;
   static constexpr int32_t kAssignFromRoutine = 1;
+  static constexpr int32_t kAssignToUser = 2;
+  static constexpr int32_t kAssignToBuiltin = 3;
   // The offset of the subtree's all-real program in CCode::i_reals, or -1
   // (see Code_RealProgram.h). A switch whose labels are all real constants:
   // the offset of its label table in CCode::i_switches (`slot` entries and

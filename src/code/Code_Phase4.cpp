@@ -12,6 +12,8 @@
 
 namespace {
 
+bool s_directWrites = true;
+
 class Walker {
 public:
   explicit Walker(CCode &code) : m_code(code), m_argument0(builtin::Argument0()) {}
@@ -122,16 +124,66 @@ private:
     n.flags = RToken::kPureNode;
   }
 
-  // `x = f(..)`, `x += f(..)`: a local takes (or takes in) what a built-in
-  // routine answers, the shape of most lines that ask a library something.
-  static int32_t AssignForm(const RToken &n) {
+  // How the interpreter may run an assignment (Code_Main.h): a local taking
+  // a routine's answer, or a write to a variable whose owner the selector
+  // fixes (self, other, global, or a plain name), which goes straight to
+  // its list or its built-in setter. The selector goes to the node's ind2.
+  int32_t AssignForm(RToken &n) const {
+    n.ind2 = 0;
     if (n.itemnumb != 2) return 0;
     const RToken &target = n.items[0];
     const RToken &source = n.items[1];
-    if (target.kind != NODE_VARIABLE_SIMPLE || target.ind2 != SEL_LOCAL || target.slot < 0) return 0;
-    if (n.ind != SYM_ASSIGN && n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN) return 0;
-    if (source.kind != NODE_CALL || source.ind < 0 || source.ind >= kFunctionScriptBase) return 0;
-    return RToken::kAssignFromRoutine;
+    if (target.kind == NODE_VARIABLE_SIMPLE && target.ind2 == SEL_LOCAL && target.slot >= 0) {
+      // `x = f(..)`, `x += f(..)`: the shape of most lines that ask a
+      // library something.
+      if (n.ind != SYM_ASSIGN && n.ind != SYM_ADD_ASSIGN && n.ind != SYM_SUB_ASSIGN && n.ind != SYM_MUL_ASSIGN)
+        return 0;
+      if (source.kind != NODE_CALL || source.ind < 0 || source.ind >= kFunctionScriptBase) return 0;
+      return RToken::kAssignFromRoutine;
+    }
+    if (!s_directWrites || CompoundSymbol(n.ind) == 0) return 0;
+    int32_t sel;
+    if (target.kind == NODE_VARIABLE_SIMPLE) {
+      sel = target.ind2;
+    } else if (target.kind == NODE_VARIABLE && target.itemnumb >= 2 && target.items[0].kind == NODE_CONSTANT &&
+               target.items[0].value.IsReal()) {
+      // Only selectors near the named ones are rounded here: a huge one
+      // must trap at run time, as it always has.
+      const double v = target.items[0].value.val;
+      if (!(v >= -8 && v <= 1)) return 0;
+      sel = RoundToInt32(v);
+    } else {
+      return 0;
+    }
+    const int32_t ind = target.ind;
+    if (ind >= kUserVariableBase) {
+      if (sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_GLOBAL && sel != SEL_UNSPECIFIED) return 0;
+      n.ind2 = sel;
+      return RToken::kAssignToUser;
+    }
+    // A built-in of self or other; the argument variables keep the general
+    // way, which tracks the slots they write.
+    if (sel != SEL_SELF && sel != SEL_OTHER && sel != SEL_UNSPECIFIED) return 0;
+    if (ind < 0 || m_argument0 < 0 || (ind >= m_argument0 && ind < m_argument0 + kMaxArguments) ||
+        ind == builtin::Argument())
+      return 0;
+    n.ind2 = sel;
+    return RToken::kAssignToBuiltin;
+  }
+
+  // Every assignment symbol the interpreter knows: = or a compound one.
+  static int32_t CompoundSymbol(int32_t symbol) {
+    switch (symbol) {
+      case SYM_ASSIGN:
+      case SYM_ADD_ASSIGN:
+      case SYM_SUB_ASSIGN:
+      case SYM_MUL_ASSIGN:
+      case SYM_DIV_ASSIGN:
+      case SYM_OR_ASSIGN:
+      case SYM_AND_ASSIGN:
+      case SYM_XOR_ASSIGN: return symbol;
+      default: return 0;
+    }
   }
 
   int32_t LocalSlot(int32_t ind) {
@@ -179,6 +231,8 @@ private:
 };
 
 }  // namespace
+
+void SetDirectWrites(bool on) { s_directWrites = on; }
 
 bool FinalWalk(CCode &code, RToken &root) {
   Walker walker(code);

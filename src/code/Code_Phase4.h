@@ -17,3 +17,8 @@ struct RToken;
 // EMathTrap (Code_Operator.h), exactly as the same operation at run time.
 // Leaves `aux`, `slot` and `flags` as Code_Main.h documents them.
 bool FinalWalk(CCode &code, RToken &root);
+
+// Whether compiling marks assignments to variables of a fixed owner for the
+// interpreter's direct writes (on unless turned off). Code compiled with it
+// off writes the general way; tests compare the two.
+void SetDirectWrites(bool on);

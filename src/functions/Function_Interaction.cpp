@@ -157,10 +157,15 @@ void F_InstanceFurthest(CInstance *self, CInstance *other, int, RValue *args, RV
 
 // --- points and places --------------------------------------------------------
 
+// The first instance matching ref whose precise mask holds the point.
+CInstance *AtPoint(CInstance *self, CInstance *other, int32_t ref, double x, double y) {
+  RPixelRegion region;
+  return Instance_FirstMatchIn(self, other, ref, Instance_ShapeRegion(x, y, x, y, region),
+                               [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
+}
+
 void F_InstancePosition(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = Num(args[0]), y = Num(args[1]);
-  result.SetReal(Instance_IdOrNoone(Instance_FirstMatch(
-      self, other, Int(args[2]), [&](CInstance *inst) { return inst->Collision_Point(x, y, true); })));
+  result.SetReal(Instance_IdOrNoone(AtPoint(self, other, Int(args[2]), Num(args[0]), Num(args[1]))));
 }
 
 void F_InstancePlace(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
@@ -169,17 +174,11 @@ void F_InstancePlace(CInstance *self, CInstance *other, int, RValue *args, RValu
 }
 
 void F_PositionEmpty(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = Num(args[0]), y = Num(args[1]);
-  const CInstance *hit =
-      Instance_FirstMatch(self, other, kAll, [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
-  result.SetReal(hit == nullptr ? 1 : 0);
+  result.SetReal(AtPoint(self, other, kAll, Num(args[0]), Num(args[1])) == nullptr ? 1 : 0);
 }
 
 void F_PositionMeeting(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
-  const double x = Num(args[0]), y = Num(args[1]);
-  const CInstance *hit = Instance_FirstMatch(self, other, Int(args[2]),
-                                             [&](CInstance *inst) { return inst->Collision_Point(x, y, true); });
-  result.SetReal(hit != nullptr ? 1 : 0);
+  result.SetReal(AtPoint(self, other, Int(args[2]), Num(args[0]), Num(args[1])) != nullptr ? 1 : 0);
 }
 
 // The instances (room order) whose precise mask holds the point, taken
@@ -189,7 +188,8 @@ void F_PositionMeeting(CInstance *self, CInstance *other, int, RValue *args, RVa
 // by its id again (its marked original is not).
 std::vector<int32_t> IdsAtPoint(CInstance *self, CInstance *other, double x, double y) {
   std::vector<int32_t> ids;
-  Instance_ForEachMatch(self, other, kAll, [&](CInstance *inst) {
+  RPixelRegion region;
+  Instance_ForEachMatchIn(self, other, kAll, Instance_ShapeRegion(x, y, x, y, region), [&](CInstance *inst) {
     if (inst->Collision_Point(x, y, true)) ids.push_back(inst->i_id);
     return true;
   });

@@ -270,17 +270,23 @@ void F_DistanceToObject(CInstance *self, CInstance *other, int, RValue *args, RV
 
 // The id of the first instance matching ref that hit() accepts, self left
 // out when notme is set; noone when none.
+// Only instances whose boxes reach into the shape's extent (x1, y1, x2, y2)
+// can be hit.
 template <class Hit>
-void FirstHit(CInstance *self, CInstance *other, const RValue &ref, const RValue &notme, RValue &result, Hit hit) {
+void FirstHit(CInstance *self, CInstance *other, const RValue &ref, const RValue &notme, double x1, double y1,
+              double x2, double y2, RValue &result, Hit hit) {
   const bool skipSelf = Bool(notme);
-  result.SetReal(Instance_IdOrNoone(Instance_FirstMatch(
-      self, other, Int(ref), [&](CInstance *inst) { return !(skipSelf && inst == self) && hit(*inst); })));
+  RPixelRegion region;
+  result.SetReal(Instance_IdOrNoone(
+      Instance_FirstMatchIn(self, other, Int(ref), Instance_ShapeRegion(x1, y1, x2, y2, region),
+                            [&](CInstance *inst) { return !(skipSelf && inst == self) && hit(*inst); })));
 }
 
 void F_CollisionPoint(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   const double x = Num(args[0]), y = Num(args[1]);
   const bool prec = Bool(args[3]);
-  FirstHit(self, other, args[2], args[4], result, [&](const CInstance &i) { return i.Collision_Point(x, y, prec); });
+  FirstHit(self, other, args[2], args[4], x, y, x, y, result,
+           [&](const CInstance &i) { return i.Collision_Point(x, y, prec); });
 }
 
 // The functions over a shape given by two corners: (x1, y1, x2, y2, obj,
@@ -289,14 +295,14 @@ template <bool (CInstance::*Test)(double, double, double, double, bool) const>
 void F_CollisionShape(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   const double x1 = Num(args[0]), y1 = Num(args[1]), x2 = Num(args[2]), y2 = Num(args[3]);
   const bool prec = Bool(args[5]);
-  FirstHit(self, other, args[4], args[6], result,
+  FirstHit(self, other, args[4], args[6], x1, y1, x2, y2, result,
            [&](const CInstance &i) { return (i.*Test)(x1, y1, x2, y2, prec); });
 }
 
 void F_CollisionCircle(CInstance *self, CInstance *other, int, RValue *args, RValue &result) {
   const double xc = Num(args[0]), yc = Num(args[1]), r = Num(args[2]);
   const bool prec = Bool(args[4]);
-  FirstHit(self, other, args[3], args[5], result,
+  FirstHit(self, other, args[3], args[5], xc - r, yc - r, xc + r, yc + r, result,
            [&](const CInstance &i) { return i.Collision_Ellipse(xc - r, yc - r, xc + r, yc + r, prec); });
 }
 

@@ -354,13 +354,9 @@ bool EndsWithPng(std::string_view name) {
   return ext == ".png";
 }
 
-void SaveScreen(std::string_view name, int32_t x, int32_t y, int32_t w, int32_t h) {
-  if (name.empty()) {
-    ReportActionError("Trying to save screen to empty image file name.", false);
-    return;
-  }
+bool WriteScreen(std::string_view name, int32_t x, int32_t y, int32_t w, int32_t h) {
   std::unique_ptr<TBitmap32> picture = GR_D3D_Grab_Region(x, y, w, h);
-  if (!picture) return;
+  if (!picture) return false;
   std::vector<uint8_t> bytes;
   if (EndsWithPng(name)) {
     TColor32 *p = picture->Bits();
@@ -370,13 +366,23 @@ void SaveScreen(std::string_view name, int32_t x, int32_t y, int32_t w, int32_t 
   } else {
     bytes = picture->SaveToBMP();
   }
-  // A failed write leaves no half-written file and is not reported.
+  // A failed write leaves no half-written file; the game is not told.
   try {
     CStream stream;
     stream.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
     stream.SaveToFile(TranslatePath(name));
   } catch (const std::exception &) {
+    return false;
   }
+  return true;
+}
+
+void SaveScreen(std::string_view name, int32_t x, int32_t y, int32_t w, int32_t h) {
+  if (name.empty()) {
+    ReportActionError("Trying to save screen to empty image file name.", false);
+    return;
+  }
+  WriteScreen(name, x, y, w, h);
 }
 
 ROUTINE(F_ScreenSave) {
@@ -502,6 +508,12 @@ ROUTINE(F_DrawPrimitiveEnd) {
 #undef ROUTINE
 
 }  // namespace
+
+bool GR_Draw_Save_Screen(std::string_view name) {
+  int32_t w, h;
+  GR_D3D_Get_Region_Size(w, h);
+  return !name.empty() && WriteScreen(name, 0, 0, w, h);
+}
 
 void GR_Draw_Register_Functions() {
   (void)g_tablesBuilt;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 // --- drawing state -------------------------------------------------------
 // The drawing colour as a device colour (opaque black at start).
@@ -58,6 +59,11 @@ void GR_Draw_Button(double x1, double y1, double x2, double y2, bool up);
 // Colours 24-bit; direction 0 grows right, 1 left, 2 down, 3 up.
 void GR_Draw_Healthbar(double x1, double y1, double x2, double y2, double amount, uint32_t back, uint32_t mincol,
                        uint32_t maxcol, int32_t direction, bool showBack, bool showBorder);
+
+// Saves the whole drawn region as screen_save does: a PNG (made opaque) when
+// the name ends in ".png", else a BMP. Answers false when there is nothing to
+// grab or the file cannot be written.
+bool GR_Draw_Save_Screen(std::string_view name);
 
 // Registers the drawing family (draw_set_color ... screen_save_part) into
 // the function table.

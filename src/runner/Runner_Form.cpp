@@ -17,6 +17,7 @@
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Init.h"
+#include "graphics/Graphics_Draw.h"
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
 #include "data/DataNew_Main.h"
@@ -99,6 +100,10 @@ const char *Runner_HelpText() {
          "  --steps N    end the game after N steps, as the Escape key would\n"
          "  --paced      keep real-time frame pacing (headless runs go as fast as\n"
          "               they can otherwise)\n"
+         "  --screenshot FILE\n"
+         "               when the game ends, save the last frame drawn into FILE\n"
+         "               (PNG when the name ends in .png, else BMP); a run without a\n"
+         "               picture (--headless) saves a black frame of the same size\n"
          "  --info       load the game, print a summary of it on standard output and\n"
          "               exit\n"
          "  --list-functions\n"
@@ -139,6 +144,12 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
         return false;
       }
       args.steps = std::stoll(n);
+    } else if (a == "--screenshot") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        error = "--screenshot needs a file name";
+        return false;
+      }
+      args.screenshot = argv[++i];
     } else if (a.size() > 1 && a[0] == '-') {
       error = "unknown option \"" + a + "\"";
       return false;
@@ -349,6 +360,10 @@ int Runner_Main(int argc, const char *const *argv) {
     return Unexpected(dialogs, e.what());
   }
   ErrorEndRepeats();
+  // The back buffer still holds the last frame the loop drew (and whatever
+  // the end events drew over it, which is rare).
+  if (!args.screenshot.empty() && !GR_Draw_Save_Screen(args.screenshot))
+    std::fprintf(stderr, "quillon: could not save the screenshot %s\n", args.screenshot.c_str());
   Runner_CleanUp();
   if (const int signal = LastStopSignal()) return 128 + signal;
   // A script or a test run can tell a game that ended on a fatal error.

@@ -17,6 +17,7 @@ struct RRunnerArgs {
   bool help = false;
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable
+  std::string screenshot;  // where to save the last drawn frame at the end; empty: nowhere
 };
 
 // Answers false with a message for an unknown option or a bad value.

@@ -54,15 +54,16 @@ void CInstance::Create(double x, double y, int32_t id, int32_t objectind) {
 }
 
 void CInstance::Assign(const CInstance &inst) {
-  if (&inst != this) *this = inst;
+  if (&inst == this) return;
+  *this = inst;
+  BoxChanged();
 }
 
 void CInstance::SetPosition(double x, double y) {
   if (x == i_x && y == i_y) return;
   i_x = x;
   i_y = y;
-  if (MaskSprite() < 0) i_bbox = RRect{kNoBox, kNoBox, kNoBox, kNoBox};  // no sprite, no box to move
-  else ComputeBoundingBox();
+  SetBox(BoxAt(x, y));
 }
 
 void CInstance::SetSpriteIndex(int32_t sprite) {
@@ -177,25 +178,23 @@ int32_t CInstance::ImageNumber() const {
   return Instance_SpriteGeometry(i_spriteindex, g) ? g.count : 0;
 }
 
-void CInstance::ComputeBoundingBox() {
+void CInstance::ComputeBoundingBox() { SetBox(BoxAt(i_x, i_y)); }
+
+RRect CInstance::BoxAt(double x, double y) const {
   RSpriteGeometry g;
-  if (MaskSprite() < 0 || !Instance_SpriteGeometry(MaskSprite(), g)) {
-    i_bbox = RRect{kNoBox, kNoBox, kNoBox, kNoBox};
-    return;
-  }
+  if (MaskSprite() < 0 || !Instance_SpriteGeometry(MaskSprite(), g)) return RRect{kNoBox, kNoBox, kNoBox, kNoBox};
   const double sx = i_imagescalex, sy = i_imagescaley;
   const double xo = g.xorigin, yo = g.yorigin;
   if (i_imageangle == 0) {
     RRect b;
-    b.left = RoundPixel((g.left - xo) * sx + i_x);
-    b.right = RoundPixel((g.right - xo + 1) * sx + i_x - 1);
-    b.top = RoundPixel((g.top - yo) * sy + i_y);
-    b.bottom = RoundPixel((g.bottom - yo + 1) * sy + i_y - 1);
+    b.left = RoundPixel((g.left - xo) * sx + x);
+    b.right = RoundPixel((g.right - xo + 1) * sx + x - 1);
+    b.top = RoundPixel((g.top - yo) * sy + y);
+    b.bottom = RoundPixel((g.bottom - yo + 1) * sy + y - 1);
     // Negative scales mirror the box.
     if (b.right < b.left) std::swap(b.left, b.right);
     if (b.bottom < b.top) std::swap(b.top, b.bottom);
-    i_bbox = b;
-    return;
+    return b;
   }
   const double x1 = (std::min(g.left, g.right) - xo) * sx;
   const double x2 = (std::max(g.left, g.right) - xo + 1) * sx - 1;
@@ -203,10 +202,12 @@ void CInstance::ComputeBoundingBox() {
   const double y2 = (std::max(g.top, g.bottom) - yo + 1) * sy - 1;
   const double r = Radians(i_imageangle);
   const double c = std::cos(r), s = std::sin(r);
-  i_bbox.left = RoundPixel(i_x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
-  i_bbox.right = RoundPixel(i_x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
-  i_bbox.top = RoundPixel(i_y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
-  i_bbox.bottom = RoundPixel(i_y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
+  RRect b;
+  b.left = RoundPixel(x + std::min(c * x1, c * x2) + std::min(s * y1, s * y2));
+  b.right = RoundPixel(x + std::max(c * x1, c * x2) + std::max(s * y1, s * y2));
+  b.top = RoundPixel(y + std::min(c * y1, c * y2) - std::max(s * x1, s * x2));
+  b.bottom = RoundPixel(y + std::max(c * y1, c * y2) - std::min(s * x1, s * x2));
+  return b;
 }
 
 void CInstance::AddTo_Speed(double dir, double amount) {

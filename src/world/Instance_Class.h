@@ -41,6 +41,25 @@ using TSpriteMaskFn = const TMask *(*)(int32_t sprite, int64_t image);
 void Instance_SetSpriteMask(TSpriteMaskFn fn);
 const TMask *Instance_SpriteMask(int32_t sprite, int64_t image);
 
+// Where the collision index (Instance_Grid.h) keeps an instance, and the
+// instance's places in the room's orders. It belongs to the instance's slot
+// in the room rather than to its values: copying an instance leaves the
+// target's link as it was, and freeing an entered instance tells the index.
+struct RGridLink {
+  uint32_t generation = 0;  // the index build that entered it; 0 never
+  int32_t roomKey = 0;      // its position in the room's instance list
+  int32_t listKey = 0;      // increases along every per-object list it is in
+  uint16_t cx = 0, cy = 0;  // the first of the cells it is entered in
+  uint8_t cw = 0, ch = 0;   // how many more cells it covers across and down
+  bool dirty = false;       // its box changed since; waiting in the index's list
+  uint8_t where = 0;        // cells, loose list or outside list (the index's own code)
+
+  RGridLink() = default;
+  RGridLink(const RGridLink &) {}
+  RGridLink &operator=(const RGridLink &) { return *this; }
+  ~RGridLink();
+};
+
 class alignas(64) CInstance {
 public:
   // The fields every step reads or writes for every instance come first, in
@@ -91,6 +110,7 @@ public:
   bool i_timelinerunning = false;
   bool i_timelineloop = false;
   std::string i_initcode;
+  RGridLink i_grid;
 
   // Makes this a new instance of the object at (x, y): the object's values
   // first (sprite, mask, depth, flags), then the position, the id and the
@@ -138,6 +158,18 @@ public:
   // Recomputes i_bbox from the mask sprite, the scales, the angle and the
   // position; without a mask sprite the box lies far outside every room.
   void ComputeBoundingBox();
+  // The box the instance would have at (x, y), as SetPosition would give it,
+  // without moving it.
+  RRect BoxAt(double x, double y) const;
+  // Every write of i_bbox ends here so that the collision index hears of it;
+  // code that changes the box in place calls BoxChanged itself.
+  void SetBox(const RRect &box) {
+    if (box.left == i_bbox.left && box.top == i_bbox.top && box.right == i_bbox.right && box.bottom == i_bbox.bottom)
+      return;
+    i_bbox = box;
+    BoxChanged();
+  }
+  void BoxChanged();
 
   // --- collisions ----------------------------------------------------------
   // Each answers false at once for a marked instance. With prec false only

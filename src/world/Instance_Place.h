@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "world/Instance_Class.h"
+#include "world/Instance_Grid.h"
 #include "world/Room_Class.h"
 #include "world/Room_Main.h"
 #include "world/Room_World.h"
@@ -57,6 +60,62 @@ CInstance *Instance_FirstMatch(CInstance *self, CInstance *other, int32_t ref, T
     return false;
   });
   return found;
+}
+
+// A vector to gather instances in for the length of one search. Searches
+// do not nest today, but one that did gets a vector of its own.
+class CMatchBuffer {
+public:
+  CMatchBuffer();
+  ~CMatchBuffer();
+  CMatchBuffer(const CMatchBuffer &) = delete;
+  CMatchBuffer &operator=(const CMatchBuffer &) = delete;
+  std::vector<CInstance *> &list;
+};
+
+// Into out, the instances that Instance_ForEachMatch would visit for ref
+// (all, or an object) whose boxes overlap region, in the order it visits
+// them, found through the collision index. False when the index does not
+// serve this search (another kind of reference, a room or object with few
+// instances, the index turned off): the caller walks.
+bool Instance_MatchesNear(const CRoom &room, int32_t ref, const RPixelRegion &region, std::vector<CInstance *> &out);
+
+// Instance_ForEachMatch restricted to instances whose boxes may overlap
+// region (null: no restriction). Only for fn that answers false to every
+// instance whose box does not reach into the region (the collision tests
+// all test the box first), and that changes nothing: the instances are
+// gathered before fn sees the first of them.
+template <class Fn>
+void Instance_ForEachMatchIn(CInstance *self, CInstance *other, int32_t ref, const RPixelRegion *region, Fn fn) {
+  if (region != nullptr && (ref == kRefAll || (ref >= 0 && ref < kFirstInstanceId))) {
+    if (const CRoom *room = Room_Current()) {
+      CMatchBuffer near;
+      if (Instance_MatchesNear(*room, ref, *region, near.list)) {
+        for (CInstance *inst : near.list)
+          if (Instance_Live(inst) && !fn(inst)) return;
+        return;
+      }
+    }
+  }
+  Instance_ForEachMatch(self, other, ref, fn);
+}
+
+// Instance_FirstMatch through the index, with the same conditions on test.
+template <class Test>
+CInstance *Instance_FirstMatchIn(CInstance *self, CInstance *other, int32_t ref, const RPixelRegion *region, Test test) {
+  CInstance *found = nullptr;
+  Instance_ForEachMatchIn(self, other, ref, region, [&](CInstance *inst) {
+    if (!test(inst)) return true;
+    found = inst;
+    return false;
+  });
+  return found;
+}
+
+// The region of a shape for the searches above; null when a coordinate is
+// not a finite number.
+inline const RPixelRegion *Instance_ShapeRegion(double x1, double y1, double x2, double y2, RPixelRegion &out) {
+  return PixelRegion_Of(x1, y1, x2, y2, out) ? &out : nullptr;
 }
 
 // An instance's id, or noone for none.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/Support_Stream.h"
+#include "world/Instance_Grid.h"
 #include "world/Object_Main.h"
 #include "world/Room_Main.h"
 #include "base/Support_Wiring.h"
@@ -291,6 +292,7 @@ void CRoom::AssignFromResource(const CRoom *resource) {
 // --- instances ----------------------------------------------------------------
 
 void CRoom::EnterInLists(CInstance *inst) {
+  inst->i_grid.listKey = r_nextListKey++;
   const int32_t objind = inst->i_objectindex;
   if (objind < 0 || !ObjectExists(objind)) return;
   const size_t needed = static_cast<size_t>(std::max(ObjectCount(), objind + 1));
@@ -315,7 +317,9 @@ CInstance *CRoom::AddInstance(int32_t objectind, double x, double y) {
   inst->Create(x, y, Room_NextInstanceId(), objectind);
   CInstance *p = inst.get();
   r_instance.push_back(std::move(inst));
+  p->i_grid.roomKey = InstanceCount() - 1;
   EnterInLists(p);
+  InstanceGrid_Added(*this, p);
   return p;
 }
 
@@ -323,13 +327,19 @@ void CRoom::ClearInstances() {
   r_instance.clear();
   r_obj_instance.clear();
   r_obj_instance_recursive.clear();
+  InstanceGrid_Invalidate();
 }
 
 void CRoom::RebuildObjectLists() {
   const size_t count = static_cast<size_t>(std::max(ObjectCount(), 0));
   r_obj_instance.assign(count, {});
   r_obj_instance_recursive.assign(count, {});
-  for (const auto &inst : r_instance) EnterInLists(inst.get());
+  r_nextListKey = 0;
+  for (int32_t i = 0; i < InstanceCount(); ++i) {
+    r_instance[static_cast<size_t>(i)]->i_grid.roomKey = i;
+    EnterInLists(r_instance[static_cast<size_t>(i)].get());
+  }
+  InstanceGrid_Invalidate();
 }
 
 void CRoom::RemoveMarked() {
@@ -380,6 +390,7 @@ void CRoom::SortInstances() {
   };
   if (std::is_sorted(r_instance.begin(), r_instance.end(), deeperFirst)) return;
   std::stable_sort(r_instance.begin(), r_instance.end(), deeperFirst);
+  for (int32_t i = 0; i < InstanceCount(); ++i) r_instance[static_cast<size_t>(i)]->i_grid.roomKey = i;
 }
 
 int32_t CRoom::Obj_Number_Recursive(int32_t objind) const {

@@ -95,6 +95,8 @@ public:
   // and all its descendants (recursive), both in room order.
   std::vector<std::vector<CInstance *>> r_obj_instance;
   std::vector<std::vector<CInstance *>> r_obj_instance_recursive;
+  // The list key the next instance entered in the per-object lists gets.
+  int32_t r_nextListKey = 0;
 
   CRoom() = default;
   // Copies are deep (Assign); moves keep every instance where it is.

@@ -63,6 +63,7 @@ bool CInstance::LoadFromStream(CStream &s) {
                     &i_friction, &i_gravitydir, &i_gravity, &i_hspeed, &i_vspeed})
     *v = s.ReadReal();
   for (int32_t *v : {&i_bbox.left, &i_bbox.right, &i_bbox.top, &i_bbox.bottom}) *v = s.ReadInteger();
+  BoxChanged();
   i_visible = s.ReadBoolean();
   i_solid = s.ReadBoolean();
   i_persistent = s.ReadBoolean();

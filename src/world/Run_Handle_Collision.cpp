@@ -1,10 +1,13 @@
 #include "world/Run_Handle_Collision.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
+#include "world/Instance_Grid.h"
 #include "world/Object_Class.h"
 #include "world/Object_Lists.h"
 #include "world/Path_Main.h"
@@ -42,6 +45,30 @@ void Meet(CInstance &a, CInstance &b) {
   }
 }
 
+// A list shorter than this is walked: its boxes cost less to test than a
+// search of the index.
+constexpr int32_t kSearchFrom = 16;
+
+// The position in list (obj2's instances), from `from` up to below `count`,
+// of the first instance that a collides with; -1 when none, -2 when the
+// index does not serve the room and the caller walks. The index is asked
+// again for every meeting, as the events of the last one may have moved
+// anything.
+int32_t NextMet(const CRoom &room, CInstance &a, const std::vector<CInstance *> &list, int32_t from, int32_t count,
+                std::vector<CInstance *> &near, std::vector<std::pair<int32_t, CInstance *>> &order) {
+  near.clear();
+  if (!InstanceGrid_Near(room, PixelRegion_Of(a.i_bbox), near)) return -2;
+  order.clear();
+  for (CInstance *b : near) {
+    const int32_t at = InstanceGrid_ListPosition(list, b);
+    if (at >= from && at < count) order.emplace_back(at, b);
+  }
+  std::sort(order.begin(), order.end());
+  for (const auto &[at, b] : order)
+    if (a.Collision_Instance(*b, true)) return at;
+  return -1;
+}
+
 }  // namespace
 
 void Run_HandleCollisions() {
@@ -62,7 +89,30 @@ void Run_HandleCollisions() {
       const int32_t countB = room->Obj_Number(pair.obj2);
       // Within one object every two instances meet once; A itself never
       // collides, which the test below knows.
-      for (int32_t j = pair.obj1 == pair.obj2 ? i : 0; j < countB; ++j) {
+      int32_t j = pair.obj1 == pair.obj2 ? i : 0;
+      // Many instances of B: the index finds the next one A meets, in list
+      // order, with a list index as the walk below would reach it.
+      if (countB >= kSearchFrom) {
+        std::vector<CInstance *> near;
+        std::vector<std::pair<int32_t, CInstance *>> order;
+        // The events may rebuild the lists: each search reads them afresh.
+        for (;;) {
+          if (room->Obj_Number(pair.obj2) == 0) {
+            j = countB;
+            break;
+          }
+          const std::vector<CInstance *> &list = room->r_obj_instance[static_cast<size_t>(pair.obj2)];
+          const int32_t at = NextMet(*room, *a, list, j, countB, near, order);
+          if (at < 0) {
+            if (at == -1) j = countB;
+            break;
+          }
+          Meet(*a, *room->Obj_Instance(pair.obj2, at));
+          if (GameStatePending()) return;
+          j = at + 1;
+        }
+      }
+      for (; j < countB; ++j) {
         CInstance *b = room->Obj_Instance(pair.obj2, j);
         if (b == nullptr || !a->Collision_Instance(*b, true)) continue;
         Meet(*a, *b);

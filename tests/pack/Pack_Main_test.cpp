@@ -52,7 +52,7 @@ const std::string kHello = std::string("'") + QUILLON_SOURCE_DIR + "/examples/he
 // What --info must show for the bundled example.
 void ExpectHelloSummary(const std::string &out) {
   for (const char *line : {"Game id: 4711\n", "  scripts: 2\n", "    0 scr_greet\n", "    1 scr_add\n",
-                           "  rooms: 2\n", "    0 room_hello\n", "  sprites: 1\n", "    0 spr_smile\n",
+                           "  rooms: 2\n", "    0 room_hello\n", "  sprites: 2\n", "    0 spr_smile\n", "    1 spr_walker\n",
                            "  included files: 1\n", "    0 hello.txt\n",
                            "  game information: About Hello\n"})
     EXPECT_NE(out.find(line), std::string::npos) << "missing \"" << line << "\" in:\n" << out;

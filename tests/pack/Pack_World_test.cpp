@@ -29,7 +29,7 @@ TEST(PackWorld, WorldFixtureArrivesInTheRunner) {
 
   ASSERT_EQ(TriggerCount(), 3);
   EXPECT_EQ(TriggerGet(0)->i_name, "Far right");
-  EXPECT_EQ(TriggerGet(0)->i_condition, "x > 600");
+  EXPECT_EQ(TriggerGet(0)->i_condition, "return x > 600");
   EXPECT_EQ(TriggerGet(0)->i_moment, CTrigger::kEnd);
   EXPECT_FALSE(TriggerExists(1));
   EXPECT_EQ(TriggerGet(2)->i_moment, CTrigger::kBegin);

@@ -742,6 +742,8 @@ TEST_F(RunnerProgram, CommandLine) {
       {"--steps " + g, 2, "", "--steps needs a number of steps"},
       {"--steps -3 " + g, 2, "", "--steps needs a number of steps"},
       {"--steps", 2, "", "--steps needs a number of steps"},
+      {"--screenshot", 2, "", "--screenshot needs a file name"},
+      {"--screenshot '' " + g, 2, "", "--screenshot needs a file name"},
       {"--fullscreen " + g, 2, "", "unknown option \"--fullscreen\""},
       {g + " " + g, 2, "", "only one game can be given"},
   };

@@ -39,6 +39,9 @@ public:
   explicit CGameProject(const std::string &manifest) { m_dir.Write("project/game.json", manifest); }
 
   void Write(const std::string &rel, const std::string &content) const { m_dir.Write("project/" + rel, content); }
+  // Packs the game even when its code does not compile, for tests of what
+  // the runner makes of such code.
+  void PackUnchecked() { m_packArgs.push_back("--no-check"); }
   // The working directory of the run (included files land here).
   std::string WorkDir() const { return m_dir / "work"; }
   const PackTempDir &Dir() const { return m_dir; }
@@ -49,16 +52,30 @@ public:
 
   // The same for a project folder elsewhere (the project file above is not used).
   RGameRun RunFolder(const std::string &project, const std::string &extraArgs = "") const {
+    return Launch(project, "", "--headless " + extraArgs);
+  }
+
+  // Packs the project and runs it as a player would, with a window, but on
+  // SDL's offscreen driver (and no sound card): every frame is drawn as in a
+  // window, so what the game saves of the screen is the real picture.
+  RGameRun RunOffscreen(const std::string &extraArgs = "") const {
+    return Launch(m_dir / "project", "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ", extraArgs);
+  }
+
+private:
+  RGameRun Launch(const std::string &project, const std::string &environment, const std::string &args) const {
     RGameRun run;
     std::ostringstream out, err;
     const std::string data = m_dir / "game.dat";
-    run.packed = RunPacker({project, "-o", data, "--data", "--seed", "1"}, out, err) == 0;
+    std::vector<std::string> args = {project, "-o", data, "--data", "--seed", "1"};
+    args.insert(args.end(), m_packArgs.begin(), m_packArgs.end());
+    run.packed = RunPacker(args, out, err) == 0;
     run.packMessages = err.str();
     if (!run.packed) return run;
     std::filesystem::create_directories(WorkDir());
     const std::string outFile = m_dir / "stdout.txt", errFile = m_dir / "stderr.txt";
-    const std::string cmd = "cd '" + WorkDir() + "' && TMPDIR='" + m_dir.Path() + "' timeout 60 '" + QUILLON_RUNNER_PATH +
-                            "' --headless " + extraArgs + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
+    const std::string cmd = "cd '" + WorkDir() + "' && " + environment + "TMPDIR='" + m_dir.Path() + "' timeout 60 '" +
+                            QUILLON_RUNNER_PATH + "' " + args + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(cmd.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = Slurp(outFile);
@@ -66,7 +83,6 @@ public:
     return run;
   }
 
-private:
   static std::string Slurp(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
@@ -74,6 +90,7 @@ private:
     return s.str();
   }
   PackTempDir m_dir;
+  std::vector<std::string> m_packArgs;
 };
 
 // A game, how to run it and the lines it must print: one row of the tables

@@ -265,6 +265,7 @@ TEST(RunGamePreparation, FailingStepsStopTheStart) {
     CGameProject project(R"({"game_id": 1, )" + c.parts + R"(
       "objects": [{"name": "a", "events": [)" + Say("create", 0, R"(\"never\")") + R"(]}],
       "rooms": [{"name": "r", "instances": [{"x": 0, "y": 0, "object": 0}]}]})");
+    project.PackUnchecked();
     const RGameRun run = project.Run("--steps 1");
     ASSERT_TRUE(run.packed) << run.packMessages;
     EXPECT_EQ(run.exitCode, 1) << c.parts;

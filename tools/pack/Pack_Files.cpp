@@ -70,7 +70,17 @@ std::string ProjectFiles::ReadCode(JsonObject &obj, const std::string &codeKey, 
   std::optional<JsonValue> inline_ = obj.Get(codeKey);
   std::optional<JsonValue> file = obj.Get(fileKey);
   if (inline_ && file) file->Fail("give either \"" + codeKey + "\" or \"" + fileKey + "\", not both");
-  if (inline_) return inline_->AsString();
-  if (file) return ReadText(*file);
+  if (inline_) {
+    std::string text = inline_->AsString();
+    if (!text.empty()) NoteCode({inline_->FileName() + ": " + inline_->Path(), text, RCodePiece::kProgram, {}});
+    return text;
+  }
+  if (file) {
+    std::string text = ReadText(*file);
+    if (!text.empty()) NoteCode({Resolve(file->AsString()), text, RCodePiece::kProgram, {}});
+    return text;
+  }
   return std::string();
 }
+
+void ProjectFiles::NoteCode(RCodePiece piece) const { m_code.push_back(std::move(piece)); }

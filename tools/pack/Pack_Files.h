@@ -9,6 +9,19 @@
 
 class TBitmap32;
 
+// A piece of game code the project holds, noted while the manifest is read
+// so that the packer can compile it afterwards and say where a fault lies.
+struct RCodePiece {
+  enum Kind { kProgram, kExpression, kConstant };
+  // Where the text comes from: the code file as the user names it
+  // ("hello/scripts/scr_move.qs"), or for inline code the manifest and the
+  // field ("hello/game.json: objects[2].events[0].actions[1].code").
+  std::string origin;
+  std::string text;
+  Kind kind = kProgram;
+  std::string constantName;  // kConstant: the constant's (trimmed) name
+};
+
 class ProjectFiles {
 public:
   explicit ProjectFiles(std::string dir) : m_dir(std::move(dir)) {}
@@ -34,9 +47,17 @@ public:
 
   // The code of an object that may hold it inline (codeKey) or in a file
   // (fileKey); empty when neither is given, an error when both are.
+  // The code is noted (see Code()) unless it is empty.
   std::string ReadCode(JsonObject &obj, const std::string &codeKey = "code",
                        const std::string &fileKey = "code_file") const;
 
+  // Notes a piece of code that the manifest holds in some other field.
+  void NoteCode(RCodePiece piece) const;
+  // Every piece of code read so far, in reading order.
+  const std::vector<RCodePiece> &Code() const { return m_code; }
+
 private:
   std::string m_dir;
+  // Reading only adds to it; the readers hold the files as const.
+  mutable std::vector<RCodePiece> m_code;
 };

@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "Pack_Check.h"
 #include "Pack_Entries.h"
 #include "Pack_Text.h"
 
@@ -109,9 +110,16 @@ void ReadBackgrounds(const JsonValue &value, const ProjectFiles &files, RResourc
 }
 
 int32_t ReadPictureReference(const JsonValue &v, const std::vector<std::string> &names, const char *kind) {
-  if (!v.Raw().is_string()) return v.AsIntIn(-1, INT32_MAX);
+  if (!v.Raw().is_string()) {
+    const int32_t index = v.AsIntIn(-1, INT32_MAX);
+    if (index >= 0 && (static_cast<size_t>(index) >= names.size() || names[static_cast<size_t>(index)].empty()))
+      v.Fail(std::string("no ") + kind + " has the index " + std::to_string(index));
+    return index;
+  }
   const std::string name = v.AsString();
   for (size_t i = 0; i < names.size(); ++i)
     if (names[i] == name && !name.empty()) return static_cast<int32_t>(i);
-  v.Fail(std::string("no ") + kind + " is named \"" + name + "\"");
+  const std::string close = PackClosestName(name, names);
+  v.Fail(std::string("no ") + kind + " is named \"" + name + "\"" +
+         (close.empty() ? std::string() : " (did you mean " + close + "?)"));
 }

@@ -12,6 +12,6 @@
 void ReadSprites(const JsonValue &value, const ProjectFiles &files, RResourceList<CSprite> &out);
 void ReadBackgrounds(const JsonValue &value, const ProjectFiles &files, RResourceList<CBackground> &out);
 
-// A sprite or background given by name (which must exist) or by index
-// (written as given, -1 for none).
+// A sprite or background given by name or by index; either must name an
+// existing entry (-1 stands for none).
 int32_t ReadPictureReference(const JsonValue &v, const std::vector<std::string> &names, const char *kind);

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <random>
 
+#include "Pack_Check.h"
 #include "Pack_Json.h"
 #include "Pack_Output.h"
 #include "Pack_Project.h"
@@ -16,12 +17,18 @@
 
 const char kPackUsage[] =
     "Usage: quillon-pack PROJECT -o OUT [options]\n"
+    "       quillon-pack --check PROJECT\n"
     "\n"
     "Packs the game project in the folder PROJECT (game.json and the files it\n"
-    "names; see docs/project-format.md) into a game.\n"
+    "names; see docs/project-format.md) into a game. Every piece of the game's\n"
+    "code is compiled first; each error is shown as FILE:LINE:COLUMN: MESSAGE\n"
+    "and a game with errors is not written.\n"
     "\n"
     "Options:\n"
-    "  -o, --output PATH  where to write the game (required)\n"
+    "  -o, --output PATH  where to write the game (required unless --check)\n"
+    "  --check            only read the project and compile its code\n"
+    "  --no-check         write the game even when its code has errors (the\n"
+    "                     game then reports them when it starts)\n"
     "  --data             write a bare game-data file (run it with 'quillon PATH')\n"
     "                     instead of a game executable\n"
     "  --runner PATH      the runner program to copy into the executable\n"
@@ -31,8 +38,8 @@ const char kPackUsage[] =
     "  -h, --help         show this text\n"
     "\n"
     "The output is written completely or not at all. Exit status: 0 when the\n"
-    "game was written, 1 when the project cannot be packed, 2 for a wrong\n"
-    "command line.\n";
+    "game was written (with --check: when the project has no errors), 1 when\n"
+    "the project cannot be packed, 2 for a wrong command line.\n";
 
 namespace {
 
@@ -75,6 +82,10 @@ PackOptions ParsePackArguments(const std::vector<std::string> &args) {
       o.help = true;
     } else if (a == "--data") {
       o.dataOnly = true;
+    } else if (a == "--check") {
+      o.checkOnly = true;
+    } else if (a == "--no-check") {
+      o.noCheck = true;
     } else if (a == "-o") {
       if (i + 1 >= args.size()) throw UsageError("-o needs a value");
       o.output = args[++i];
@@ -94,6 +105,12 @@ PackOptions ParsePackArguments(const std::vector<std::string> &args) {
   }
   if (o.help) return o;
   if (o.project.empty()) throw UsageError("no project folder given");
+  if (o.checkOnly && o.noCheck) throw UsageError("--check and --no-check contradict each other");
+  if (o.checkOnly) {
+    if (!o.output.empty() || o.dataOnly || !o.runner.empty() || o.seed)
+      throw UsageError("--check writes nothing: it takes no -o, --data, --runner or --seed");
+    return o;
+  }
   if (o.output.empty()) throw UsageError("no output given (-o PATH)");
   if (o.dataOnly && !o.runner.empty()) throw UsageError("--runner has no use with --data");
   return o;
@@ -131,7 +148,21 @@ int RunPacker(const std::vector<std::string> &args, std::ostream &out, std::ostr
   }
   try {
     RGameModel game;
-    ReadProject(opts.project, game);
+    std::vector<RCodePiece> code;
+    ReadProject(opts.project, game, &code);
+    const RCheckReport check = PackCheckCode(game, code);
+    for (const std::string &line : check.errors) err << line << "\n";
+    for (const std::string &line : check.warnings) err << line << "\n";
+    if (!check.errors.empty() && !opts.noCheck) {
+      const size_t n = check.errors.size();
+      err << "quillon-pack: " << opts.project << ": " << n << (n == 1 ? " error" : " errors") << " in the game's code"
+          << (opts.checkOnly ? "" : "; nothing written") << "\n";
+      return 1;
+    }
+    if (opts.checkOnly) {
+      out << "quillon-pack: " << opts.project << ": no errors\n";
+      return 0;
+    }
 
     // Every random part of the file comes from this one generator, so one
     // --seed fixes them all.

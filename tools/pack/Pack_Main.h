@@ -13,6 +13,8 @@ struct PackOptions {
   std::string output;                // -o
   std::string runner;                // --runner; empty: quillon beside the packer
   bool dataOnly = false;             // --data
+  bool checkOnly = false;            // --check: check the code, write nothing
+  bool noCheck = false;              // --no-check: write the game whatever its code holds
   std::optional<uint32_t> seed;      // --seed
   bool help = false;                 // --help
 };

@@ -27,7 +27,7 @@ std::string TrimName(const std::string &name) {
   return name.substr(b, e - b);
 }
 
-void ReadConstants(const JsonValue &value, RConstantList &out) {
+void ReadConstants(const JsonValue &value, const ProjectFiles &files, RConstantList &out) {
   out.Clear();
   for (size_t i = 0; i < value.Size(); ++i) {
     JsonObject c(value.At(i));
@@ -37,8 +37,10 @@ void ReadConstants(const JsonValue &value, RConstantList &out) {
     // identifier; saying so now spares the author a failed start.
     if (!IsValidResourceName(TrimName(name)))
       nameField.Fail("\"" + name + "\" is not a valid constant name (a letter or _ first, then letters, digits or _)");
-    std::string text = c.Require("value").AsString();
+    const JsonValue valueField = c.Require("value");
+    std::string text = valueField.AsString();
     c.Done();
+    files.NoteCode({valueField.FileName() + ": " + valueField.Path(), text, RCodePiece::kConstant, TrimName(name)});
     out.Add(std::move(name), std::move(text));
   }
 }
@@ -196,7 +198,7 @@ void ReadBackgroundLayer(const JsonValue &value, const RGameModel &game, CBack &
   o.Done();
 }
 
-void ReadView(const JsonValue &value, CView &v) {
+void ReadView(const JsonValue &value, const RGameModel &game, CView &v) {
   JsonObject o(value);
   v.visible = o.Bool("visible", v.visible);
   v.xview = o.Int("xview", v.xview);
@@ -211,7 +213,7 @@ void ReadView(const JsonValue &value, CView &v) {
   v.vborder = o.Int("vborder", v.vborder);
   v.hspeed = o.Int("hspeed", v.hspeed);
   v.vspeed = o.Int("vspeed", v.vspeed);
-  v.index = o.IntIn("object", v.index, -1, INT32_MAX);
+  if (std::optional<JsonValue> f = o.Get("object")) v.index = ReadResourceReference(*f, game.objects.names, "object");
   o.Done();
 }
 
@@ -253,11 +255,14 @@ int32_t NextFreeId(IdPlan &plan, int32_t &counter) {
   return counter;
 }
 
-void ReadInstance(const JsonValue &value, const ProjectFiles &files, IdPlan &ids, RInstanceRecord &inst) {
+void ReadInstance(const JsonValue &value, const ProjectFiles &files, const RGameModel &game, IdPlan &ids,
+                  RInstanceRecord &inst) {
   JsonObject o(value);
   inst.x = o.Require("x").AsInt();
   inst.y = o.Require("y").AsInt();
-  inst.object = o.Require("object").AsIntIn(0, INT32_MAX);
+  const JsonValue object = o.Require("object");
+  if (!object.Raw().is_string()) object.AsIntIn(0, INT32_MAX);  // an instance is always of some object
+  inst.object = ReadResourceReference(object, game.objects.names, "object");
   inst.id = ids.ReadExplicit(o);
   inst.code = files.ReadCode(o);
   inst.xscale = o.Real("xscale", inst.xscale);
@@ -305,10 +310,10 @@ void ReadRoom(const JsonValue &value, const ProjectFiles &files, const RGameMode
   r.r_enableviews = o.Bool("enable_views", r.r_enableviews);
   ReadEight(o, "backgrounds", r.r_background,
             [&game](const JsonValue &v, CBack &b) { ReadBackgroundLayer(v, game, b); });
-  ReadEight(o, "views", r.r_view, ReadView);
+  ReadEight(o, "views", r.r_view, [&game](const JsonValue &v, CView &view) { ReadView(v, game, view); });
   if (const std::optional<JsonValue> list = o.Get("instances")) {
     r.r_instances.resize(list->Size());
-    for (size_t i = 0; i < list->Size(); ++i) ReadInstance(list->At(i), files, instanceIds, r.r_instances[i]);
+    for (size_t i = 0; i < list->Size(); ++i) ReadInstance(list->At(i), files, game, instanceIds, r.r_instances[i]);
   }
   if (const std::optional<JsonValue> list = o.Get("tiles")) {
     r.r_tile.resize(list->Size());
@@ -411,7 +416,7 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   }
 
   game.constants.Clear();
-  if (const std::optional<JsonValue> v = top.Get("constants")) ReadConstants(*v, game.constants);
+  if (const std::optional<JsonValue> v = top.Get("constants")) ReadConstants(*v, files, game.constants);
   game.scripts.Clear();
   if (const std::optional<JsonValue> v = top.Get("scripts")) ReadScripts(*v, files, game.scripts);
   // Before rooms and objects, which may name them.
@@ -419,8 +424,6 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("sprites")) ReadSprites(*v, files, game.sprites);
   game.backgrounds.Clear();
   if (const std::optional<JsonValue> v = top.Get("backgrounds")) ReadBackgrounds(*v, files, game.backgrounds);
-  ReadRooms(top.Require("rooms"), files, game);
-  ReadRoomOrder(top.Get("room_order"), game);
   game.includedFiles.clear();
   if (const std::optional<JsonValue> v = top.Get("included_files")) ReadIncludedFiles(*v, files, game.includedFiles);
   game.gameInfo = RGameInformation();
@@ -435,6 +438,9 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("time_lines")) ReadTimeLines(*v, files, game, game.timelines);
   game.paths.Clear();
   if (const std::optional<JsonValue> v = top.Get("paths")) ReadPaths(*v, game.paths);
+  // After the objects, which room instances and views name.
+  ReadRooms(top.Require("rooms"), files, game);
+  ReadRoomOrder(top.Get("room_order"), game);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
   for (const char *kind : {"sounds", "fonts", "extension_packages"}) {
@@ -444,7 +450,7 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   top.Done();
 }
 
-void ReadProject(const std::string &dir, RGameModel &game) {
+void ReadProject(const std::string &dir, RGameModel &game, std::vector<RCodePiece> *code) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) throw PackError(dir + ": not a project folder (no such directory)");
   const std::string manifest = ManifestPath(dir);
@@ -457,5 +463,7 @@ void ReadProject(const std::string &dir, RGameModel &game) {
     throw PackError(manifest + ": cannot read the file: " + std::strerror(error));
   }
   const std::string text(bytes.begin(), bytes.end());
-  ReadProjectText(text, manifest, ProjectFiles(dir), game);
+  const ProjectFiles files(dir);
+  ReadProjectText(text, manifest, files, game);
+  if (code) *code = files.Code();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Pack_Files.h"
 #include "Pack_Json.h"
@@ -14,7 +15,8 @@ std::string ManifestPath(const std::string &dir);
 
 // Fills game from the project in dir. Raises PackError naming the file, the
 // field and the fault; game is then partly filled and must not be used.
-void ReadProject(const std::string &dir, RGameModel &game);
+// When code is given it receives every piece of code the project holds.
+void ReadProject(const std::string &dir, RGameModel &game, std::vector<RCodePiece> *code = nullptr);
 
 // The same for manifest text already in memory; manifestName is the name
 // used in messages, files resolves the paths the manifest names.

@@ -1,11 +1,14 @@
 #include "Pack_World.h"
 
+#include <algorithm>
 #include <climits>
 #include <map>
 #include <utility>
 
+#include "Pack_Check.h"
 #include "Pack_Graphics.h"
 #include "Pack_Text.h"
+#include "code/Code_Function.h"
 
 namespace {
 
@@ -16,7 +19,9 @@ int32_t ReadReference(const JsonValue &v, const std::vector<std::string> &names,
     const std::string name = v.AsString();
     for (size_t i = 0; i < names.size(); ++i)
       if (names[i] == name && !name.empty()) return static_cast<int32_t>(i);
-    v.Fail(std::string("no ") + kind + " is named \"" + name + "\"");
+    const std::string close = PackClosestName(name, names);
+    v.Fail(std::string("no ") + kind + " is named \"" + name + "\"" +
+           (close.empty() ? std::string() : " (did you mean " + close + "?)"));
   }
   const int32_t index = v.AsIntIn(-1, INT32_MAX);
   if (index >= 0 && (index >= static_cast<int32_t>(names.size()) || names[static_cast<size_t>(index)].empty()))
@@ -85,9 +90,51 @@ int32_t ReadAppliesTo(const JsonValue &v, const RWorldNames &names) {
   return who;
 }
 
+// The function of an action is found by name when the game loads; a name
+// that finds nothing would only be reported then.
+void CheckActionFunction(const JsonValue &v, const RWorldNames &names) {
+  const std::string name = v.AsString();
+  const std::vector<std::string> &scripts = names.game.scripts.names;
+  if (std::find(scripts.begin(), scripts.end(), name) != scripts.end() || PackIsBuiltinFunction(name)) return;
+  std::vector<std::string> known = scripts;
+  for (int32_t i = 0; i < FunctionCount(); ++i) known.push_back(FunctionEntry(i)->f_name);
+  const std::string close = PackClosestName(name, known);
+  v.Fail("no script or built-in function is named \"" + name + "\"" +
+         (close.empty() ? std::string() : " (did you mean " + close + "?)"));
+}
+
+// The texts the game compiles for an action that is not a plain piece of
+// code, noted for the check with the field they come from: a variable
+// action's assignment, a code action's argument, the code of "execute":
+// "code", and the arguments that are expressions.
+void NoteActionCode(const JsonObject &o, const ProjectFiles &files, const CAction &a) {
+  const std::string at = o.Self().FileName() + ": " + o.Self().Path();
+  if (a.act_kind == CAction::kVariable) {
+    files.NoteCode({at + ".arguments", a.act_argstring[0] + (a.act_relative ? " += " : " = ") + a.act_argstring[1],
+                    RCodePiece::kProgram, {}});
+    return;
+  }
+  if (a.act_kind == CAction::kCode) {
+    files.NoteCode({at + ".arguments[0]", a.act_argstring[0], RCodePiece::kProgram, {}});
+    return;
+  }
+  if (a.act_exetype == CAction::kExeCode && !a.act_codestring.empty())
+    files.NoteCode({at + ".code_string", a.act_codestring, RCodePiece::kProgram, {}});
+  for (int i = 0; i < a.act_argumentcount; ++i) {
+    const std::string &text = a.act_argstring[static_cast<size_t>(i)];
+    const int32_t kind = a.act_argtype[static_cast<size_t>(i)];
+    // Text arguments are taken as they are; a text-or-expression one is an
+    // expression when it is written as a quoted string.
+    const bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
+    if (kind == 1 || kind == 15 || (kind == 2 && !quoted)) continue;
+    files.NoteCode({at + ".arguments[" + std::to_string(i) + "]", text, RCodePiece::kExpression, {}});
+  }
+}
+
 void ReadAction(const JsonValue &value, const ProjectFiles &files, const RWorldNames &names, CAction &a) {
   JsonObject o(value);
-  if (o.Has("code") || o.Has("code_file")) {
+  const bool plainCode = o.Has("code") || o.Has("code_file");
+  if (plainCode) {
     // The usual case: a piece of code.
     a.CreateCode(files.ReadCode(o));
     for (const char *key : {"kind", "execute", "function", "arguments", "code_string"})
@@ -98,6 +145,7 @@ void ReadAction(const JsonValue &value, const ProjectFiles &files, const RWorldN
     a.act_funcname = o.String("function", "");
     if (a.act_exetype == CAction::kExeFunction && a.act_funcname.empty())
       o.Self().Fail("an action that calls a function needs \"function\"");
+    if (a.act_exetype == CAction::kExeFunction) CheckActionFunction(o.Require("function"), names);
     a.act_codestring = o.String("code_string", "");
     if (std::optional<JsonValue> args = o.Get("arguments")) {
       if (args->Size() > static_cast<size_t>(CAction::kMaxArguments))
@@ -128,6 +176,7 @@ void ReadAction(const JsonValue &value, const ProjectFiles &files, const RWorldN
   }
   a.act_useapplyto = o.Bool("applies_to_option", a.act_useapplyto);
   o.Done();
+  if (!plainCode) NoteActionCode(o, files, a);
 }
 
 void ReadActions(JsonObject &owner, const ProjectFiles &files, const RWorldNames &names, CEvent &ev) {
@@ -195,6 +244,10 @@ void ReadObject(const JsonValue &value, const ProjectFiles &files, const RWorldN
 }
 
 }  // namespace
+
+int32_t ReadResourceReference(const JsonValue &v, const std::vector<std::string> &names, const char *kind) {
+  return ReadReference(v, names, kind);
+}
 
 void ReadTriggers(const JsonValue &value, const ProjectFiles &files, RResourceList<CTrigger> &out) {
   out.Clear();

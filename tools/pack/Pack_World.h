@@ -13,3 +13,8 @@ void ReadTriggers(const JsonValue &value, const ProjectFiles &files, RResourceLi
 void ReadTimeLines(const JsonValue &value, const ProjectFiles &files, const RGameModel &game,
                    RResourceList<CTimeLine> &out);
 void ReadObjects(const JsonValue &value, const ProjectFiles &files, RGameModel &game);
+
+// A field naming a resource by name or by index: the index of the entry of
+// that name (names holds "" for empty slots), or the index given when an
+// entry has it; -1 stands for none. Anything else is refused at the field.
+int32_t ReadResourceReference(const JsonValue &v, const std::vector<std::string> &names, const char *kind);

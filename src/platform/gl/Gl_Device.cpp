@@ -76,11 +76,20 @@ GLuint Compile(GLenum kind, const char *prologue, const char *body, std::string 
   return shader;
 }
 
-GLuint Link(bool flat, std::string &error) {
-  const char *prologue = flat ? "#version 330 core\n#define FLAT flat\n" : "#version 330 core\n#define FLAT\n";
-  const GLuint vs = Compile(GL_VERTEX_SHADER, prologue, glshaders::kVertex, error);
+// Program index: flat shading, texture stage, alpha test and fog.
+int ProgramIndex(bool flat, int textureMode, bool alphaTest, bool fog) {
+  return ((flat ? 1 : 0) * 3 + textureMode) * 4 + (alphaTest ? 2 : 0) + (fog ? 1 : 0);
+}
+
+GLuint Link(int index, std::string &error) {
+  const bool flat = index >= 12;
+  const int textureMode = (index / 4) % 3;
+  const std::string prologue = std::string("#version 330 core\n#define FLAT ") + (flat ? "flat" : "") +
+                               "\n#define TEXTURE_MODE " + std::to_string(textureMode) + "\n#define ALPHA_TEST " +
+                               ((index & 2) ? "1" : "0") + "\n#define FOG " + ((index & 1) ? "1" : "0") + "\n";
+  const GLuint vs = Compile(GL_VERTEX_SHADER, prologue.c_str(), glshaders::kVertex, error);
   if (!vs) return 0;
-  const GLuint fs = Compile(GL_FRAGMENT_SHADER, prologue, glshaders::kFragment, error);
+  const GLuint fs = Compile(GL_FRAGMENT_SHADER, prologue.c_str(), glshaders::kFragment, error);
   if (!fs) {
     glDeleteShader(vs);
     return 0;
@@ -137,24 +146,12 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
   m_maxTexture = maxTexture > 0 ? maxTexture : 2048;
 
-  m_programs[0] = Link(false, error);
-  m_programs[1] = m_programs[0] ? Link(true, error) : 0;
-  if (!m_programs[1]) {
+  // The programs of untextured and textured 2D drawing are made now, so
+  // that a driver that cannot compile them fails the opening; the rest
+  // when first used.
+  if (!Program(ProgramIndex(false, 0, false, false), error) || !Program(ProgramIndex(false, 1, false, false), error)) {
     Close();
     return false;
-  }
-  for (int i = 0; i < 2; ++i) {
-    const GLuint p = m_programs[i];
-    RUniforms &u = m_uniforms[i];
-    u.transform = glGetUniformLocation(p, "uTransform");
-    u.worldView = glGetUniformLocation(p, "uWorldView");
-    u.halfPixel = glGetUniformLocation(p, "uHalfPixel");
-    u.textureMode = glGetUniformLocation(p, "uTextureMode");
-    u.alphaTest = glGetUniformLocation(p, "uAlphaTest");
-    u.fog = glGetUniformLocation(p, "uFog");
-    u.fogColour = glGetUniformLocation(p, "uFogColour");
-    u.fogStart = glGetUniformLocation(p, "uFogStart");
-    u.fogEnd = glGetUniformLocation(p, "uFogEnd");
   }
 
   // The back buffer covers the screen, so that the shown region can grow up
@@ -407,23 +404,38 @@ void CGlDevice::SetBatching(bool on) {
   m_batching = on;
 }
 
+uint32_t CGlDevice::Program(int index, std::string &error) {
+  if (index < 0 || index >= kPrograms) return 0;
+  if (m_programs[index]) return m_programs[index];
+  const GLuint p = Link(index, error);
+  if (!p) return 0;
+  m_programs[index] = p;
+  RUniforms &u = m_uniforms[index];
+  u.transform = glGetUniformLocation(p, "uTransform");
+  u.worldView = glGetUniformLocation(p, "uWorldView");
+  u.halfPixel = glGetUniformLocation(p, "uHalfPixel");
+  u.fogColour = glGetUniformLocation(p, "uFogColour");
+  u.fogStart = glGetUniformLocation(p, "uFogStart");
+  u.fogEnd = glGetUniformLocation(p, "uFogEnd");
+  return p;
+}
+
 void CGlDevice::ApplyState() {
   if (!m_dirty) return;
   m_dirty = false;
   const RDeviceStates &s = m_states;
-  const int which = s.smooth ? 0 : 1;
+  const RTextureSlot *texture = Slot(m_texture);
+  const int which = ProgramIndex(!s.smooth, texture ? (s.modulate ? 1 : 2) : 0, s.depth, s.fog);
+  std::string error;
+  // A program the driver could not make leaves the previous one in use.
+  if (const uint32_t program = Program(which, error)) glUseProgram(program);
   const RUniforms &u = m_uniforms[which];
-  glUseProgram(m_programs[which]);
   glUniformMatrix4fv(u.transform, 1, GL_FALSE, m_transform);
   glUniformMatrix4fv(u.worldView, 1, GL_FALSE, m_worldView);
   const float vw = float(std::max(1, m_viewport.w)), vh = float(std::max(1, m_viewport.h));
   glUniform2f(u.halfPixel, 1.0f / vw, 1.0f / vh);
-  const RTextureSlot *texture = Slot(m_texture);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture ? texture->texture : 0);
-  glUniform1i(u.textureMode, texture ? (s.modulate ? 1 : 2) : 0);
-  glUniform1i(u.alphaTest, s.depth ? 1 : 0);
-  glUniform1i(u.fog, s.fog ? 1 : 0);
   float fog[4];
   Channels(s.fogColour, fog);
   glUniform3f(u.fogColour, fog[0], fog[1], fog[2]);

@@ -62,9 +62,11 @@ private:
   };
   // Where each program keeps its settings (-1 for one the compiler dropped).
   struct RUniforms {
-    int32_t transform = -1, worldView = -1, halfPixel = -1, textureMode = -1, alphaTest = -1, fog = -1,
-            fogColour = -1, fogStart = -1, fogEnd = -1;
+    int32_t transform = -1, worldView = -1, halfPixel = -1, fogColour = -1, fogStart = -1, fogEnd = -1;
   };
+  // One program for each combination of flat shading, texture stage (3),
+  // alpha test and fog, made when first needed.
+  static constexpr int kPrograms = 2 * 3 * 2 * 2;
   // What one run of joined draws becomes.
   enum class TClass { None, Points, Lines, Triangles };
 
@@ -80,8 +82,10 @@ private:
   int32_t m_maxTexture = 8192;
   int32_t m_backW = 0, m_backH = 0;
   uint32_t m_backFramebuffer = 0, m_backColour = 0, m_backDepth = 0;
-  uint32_t m_programs[2] = {0, 0};  // smooth, flat
-  RUniforms m_uniforms[2];
+  uint32_t m_programs[kPrograms] = {};
+  RUniforms m_uniforms[kPrograms];
+  // The program for the switches; 0 when it cannot be made.
+  uint32_t Program(int index, std::string &error);
   uint32_t m_vertexArray = 0, m_vertexBuffer = 0, m_sampler = 0;
   size_t m_bufferBytes = 0;
   int m_swapInterval = -1;

@@ -1,5 +1,7 @@
-// The shader pair every draw runs through. FLAT is defined as "flat" for the
-// flat-shaded program and as nothing for the smooth one.
+// The shader pair every draw runs through, built once for each combination
+// of the switches it depends on: FLAT is "flat" for flat shading and nothing
+// for smooth; TEXTURE_MODE, ALPHA_TEST and FOG are fixed numbers, so that a
+// software rasterizer runs no branch per pixel for a switch that is off.
 #pragma once
 
 namespace glshaders {
@@ -37,24 +39,27 @@ FLAT in vec4 vColour;
 in vec2 vUV;
 in float vDepth;
 uniform sampler2D uTexture;
-uniform int uTextureMode;
-uniform bool uAlphaTest;
-uniform bool uFog;
 uniform vec3 uFogColour;
 uniform float uFogStart;
 uniform float uFogEnd;
 out vec4 oColour;
 void main() {
+#if TEXTURE_MODE == 1
+  vec4 c = vColour * texture(uTexture, vUV);
+#elif TEXTURE_MODE == 2
+  vec4 c = texture(uTexture, vUV);
+#else
   vec4 c = vColour;
-  if (uTextureMode == 1) c *= texture(uTexture, vUV);
-  else if (uTextureMode == 2) c = texture(uTexture, vUV);
-  if (uAlphaTest && c.a < 0.5 / 255.0) discard;
-  if (uFog) {
-    float f;
-    if (uFogEnd > uFogStart) f = clamp((uFogEnd - vDepth) / (uFogEnd - uFogStart), 0.0, 1.0);
-    else f = vDepth < uFogEnd ? 1.0 : 0.0;
-    c.rgb = mix(uFogColour, c.rgb, f);
-  }
+#endif
+#if ALPHA_TEST
+  if (c.a < 0.5 / 255.0) discard;
+#endif
+#if FOG
+  float f;
+  if (uFogEnd > uFogStart) f = clamp((uFogEnd - vDepth) / (uFogEnd - uFogStart), 0.0, 1.0);
+  else f = vDepth < uFogEnd ? 1.0 : 0.0;
+  c.rgb = mix(uFogColour, c.rgb, f);
+#endif
   oColour = c;
 }
 )";

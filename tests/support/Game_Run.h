@@ -63,19 +63,19 @@ public:
   }
 
 private:
-  RGameRun Launch(const std::string &project, const std::string &environment, const std::string &args) const {
+  RGameRun Launch(const std::string &project, const std::string &environment, const std::string &runArgs) const {
     RGameRun run;
     std::ostringstream out, err;
     const std::string data = m_dir / "game.dat";
-    std::vector<std::string> args = {project, "-o", data, "--data", "--seed", "1"};
-    args.insert(args.end(), m_packArgs.begin(), m_packArgs.end());
-    run.packed = RunPacker(args, out, err) == 0;
+    std::vector<std::string> packArgs = {project, "-o", data, "--data", "--seed", "1"};
+    packArgs.insert(packArgs.end(), m_packArgs.begin(), m_packArgs.end());
+    run.packed = RunPacker(packArgs, out, err) == 0;
     run.packMessages = err.str();
     if (!run.packed) return run;
     std::filesystem::create_directories(WorkDir());
     const std::string outFile = m_dir / "stdout.txt", errFile = m_dir / "stderr.txt";
     const std::string cmd = "cd '" + WorkDir() + "' && " + environment + "TMPDIR='" + m_dir.Path() + "' timeout 60 '" +
-                            QUILLON_RUNNER_PATH + "' " + args + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
+                            QUILLON_RUNNER_PATH + "' " + runArgs + " '" + data + "' >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(cmd.c_str());
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = Slurp(outFile);

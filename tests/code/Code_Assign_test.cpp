@@ -197,7 +197,9 @@ TEST_F(CodeAssignTest, TheCompilerMarksAssignmentsOfAFixedOwner) {
       if (statement.kind != NODE_ASSIGN) continue;
       const int32_t want = direct || expected[i] == 0 ? expected[i] : 0;
       EXPECT_EQ(statement.aux, want) << "statement " << i << (direct ? " direct" : " general");
-      if (want != 0) EXPECT_EQ(statement.ind2, owner[i]) << "statement " << i;
+      if (want != 0) {
+        EXPECT_EQ(statement.ind2, owner[i]) << "statement " << i;
+      }
     }
   }
   SetDirectWrites(true);

@@ -8,6 +8,7 @@
 #include "code/Extension_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Action.h"
+#include "functions/Function_Catalog.h"
 #include "functions/Function_Data_Structures.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Interaction.h"
@@ -89,7 +90,12 @@ void Function_RegisterFamilies() {
 void Function_WriteTable(std::FILE *out) {
   for (int32_t id = 0; id < FunctionCount(); ++id) {
     const RFunction *f = FunctionEntry(id);
-    std::fprintf(out, "%s %d\n", f->f_name.c_str(), static_cast<int>(f->f_argnumb));
+    std::fprintf(out, "%s %d", f->f_name.c_str(), static_cast<int>(f->f_argnumb));
+    // Then the argument names from the catalogue, for a reader; scripts that
+    // read the first two columns are not disturbed.
+    if (const RCatalogFunction *c = FunctionCatalogFind(f->f_name))
+      std::fprintf(out, " (%.*s)", static_cast<int>(c->c_arguments.size()), c->c_arguments.data());
+    std::fputc('\n', out);
   }
 }
 

@@ -22,6 +22,7 @@ void Function_RegisterFamilies();
 // once; one added after the first registration also runs at once.
 void Function_AddFamily(void (*registrar)());
 
-// The registered function table, one "name count" line per function in id
-// order (count -1 for any number of arguments).
+// The registered function table, one "name count (arguments)" line per
+// function in id order (count -1 for any number of arguments; the argument
+// names as the catalogue gives them).
 void Function_WriteTable(std::FILE *out);

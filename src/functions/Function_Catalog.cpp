@@ -216,7 +216,8 @@ bool FunctionArgumentShape(std::string_view arguments, RArgumentShape &shape, st
       // between them.
       std::string_view stemA, stemB;
       int32_t a = 0, b = 0;
-      if (!SplitNumbered(previous, stemA, a) || !SplitNumbered(t, stemB, b) || stemA != stemB || b <= a + 1) {
+      if (!SplitNumbered(previous, stemA, a) || !SplitNumbered(t, stemB, b) || stemA != stemB || b - a < 2 ||
+          b - a > 64) {  // both numbers are digits only, so the difference cannot overflow
         error = "\"" + std::string(previous) + ", ..., " + std::string(t) + "\" is not a numbered run of names";
         return false;
       }

@@ -45,7 +45,8 @@ TEST(FunctionCatalog, ReadsArgumentLists) {
 
 TEST(FunctionCatalog, RefusesWhatIsNoArgumentList) {
   for (const char *bad : {"a,b", "a b", "x, ", "[a", "a]", "[a], b", "[a], [b]", "[[a]]", "..., a", "a, ..., b",
-                          "x1, ..., x2", "x3, ..., x1", "x1, ..., ...", "1x", "x1, ..., y4", "path, path", "[a, a]"}) {
+                          "x1, ..., x2", "x3, ..., x1", "x1, ..., ...", "1x", "x1, ..., y4", "path, path", "[a, a]",
+                          "x1, ..., x2000000000"}) {
     RArgumentShape shape;
     std::string error;
     EXPECT_FALSE(FunctionArgumentShape(bad, shape, error)) << "\"" << bad << "\" was read";

@@ -232,6 +232,14 @@ bool ParseEvent(const RWords &w, RScriptEvent &e, std::string &error) {
     e.kind = word(2) == "up" ? TScriptEventKind::WheelUp : TScriptEventKind::WheelDown;
     return true;
   }
+  if (what == "focus") {
+    if (n != 3 || (word(2) != "lost" && word(2) != "gained")) {
+      error = "expected: focus lost|gained";
+      return false;
+    }
+    e.kind = word(2) == "lost" ? TScriptEventKind::FocusLost : TScriptEventKind::FocusGained;
+    return true;
+  }
   if (what == "close") {
     if (n != 2) {
       error = "expected: close";
@@ -337,6 +345,7 @@ struct RPlayer {
 };
 RPlayer s_player;
 
+bool s_focusLost = false;  // a script took the window's focus away
 int64_t s_step = 0;
 int32_t s_pump = 0;  // pumps inside the current step so far
 bool s_live = false;
@@ -364,6 +373,8 @@ void DeliverTo(const RScriptEvent &e, IWindowEvents &sink, const std::string &jo
       break;
     case TScriptEventKind::JoystickGone: IO_JoystickRelease(e.a); break;
     case TScriptEventKind::Close: sink.OnCloseRequest(); break;
+    case TScriptEventKind::FocusLost: s_focusLost = true; break;
+    case TScriptEventKind::FocusGained: s_focusLost = false; break;
   }
 }
 
@@ -434,6 +445,14 @@ public:
       Deliver(e, m_next, "");
     }
     for (int32_t id = 1; id <= 2; ++id) ReadJoystick(id, step);
+    // The step clears the input of an inactive window: a replay must too.
+    const bool active = PlatformWindow().Active();
+    if (active != m_active) {
+      m_active = active;
+      RScriptEvent e = Event(active ? TScriptEventKind::FocusGained : TScriptEventKind::FocusLost);
+      e.step = step;
+      Write(e);
+    }
   }
   void SetInPump(bool on) { m_inPump = on; }
   IWindowEvents *Next() const { return m_next; }
@@ -510,6 +529,7 @@ private:
   IWindowEvents *m_next;
   std::vector<RScriptEvent> m_pending;
   bool m_inPump = false;
+  bool m_active = true;
   std::string m_text;
   bool m_device[2] = {};
   RJoystickPosition m_last[2];
@@ -595,6 +615,8 @@ std::string IO_ScriptLine(const RScriptEvent &e) {
     case TScriptEventKind::JoystickPov: return s + joystick + "pov " + std::to_string(static_cast<int64_t>(e.value));
     case TScriptEventKind::JoystickGone: return s + joystick + "gone";
     case TScriptEventKind::Close: return s + "close";
+    case TScriptEventKind::FocusLost: return s + "focus lost";
+    case TScriptEventKind::FocusGained: return s + "focus gained";
   }
   return s;
 }
@@ -676,6 +698,8 @@ bool IO_InputCanArrive() {
 
 void IO_SetWindowLive(bool live) { s_live = live; }
 
+bool IO_WindowActive() { return PlatformWindow().Active() && !s_focusLost; }
+
 bool IO_WindowLive() { return s_live; }
 
 void IO_ScriptReset() {
@@ -686,6 +710,7 @@ void IO_ScriptReset() {
   s_step = 0;
   s_pump = 0;
   s_live = false;
+  s_focusLost = false;
   IO_JoystickReleaseHeld();
   RandomUnfixSeeds();
 }

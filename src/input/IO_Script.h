@@ -15,6 +15,7 @@
 //   13 joystick 1 pov 9000       hundredths of degrees; 65535 centred
 //   13 joystick 1 gone           the joystick is unplugged
 //   20 close                     the window's close button
+//   21 focus lost                the window is no longer active (gained: again)
 // A step written STEP.N holds events that arrived while the game's code
 // handled window events itself (io_handle, keyboard_wait and the other wait
 // and clear functions) for the Nth time in that step.
@@ -42,6 +43,8 @@ enum class TScriptEventKind : int32_t {
   JoystickPov,
   JoystickGone,
   Close,
+  FocusLost,
+  FocusGained,
 };
 
 struct RScriptEvent {
@@ -98,6 +101,9 @@ void IO_ScriptPumpEnd();
 bool IO_InputCanArrive();
 void IO_SetWindowLive(bool live);
 bool IO_WindowLive();
+// Whether the game window is the active window: the window's answer, unless
+// the script took the focus away.
+bool IO_WindowActive();
 
 // Stops playing and recording and forgets both (tests, the end of a run).
 void IO_ScriptReset();

@@ -49,7 +49,7 @@ constexpr int32_t kHighestKeyEvent = 128;
 
 void Pump() { PlatformWindow().PumpEvents(); }
 
-bool WindowActive() { return PlatformWindow().Active(); }
+bool WindowActive() { return IO_WindowActive(); }
 
 // Waits `wait` microseconds from `start`: sleeps for the bulk, then pumps
 // messages until the time has come (or the clock went backwards).

@@ -159,6 +159,13 @@ std::vector<RInputCase> Cases() {
                Game(Say("step", 0, "step") + "," + Say("other", 30, "close button"), R"({"closeasesc": false})"),
                "2 close\n", 3, {"step", "close button", "step", "step"}});
 
+  // A window that is not active loses what is held at the start of each
+  // step, what arrives meanwhile too.
+  c.push_back({"InactiveWindow",
+               Game(Code("step", 0, R"(show_debug_message(string(keyboard_check(vk_up)) + string(mouse_check_button(mb_left)));)")),
+               "1 key down 38\n1 mouse down left\n2 focus lost\n3 key down 38\n4 focus gained\n5 key down 38\n", 5,
+               {"11", "00", "00", "00", "10"}});
+
   // Joysticks named in a script exist; the thresholds of the directions and
   // of the joystick events (x below 20000 left, above 44000 right, y the
   // same for up and down); a joystick that is gone answers nothing.

@@ -18,7 +18,8 @@ TEST(InputScriptText, EveryLineComesBackAsWritten) {
       "12 wheel up",            "12 wheel down",          "13 joystick 1 axis x 0.5",
       "13 joystick 2 axis v -1", "13 joystick 1 button 32 down", "13 joystick 2 button 1 up",
       "13 joystick 1 pov 9000", "13 joystick 1 pov 65535", "14 joystick 2 gone",
-      "20 close",               "20.3 key down 70"};
+      "20 close",               "20.3 key down 70",       "21 focus lost",
+      "22 focus gained"};
   std::string text = "# a comment\n\nseed 4294967295\n";
   for (const std::string &l : lines) text += l + "   # trailing comment\n";
   RInputScript script;
@@ -29,7 +30,7 @@ TEST(InputScriptText, EveryLineComesBackAsWritten) {
   ASSERT_EQ(script.events.size(), lines.size());
   for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(IO_ScriptLine(script.events[i]), lines[i]);
   EXPECT_EQ(script.events[2].text, u"a \"q\" \\ \u00e9\r");
-  EXPECT_EQ(script.events.back().pump, 3);
+  EXPECT_EQ(script.events[16].pump, 3);
 }
 
 TEST(InputScriptText, UnicodeTextIsTypedAsUtf16Units) {
@@ -71,6 +72,7 @@ TEST(InputScriptText, ProblemsNameTheLine) {
       {"3 mouse click left", "1: expected: mouse move X Y, mouse down BUTTON or mouse up BUTTON"},
       {"3 wheel left", "1: expected: wheel up|down"},
       {"3 close now", "1: expected: close"},
+      {"3 focus away", "1: expected: focus lost|gained"},
       {"3 joystick 3 pov 0", "1: a joystick is 1 or 2"},
       {"3 joystick 1 axis w 0", "1: an axis is x, y, z, r, u or v"},
       {"3 joystick 1 axis x 1.5", "1: an axis position is a number from -1 to 1"},

@@ -4,6 +4,8 @@
 // events, the joysticks and the close button.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -224,6 +226,31 @@ TEST(InputScript, BadScriptStopsTheRun) {
   run = project.Run("--input missing.txt --steps 5");
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find("cannot read the input script missing.txt"), std::string::npos) << run.err;
+}
+
+// The mouse on an instance: its button, pressed, enter and leave events
+// come where the instance's mask holds the mouse's point in the room.
+TEST(InputMouse, EventsOfTheInstanceUnderTheMouse) {
+  CGameProject project(R"({"game_id": 1,
+    "sprites": [{"name": "spr", "image": "images/smile.png", "xorigin": 8, "yorigin": 8}],
+    "objects": [{"name": "obj", "sprite": "spr", "events": [)" +
+                       Say("mouse", 0, "left on me") + "," + Say("mouse", 4, "pressed on me") + "," +
+                       Say("mouse", 7, "released on me") + "," + Say("mouse", 10, "enter") + "," +
+                       Say("mouse", 11, "leave") + "," + Say("mouse", 3, "no button on me") + R"(]}],
+    "rooms": [{"name": "r", "instances": [{"x": 100, "y": 100, "object": 0}]}]})");
+  std::ifstream image(std::string(QUILLON_SOURCE_DIR) + "/examples/hello/images/smile.png", std::ios::binary);
+  std::ostringstream bytes;
+  bytes << image.rdbuf();
+  ASSERT_FALSE(bytes.str().empty());
+  project.Write("images/smile.png", bytes.str());
+  project.Dir().Write("work/in.txt",
+                      "2 mouse move 100 100\n2 mouse down left\n3 mouse move 300 300\n4 mouse up left\n"
+                      "5 mouse move 101 99\n");
+  const RGameRun run = project.Run("--input in.txt --steps 5");
+  ASSERT_TRUE(run.packed) << run.packMessages;
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.Lines(), (std::vector<std::string>{"left on me", "pressed on me", "enter", "leave",
+                                                   "no button on me", "enter"}));
 }
 
 }  // namespace

@@ -8,8 +8,14 @@
 // The seed as scripts see it (signed) and set it (low 32 bits).
 int32_t RandomGetSeed();
 void RandomSetSeed(uint32_t seed);
-// Seeds from the high-resolution clock.
+// Seeds from the high-resolution clock; with fixed seeds, from their
+// sequence instead.
 void Randomize();
+// Runs that must repeat themselves (replayed input) fix the seeds: the next
+// Randomize gives seed, each later one the next value of a sequence of its
+// own, so the game draws the same numbers run after run.
+void RandomFixSeeds(uint32_t seed);
+void RandomUnfixSeeds();
 
 // One step of the generator: the new seed.
 uint32_t RandomNext();

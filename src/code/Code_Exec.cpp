@@ -1693,6 +1693,8 @@ void Code_RequestStop() {
 
 void Code_ClearStopRequest() { s_stopRequested = 0; }
 
+bool Code_StopRequested() { return s_stopRequested != 0; }
+
 void SetStepBudget(int64_t steps) {
   s_budgeted = steps >= 0;
   s_stepsLeft = s_budgeted ? steps + 1 : kNoBudget;

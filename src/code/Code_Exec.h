@@ -86,6 +86,9 @@ inline constexpr const char *kStepBudgetMessage = "Step budget exhausted.";
 // cleared (the loop clears it once the game end has begun).
 void Code_RequestStop();
 void Code_ClearStopRequest();
+// Whether a stop is requested and not yet noticed (waits that run the event
+// loop give up on it).
+bool Code_StopRequested();
 
 // Extension functions (ids 500000 and above) are run by the extension
 // machinery through this hook; without one, such a call fails.

@@ -50,6 +50,7 @@ public:
     m_slots.clear();
     m_free = 0;
   }
+  size_t SlotCount() const { return m_slots.size(); }
 
 private:
   void Forget() const { m_last = nullptr; }
@@ -551,6 +552,33 @@ void DsResetAll() {
 }
 
 CDS_Stack *DsStack(int64_t id) { return g_stacks.Get(id); }
+
+namespace {
+template <class T>
+void AppendState(std::string &out, char kind) {
+  const CDsStore<T> &store = Store<T>();
+  for (size_t id = 0; id < store.SlotCount(); ++id) {
+    const T *ds = store.Get(static_cast<int64_t>(id));
+    if (ds == nullptr) continue;
+    out += kind;
+    out += std::to_string(id);
+    out += ':';
+    out += ds->WriteToString();
+    out += '\n';
+  }
+}
+}  // namespace
+
+std::string DsStateText() {
+  std::string out;
+  AppendState<CDS_Stack>(out, 's');
+  AppendState<CDS_Queue>(out, 'q');
+  AppendState<CDS_List>(out, 'l');
+  AppendState<CDS_Map>(out, 'm');
+  AppendState<CDS_Priority>(out, 'p');
+  AppendState<CDS_Grid>(out, 'g');
+  return out;
+}
 CDS_Queue *DsQueue(int64_t id) { return g_queues.Get(id); }
 CDS_List *DsList(int64_t id) { return g_lists.Get(id); }
 CDS_Map *DsMap(int64_t id) { return g_maps.Get(id); }

@@ -6,6 +6,8 @@
 // slot, so ids are reused.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 
 class CDS_Stack;
@@ -30,6 +32,10 @@ void Function_Data_Structures_Init();
 // Destroys every container and sets the precision back to its initial
 // value (a new process, tests).
 void DsResetAll();
+
+// Every container as its kind, id and written text, one a line: the state a
+// run's digest covers.
+std::string DsStateText();
 
 // The container behind an id, or null (no error is reported).
 CDS_Stack *DsStack(int64_t id);

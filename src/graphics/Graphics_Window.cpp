@@ -71,6 +71,11 @@ public:
     if (!g_Window.fullscreen) g_Window.remembered = Client();
     Window_Repaint();
   }
+  void OnKey(int32_t vk, bool down) override { down ? IO_KeyDown(vk) : IO_KeyUp(vk); }
+  void OnChar(uint16_t unit) override { IO_Char(unit); }
+  void OnMouseButton(int32_t button, bool down) override { down ? IO_MouseDown(button) : IO_MouseUp(button); }
+  void OnMouseMove(int32_t x, int32_t y) override { IO_MouseMove(x, y); }
+  void OnWheel(bool up) override { IO_MouseWheel(up); }
 };
 
 CWindowEvents s_events;
@@ -205,11 +210,25 @@ void Window_Repaint() {
 }
 
 void Window_MouseClient(double &x, double &y) {
+  // Where the window last reported the mouse: the position the step's
+  // input holds (and an input script sets).
+  int32_t cx = 0, cy = 0;
+  if (IO_MouseClient(cx, cy)) {
+    x = cx;
+    y = cy;
+    return;
+  }
   int32_t sx = 0, sy = 0;
   PlatformWindow().MouseScreenPosition(sx, sy);
   const RPixelRect c = Client();
   x = sx - c.x;
   y = sy - c.y;
+}
+
+void Window_SetMouseScreen(int32_t x, int32_t y) {
+  PlatformWindow().SetMouseScreenPosition(x, y);
+  const RPixelRect c = Client();
+  IO_MouseMove(x - c.x, y - c.y);
 }
 
 void Window_MouseRegion(double &rx, double &ry) {

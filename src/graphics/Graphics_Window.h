@@ -66,6 +66,9 @@ void Window_Repaint();
 void Window_MouseClient(double &x, double &y);
 // The mouse as a region point.
 void Window_MouseRegion(double &rx, double &ry);
+// Moves the cursor to the screen point (x, y); the game's input sees the
+// move at once (the window may report it again later).
+void Window_SetMouseScreen(int32_t x, int32_t y);
 
 // The window set up from the settings before the device is made: region 8
 // by 8, the scale, then sizeable, stay on top, colour, border, icons and

@@ -9,6 +9,7 @@
 #include "code/Code_Function.h"
 #include "functions/Function_Action_Support.h"
 #include "graphics/Graphics_D3D.h"
+#include "input/IO_Main.h"
 #include "graphics/Graphics_Window.h"
 #include "graphics/Sprite_Draw.h"
 #include "world/Event_Main.h"
@@ -171,7 +172,9 @@ void Room_MouseInRoom(double &x, double &y) {
 }
 
 void Room_MouseHook(double &x, double &y) {
-  if (PlatformWindow().Handle() == 0) return;
+  // A run without a window has a mouse only when an input script moves it.
+  int32_t cx = 0, cy = 0;
+  if (PlatformWindow().Handle() == 0 && !IO_MouseClient(cx, cy)) return;
   Room_MouseInRoom(x, y);
 }
 

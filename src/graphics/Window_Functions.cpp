@@ -60,7 +60,7 @@ ROUTINE(F_DisplayMouseGetY) {
   Win().MouseScreenPosition(x, y);
   result.SetReal(y);
 }
-ROUTINE(F_DisplayMouseSet) { Win().SetMouseScreenPosition(Int(args[0]), Int(args[1])); }
+ROUTINE(F_DisplayMouseSet) { Window_SetMouseScreen(Int(args[0]), Int(args[1])); }
 
 // --- window --------------------------------------------------------------------
 
@@ -127,7 +127,7 @@ ROUTINE(F_WindowMouseGetY) {
 }
 ROUTINE(F_WindowMouseSet) {
   const RPixelRect c = Win().ClientRect();
-  Win().SetMouseScreenPosition(c.x + Int(args[0]), c.y + Int(args[1]));
+  Window_SetMouseScreen(c.x + Int(args[0]), c.y + Int(args[1]));
 }
 
 // The view entry a script names; null outside the table.
@@ -158,7 +158,7 @@ void SetMouseRegion(double rx, double ry) {
   const RPixelRect p = Window_PresentationRect(c.w, c.h, g_Window.regionW, g_Window.regionH, g_Window.scale);
   const double sx = g_Window.regionW > 0 ? static_cast<double>(p.w) / g_Window.regionW : 0;
   const double sy = g_Window.regionH > 0 ? static_cast<double>(p.h) / g_Window.regionH : 0;
-  Win().SetMouseScreenPosition(c.x + p.x + static_cast<int32_t>(std::lround(rx * sx)),
+  Window_SetMouseScreen(c.x + p.x + static_cast<int32_t>(std::lround(rx * sx)),
                                c.y + p.y + static_cast<int32_t>(std::lround(ry * sy)));
 }
 ROUTINE(F_WindowViewMouseSet) {

@@ -16,7 +16,8 @@ const RPlatform *g_installed = nullptr;
 }  // namespace
 
 bool RPlatform::Complete() const {
-  return window && render && audio && fonts && clock && dialogs && libraries && network && processes;
+  return window && render && audio && fonts && clock && dialogs && libraries && network && processes &&
+         joysticks;
 }
 
 const RPlatform &Platform() { return g_installed ? *g_installed : BuiltIn(); }

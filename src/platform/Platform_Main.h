@@ -38,6 +38,18 @@ public:
   virtual void OnCloseRequest() = 0;
   // The window's client area was uncovered or resized and must be shown again.
   virtual void OnRepaint() = 0;
+  // A key went down (again while held: auto-repeat) or up; vk is the key's
+  // virtual-key number (the vk_ constants of the game's code), 0 ... 255.
+  virtual void OnKey(int32_t /*vk*/, bool /*down*/) {}
+  // A character was typed: one UTF-16 code unit (a character beyond the
+  // basic plane arrives as its two surrogates).
+  virtual void OnChar(uint16_t /*unit*/) {}
+  // A mouse button went down or up: 1 left, 2 right, 3 middle.
+  virtual void OnMouseButton(int32_t /*button*/, bool /*down*/) {}
+  // The mouse moved to (x, y) in client pixels.
+  virtual void OnMouseMove(int32_t /*x*/, int32_t /*y*/) {}
+  // The wheel turned one notch away from the player (up) or towards them.
+  virtual void OnWheel(bool /*up*/) {}
 };
 
 // The game window and its event queue, the caption and the clipboard.
@@ -91,6 +103,40 @@ public:
   // The mouse cursor on the screen.
   virtual void MouseScreenPosition(int32_t &x, int32_t &y) = 0;
   virtual void SetMouseScreenPosition(int32_t x, int32_t y) = 0;
+  // The keyboard itself, apart from the window's events. KeyDirect answers
+  // whether the key with that virtual-key number is held now; a run without
+  // a keyboard answers from the keys its window has delivered. InjectKey
+  // queues a key event that the next PumpEvents delivers as if typed.
+  virtual bool KeyDirect(int32_t vk) = 0;
+  virtual bool NumLock() = 0;
+  virtual void InjectKey(int32_t vk, bool down) = 0;
+};
+
+// One joystick as a query finds it: axes in 0 ... 65535 (32768 centred),
+// the buttons as a bit set (bit b - 1 for button b), the point-of-view hat
+// in hundredths of degrees clockwise from up, 65535 when centred.
+struct RJoystickPosition {
+  int32_t axis[6] = {32768, 32768, 32768, 32768, 32768, 32768};  // x y z r u v
+  uint32_t buttons = 0;
+  int32_t pov = 65535;
+};
+
+// What a joystick says of itself.
+struct RJoystickCaps {
+  std::string name;  // the product name
+  int32_t axes = 0, buttons = 0;
+  bool hasPov = false;
+};
+
+// The joysticks and game controllers plugged in now; id 1 is the first, 2
+// the second. A device plugged in or out while the game runs is found at
+// the next query.
+class IJoysticks {
+public:
+  virtual ~IJoysticks() = default;
+  // False when there is no such joystick (or it does not answer).
+  virtual bool Position(int32_t id, RJoystickPosition &position) = 0;
+  virtual bool Caps(int32_t id, RJoystickCaps &caps) = 0;
 };
 
 // One vertex as the device draws it: the position in the units of the
@@ -305,6 +351,7 @@ struct RPlatform {
   IDynamicLibraries *libraries = nullptr;
   INetwork *network = nullptr;
   IProcesses *processes = nullptr;
+  IJoysticks *joysticks = nullptr;
   const char *name = "";  // "headless", "sdl", ... (for the trace log)
 
   // Whether every service is there.
@@ -327,6 +374,7 @@ inline IDialogs &PlatformDialogs() { return *Platform().dialogs; }
 inline IDynamicLibraries &PlatformLibraries() { return *Platform().libraries; }
 inline INetwork &PlatformNetwork() { return *Platform().network; }
 inline IProcesses &PlatformProcesses() { return *Platform().processes; }
+inline IJoysticks &PlatformJoysticks() { return *Platform().joysticks; }
 
 // A text as a window shows it: split into lines at each carriage return,
 // line feeds removed. Reports join their parts with carriage returns, so

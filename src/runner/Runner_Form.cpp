@@ -24,6 +24,7 @@
 #include "base/Option_Main.h"
 #include "base/Raw_Record.h"
 #include "data/Font_Main.h"
+#include "runner/Runner_Input.h"
 #include "runner/Runner_Load.h"
 #include "runner/Runner_Prepare.h"
 #include "runner/Runner_Wire.h"
@@ -104,6 +105,16 @@ const char *Runner_HelpText() {
          "               when the game ends, save the last frame drawn into FILE\n"
          "               (PNG when the name ends in .png, else BMP); a run without a\n"
          "               picture (--headless) saves a black frame of the same size\n"
+         "  --input FILE feed the input events of the script FILE to the game at the\n"
+         "               start of their steps, as if the window had delivered them\n"
+         "               (also with --headless); see docs/cli.md for the format\n"
+         "  --record FILE\n"
+         "               write what the player did, with the random seed, as an\n"
+         "               input script into FILE, so that --headless --input FILE\n"
+         "               replays the session\n"
+         "  --digest FILE\n"
+         "               write after every step the step number and a hash of the\n"
+         "               game's state into FILE, to compare two runs step by step\n"
          "  --info       load the game, print a summary of it on standard output and\n"
          "               exit\n"
          "  --list-functions\n"
@@ -151,6 +162,12 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
         return false;
       }
       args.screenshot = argv[++i];
+    } else if (a == "--input" || a == "--record" || a == "--digest") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        error = a + " needs a file name";
+        return false;
+      }
+      (a == "--input" ? args.input : a == "--record" ? args.record : args.digest) = argv[++i];
     } else if (a.size() > 1 && a[0] == '-') {
       error = "unknown option \"" + a + "\"";
       return false;
@@ -346,6 +363,12 @@ int Runner_Main(int argc, const char *const *argv) {
     return 1;
   }
 
+  if (!Runner_InputStart(args, error)) {
+    std::fprintf(stderr, "quillon: %s\n", error.c_str());
+    Runner_CleanUp();
+    return 2;
+  }
+
   RRunOptions run;
   run.paced = !args.headless || args.paced;
   run.maxSteps = args.steps;
@@ -361,6 +384,7 @@ int Runner_Main(int argc, const char *const *argv) {
     return Unexpected(dialogs, e.what());
   }
   ErrorEndRepeats();
+  if (!Runner_InputFinish(args, error)) std::fprintf(stderr, "quillon: %s\n", error.c_str());
   // The back buffer still holds the last frame the loop drew (and whatever
   // the end events drew over it, which is rare).
   if (!args.screenshot.empty() && !GR_Draw_Save_Screen(args.screenshot))

@@ -18,6 +18,9 @@ struct RRunnerArgs {
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable
   std::string screenshot;  // where to save the last drawn frame at the end; empty: nowhere
+  std::string input;   // the input script to play; empty: none
+  std::string record;  // where to write the player's input; empty: nowhere
+  std::string digest;  // where to write the state of every step; empty: nowhere
 };
 
 // Answers false with a message for an unknown option or a bad value.

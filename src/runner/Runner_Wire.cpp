@@ -24,15 +24,16 @@
 #include "code/Code_Main.h"
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
+#include "input/IO_Functions.h"
+#include "input/IO_Joystick.h"
 #include "input/IO_Main.h"
+#include "runner/Runner_Input.h"
 
 namespace {
 
 const std::vector<std::string_view> kPendingHooks = {
     // Particle systems come with the rest of the picture.
     "world: particle systems",
-    // The player's hands: joysticks.
-    "world: joysticks",
     // Dialogs and splash screens that hold the game while they are shown.
     "world: dialogs and splashes hold the game",
     // Native libraries of extension packages.
@@ -47,6 +48,16 @@ bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
   return true;
 }
 
+// Joysticks as the loop's joystick events read them.
+bool JoystickForLoop(int32_t id, RJoystickState &state) {
+  RJoystickPosition p;
+  if (!IO_JoystickPosition(id, p)) return false;
+  state.x = p.axis[0];
+  state.y = p.axis[1];
+  state.buttons = p.buttons;
+  return true;
+}
+
 }  // namespace
 
 void Runner_AddFamilies() {
@@ -57,6 +68,7 @@ void Runner_AddFamilies() {
   Function_AddFamily(Sprite_Draw_Init);
   Function_AddFamily(Sprite_Grab_Init);
   Function_AddFamily(Motion_Grid_Draw_Init);
+  Function_AddFamily(IO_Functions_Init);
 }
 
 void Runner_Wire(const RPlatform &platform) {
@@ -80,7 +92,9 @@ void Runner_Wire(const RPlatform &platform) {
   hooks.mousePosition = Room_MouseHook;
   hooks.functionKey = Room_FunctionKey;
   hooks.roomStart = Window_RoomStart;
+  hooks.joystick = JoystickForLoop;
   Run_SetHooks(hooks);
+  IO_SetMouseRoomFn(Room_MouseInRoom);
 }
 
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
@@ -90,7 +104,8 @@ void Runner_ResetState() {
   Functions_ResetState();
   Text_ResetState();
   World_ResetState();
-  IO_Clear();
+  IO_Reset();
+  Runner_InputReset();
   Code_ResetState();
 }
 

@@ -13,6 +13,7 @@
 #include "code/Code_Exec.h"
 #include "platform/Platform_Main.h"
 #include "input/IO_Main.h"
+#include "input/IO_Script.h"
 #include "base/Option_Main.h"
 #include "world/Event_Main.h"
 #include "world/Instance_Class.h"
@@ -48,7 +49,7 @@ constexpr int32_t kHighestKeyEvent = 128;
 
 void Pump() { PlatformWindow().PumpEvents(); }
 
-bool WindowActive() { return PlatformWindow().Active(); }
+bool WindowActive() { return IO_WindowActive(); }
 
 // Waits `wait` microseconds from `start`: sleeps for the bulk, then pumps
 // messages until the time has come (or the clock went backwards).
@@ -364,6 +365,9 @@ void Run_Sleep(int32_t ms) {
 
 void RunStep() {
   ErrorEndRepeats();
+  // What the window delivered since the last step (and an input script's
+  // events of this step) arrive before anything reads the input.
+  IO_ScriptStepStart(g_Run.stepsRun);
   if (s_hooks.holdStep && s_hooks.holdStep()) return;
   FunctionKeys();
   if (!WindowActive()) IO_Clear();
@@ -513,6 +517,7 @@ void Iteration(int64_t &u, int64_t &v) {
   } catch (const std::exception &) {
     // An arithmetic trap (or another failure) abandons the rest of it.
   }
+  if (s_hooks.stepDone) s_hooks.stepDone(g_Run.stepsRun);
 }
 
 }  // namespace

@@ -31,6 +31,22 @@ void CHeadlessWindow::ClipboardSetText(std::string_view text) {
   m_hasClip = true;
 }
 
+void CHeadlessWindow::PumpEvents() {
+  // Events delivered here may inject more; those wait for the next pump.
+  std::vector<std::pair<int32_t, bool>> keys;
+  keys.swap(m_injected);
+  for (const auto &[vk, down] : keys) {
+    m_keys[vk] = down;
+    if (m_sink) m_sink->OnKey(vk, down);
+  }
+}
+
+void CHeadlessWindow::InjectKey(int32_t vk, bool down) {
+  if (vk < 0 || vk >= 256) return;
+  if (vk == 144 && down) m_numLock = !m_numLock;
+  m_injected.emplace_back(vk, down);
+}
+
 uint32_t CHeadlessRender::CreateTexture(int32_t wt, int32_t ht, int32_t w, int32_t h, const uint32_t *pixels) {
   if (wt <= 0 || ht <= 0 || w < 0 || h < 0 || w > wt || h > ht) return 0;
   (void)pixels;
@@ -109,5 +125,6 @@ CHeadlessPlatform::CHeadlessPlatform(bool applyPriority) : processes(applyPriori
   m_platform.libraries = &libraries;
   m_platform.network = &network;
   m_platform.processes = &processes;
+  m_platform.joysticks = &joysticks;
   m_platform.name = "headless";
 }

@@ -6,16 +6,19 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Platform_Main.h"
 
-// No window: always active, handle 0, events none. The caption, the
+// No window: always active, handle 0, events only the keys InjectKey
+// queues. The caption, the
 // geometry and the cursor are only remembered, on a screen of 1024 x 768 at
 // 32 bits and 60 Hz whose mode never changes; the clipboard is a text kept
 // inside the process, so a game can still copy and paste within itself.
 class CHeadlessWindow : public IWindowService {
 public:
-  void PumpEvents() override {}
+  void PumpEvents() override;
   bool Active() override { return true; }
   int64_t Handle() override { return 0; }
   void SetCaption(std::string_view caption) override { m_caption.assign(caption); }
@@ -25,7 +28,7 @@ public:
   std::string ClipboardGetText() override { return m_hasClip ? m_clip : std::string(); }
   bool Open(int32_t width, int32_t height, std::string &error) override;
   void Close() override {}
-  void SetEventSink(IWindowEvents *) override {}
+  void SetEventSink(IWindowEvents *sink) override { m_sink = sink; }
   void SetVisible(bool visible) override { m_visible = visible; }
   bool Visible() override { return m_visible; }
   void SetStyle(bool, bool, bool, bool) override {}
@@ -40,14 +43,30 @@ public:
   void SetCursorShape(int32_t) override {}
   void MouseScreenPosition(int32_t &x, int32_t &y) override { x = m_mouseX, y = m_mouseY; }
   void SetMouseScreenPosition(int32_t x, int32_t y) override { m_mouseX = x, m_mouseY = y; }
+  // The keys injected and delivered; Num Lock turns with every injected
+  // press of key 144.
+  bool KeyDirect(int32_t vk) override { return vk >= 0 && vk < 256 && m_keys[vk]; }
+  bool NumLock() override { return m_numLock; }
+  void InjectKey(int32_t vk, bool down) override;
 
 private:
+  IWindowEvents *m_sink = nullptr;
+  std::vector<std::pair<int32_t, bool>> m_injected;
+  bool m_keys[256] = {};
+  bool m_numLock = false;
   std::string m_caption;
   RPixelRect m_client;
   bool m_visible = false;
   int32_t m_mouseX = 0, m_mouseY = 0;
   std::string m_clip;
   bool m_hasClip = false;
+};
+
+// No joystick is plugged in.
+class CHeadlessJoysticks : public IJoysticks {
+public:
+  bool Position(int32_t, RJoystickPosition &) override { return false; }
+  bool Caps(int32_t, RJoystickCaps &) override { return false; }
 };
 
 // A device without pixels: textures are handles that hold nothing, so every
@@ -158,6 +177,7 @@ public:
   CSystemLibraries libraries;
   CHeadlessNetwork network;
   CHeadlessProcesses processes;
+  CHeadlessJoysticks joysticks;
 
 private:
   RPlatform m_platform;

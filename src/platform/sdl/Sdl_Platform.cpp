@@ -12,6 +12,7 @@ CSdlPlatform::CSdlPlatform(bool applyPriority) : processes(applyPriority) {
   m_platform.libraries = &libraries;
   m_platform.network = &network;
   m_platform.processes = &processes;
+  m_platform.joysticks = &joysticks;
   m_platform.name = "sdl";
 }
 

@@ -6,6 +6,7 @@
 #include "platform/Platform_Main.h"
 #include "platform/gl/Gl_Device.h"
 #include "platform/headless/Headless_Platform.h"
+#include "platform/sdl/Sdl_Joystick.h"
 #include "platform/sdl/Sdl_Window.h"
 
 class CSdlPlatform {
@@ -34,6 +35,7 @@ public:
   CSystemLibraries libraries;
   CHeadlessNetwork network;
   CHeadlessProcesses processes;
+  CSdlJoysticks joysticks;
 
 private:
   RPlatform m_platform;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/sdl/Sdl_Keys.h"
 #include "platform/sdl/Sdl_Video.h"
 
 namespace {
@@ -39,6 +40,58 @@ SDL_SystemCursor CursorFor(int32_t shape) {
     case -21: return SDL_SYSTEM_CURSOR_HAND;
     case -22: return SDL_SYSTEM_CURSOR_SIZEALL;
     default: return SDL_SYSTEM_CURSOR_ARROW;        // 0, -2 and unknown shapes
+  }
+}
+
+// The event type of keys that the game injects; registered once.
+Uint32 InjectedKeyEvent() {
+  static const Uint32 type = SDL_RegisterEvents(1);
+  return type;
+}
+
+// SDL's buttons as the game numbers them: 1 left, 2 right, 3 middle.
+int32_t GameButton(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+  }
+}
+
+// UTF-8 text as UTF-16 code units; a broken sequence gives nothing.
+void TextUnits(const char *text, IWindowEvents &sink) {
+  const auto *p = reinterpret_cast<const unsigned char *>(text);
+  while (*p) {
+    uint32_t c = *p;
+    int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (more < 0) return;
+    if (more > 0) c &= 0x3Fu >> more;
+    ++p;
+    for (int i = 0; i < more; ++i, ++p) {
+      if ((*p & 0xC0) != 0x80) return;
+      c = (c << 6) | (*p & 0x3Fu);
+    }
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      sink.OnChar(static_cast<uint16_t>(0xD800 + (c >> 10)));
+      sink.OnChar(static_cast<uint16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      sink.OnChar(static_cast<uint16_t>(c));
+    }
+  }
+}
+
+// Keys that type a control character of their own, which SDL's text
+// events leave out.
+uint16_t ControlChar(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return 13;
+    case SDLK_ESCAPE: return 27;
+    default: return 0;
   }
 }
 
@@ -108,6 +161,12 @@ void CSdlWindow::Close() {
 }
 
 void CSdlWindow::PumpEvents() {
+  if (!m_injected.empty()) {
+    std::vector<std::pair<int32_t, bool>> keys;
+    keys.swap(m_injected);
+    for (const auto &[vk, down] : keys)
+      if (m_sink) m_sink->OnKey(vk, down);
+  }
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
   SDL_Event e;
   bool closeAsked = false;
@@ -138,9 +197,42 @@ void CSdlWindow::PumpEvents() {
           default: break;
         }
         break;
-      // Keys, characters, the mouse and joysticks belong to the input
-      // subsystem, which does not read them from here yet.
-      default: break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        if (m_window == nullptr || e.key.windowID != m_id || m_sink == nullptr) break;
+        const bool down = e.type == SDL_KEYDOWN;
+        const bool numLock = (e.key.keysym.mod & KMOD_NUM) != 0;
+        const int32_t vk = SdlKeys_ToVirtualKey(e.key.keysym.scancode, e.key.keysym.sym, numLock);
+        if (vk != 0) m_sink->OnKey(vk, down);
+        if (down)
+          if (const uint16_t c = ControlChar(e.key.keysym.sym)) m_sink->OnChar(c);
+        break;
+      }
+      case SDL_TEXTINPUT:
+        if (m_window != nullptr && e.text.windowID == m_id && m_sink) TextUnits(e.text.text, *m_sink);
+        break;
+      case SDL_MOUSEMOTION:
+        if (m_window != nullptr && e.motion.windowID == m_id && m_sink) m_sink->OnMouseMove(e.motion.x, e.motion.y);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (m_window == nullptr || e.button.windowID != m_id || m_sink == nullptr) break;
+        if (const int32_t b = GameButton(e.button.button)) {
+          m_sink->OnMouseMove(e.button.x, e.button.y);
+          m_sink->OnMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN);
+        }
+        break;
+      case SDL_MOUSEWHEEL: {
+        if (m_window == nullptr || e.wheel.windowID != m_id || m_sink == nullptr) break;
+        int32_t y = e.wheel.y;
+        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
+        for (int32_t i = 0; i < y; ++i) m_sink->OnWheel(true);
+        for (int32_t i = 0; i > y; --i) m_sink->OnWheel(false);
+        break;
+      }
+      default:
+        if (e.type == InjectedKeyEvent() && m_sink) m_sink->OnKey(e.user.code, e.user.data1 != nullptr);
+        break;
     }
   }
 }
@@ -286,4 +378,37 @@ void CSdlWindow::MouseScreenPosition(int32_t &x, int32_t &y) {
 
 void CSdlWindow::SetMouseScreenPosition(int32_t x, int32_t y) {
   if (VideoReady()) SDL_WarpMouseGlobal(x, y);
+}
+
+bool CSdlWindow::KeyDirect(int32_t vk) {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+  SDL_PumpEvents();
+  return SdlKeys_Held(vk);
+}
+
+bool CSdlWindow::NumLock() {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return m_numLock;
+  return (SDL_GetModState() & KMOD_NUM) != 0;
+}
+
+void CSdlWindow::InjectKey(int32_t vk, bool down) {
+  if (vk < 0 || vk > 255) return;
+  // Pressing Num Lock turns it; SDL is told, as the keyboard would have.
+  if (vk == 144 && down) {
+    m_numLock = !NumLock();
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+      const SDL_Keymod mod = SDL_GetModState();
+      SDL_SetModState(static_cast<SDL_Keymod>(m_numLock ? (mod | KMOD_NUM) : (mod & ~KMOD_NUM)));
+    }
+  }
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+    // No event queue yet: the event waits for the next pump all the same.
+    m_injected.emplace_back(vk, down);
+    return;
+  }
+  SDL_Event e{};
+  e.type = InjectedKeyEvent();
+  e.user.code = vk;
+  e.user.data1 = down ? &e : nullptr;  // only whether it is set is read
+  SDL_PushEvent(&e);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Platform_Main.h"
 
@@ -47,6 +49,9 @@ public:
   void SetCursorShape(int32_t shape) override;
   void MouseScreenPosition(int32_t &x, int32_t &y) override;
   void SetMouseScreenPosition(int32_t x, int32_t y) override;
+  bool KeyDirect(int32_t vk) override;
+  bool NumLock() override;
+  void InjectKey(int32_t vk, bool down) override;
 
   // The style last asked for (the icons have no counterpart in SDL and are
   // only remembered).
@@ -74,4 +79,7 @@ private:
   // Used when SDL's own clipboard cannot be reached (no video subsystem).
   std::string m_clip;
   bool m_hasClip = false;
+  // Keys injected before SDL's event queue exists, and Num Lock as last set.
+  std::vector<std::pair<int32_t, bool>> m_injected;
+  bool m_numLock = false;
 };

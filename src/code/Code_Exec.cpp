@@ -310,7 +310,7 @@ inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
 inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->run == kRunPlain) {
+  if (p->run == kRunPlain || p->run == kRunReads) {
     if (EvalRealProgramPlain(ctx, p, out)) return true;
   } else if (p->run == kRunArrayCell) {
     if (ReadArrayCell(ctx, *p, out)) return true;

@@ -37,7 +37,7 @@
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
-#include "functions/Function_Misc.h"
+#include "functions/Function_Init.h"
 #include "base/Option_Main.h"
 #include "world/Instance_Variables.h"
 #include "world/Object_Main.h"
@@ -49,16 +49,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The string programs need string_length and string_pos. When the string
-// family is not linked in yet, these plain byte-wise versions stand in.
-void F_StringLength(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  result.SetReal(static_cast<double>(args[0].str.size()));
-}
-void F_StringPos(CInstance *, CInstance *, int, RValue *args, RValue &result) {
-  const size_t at = args[1].str.view().find(args[0].str.view());
-  result.SetReal(at == std::string_view::npos || args[0].str.empty() ? 0.0 : static_cast<double>(at + 1));
-}
 
 struct RProgram {
   std::string name;
@@ -210,13 +200,9 @@ int main(int argc, char **argv) {
     return 2;
   }
 
-  BuiltinRegisterAll();
-  Instance_InstallVariables();
-  Room_InstallVariables();
-  ConstantRegisterBuiltins();
-  if (FunctionFind("execute_string") < 0) Function_Misc_Register();
-  if (FunctionFind("string_length") < 0) FunctionAdd("string_length", F_StringLength, 1);
-  if (FunctionFind("string_pos") < 0) FunctionAdd("string_pos", F_StringPos, 2);
+  // Every built-in variable, constant and function family, as the runner
+  // has them.
+  Function_InitAll();
   g_Settings.SetDefaults();
   g_Settings.opt_displayerrors = false;
 

@@ -310,7 +310,7 @@ inline bool NeedsInterrupt() { return --s_stepsLeft <= 0; }
 
 inline bool EvalRealProgram(RExecContext &ctx, int32_t at, double &out) {
   const RRealOp *p = ctx.code->i_reals.data() + at;
-  if (p->run == kRunPlain) {
+  if (p->run == kRunPlain || p->run == kRunReads) {
     if (EvalRealProgramPlain(ctx, p, out)) return true;
   } else if (p->run == kRunArrayCell) {
     if (ReadArrayCell(ctx, *p, out)) return true;
@@ -679,10 +679,16 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
   return ctx.SelfVars();
 }
 
-// The value of a compound assignment's source, evaluated as the general
+// The value of a compound assignment's source: the real already computed
+// (`real`, `b`) put into `v`, or else the source evaluated as the general
 // way evaluates it: a call into `v`, a value at hand in place, anything
 // else into `v`. Null when the evaluation failed.
-[[gnu::always_inline]] inline const RValue *CompoundSource(RExecContext &ctx, const RToken &source, RValue &v) {
+[[gnu::always_inline]] inline const RValue *CompoundSource(RExecContext &ctx, const RToken &source, bool real,
+                                                           double b, RValue &v) {
+  if (real) {
+    SetRealValue(v, b);
+    return &v;
+  }
   if (source.kind == NODE_CALL) return EvalCall(ctx, source, v) == kCodeNormal ? &v : nullptr;
   if (const RValue *at = Peek(ctx, source)) return at;
   return Eval(ctx, source, v) == kCodeNormal ? &v : nullptr;
@@ -725,13 +731,8 @@ int ExecAssignGeneral(RExecContext &ctx, const RToken &n, RValue &res) {
     }
   }
   RValue v;
-  const RValue *value;
-  if (real) {
-    SetRealValue(v, b);
-    value = &v;
-  } else if ((value = CompoundSource(ctx, source, v)) == nullptr) {
-    return kCodeError;
-  }
+  const RValue *const value = CompoundSource(ctx, source, real, b, v);
+  if (value == nullptr) return kCodeError;
   return StoreCompound(ctx, n, CompoundOperator(n.ind), RTarget{sel, arr}, *value, res);
 }
 
@@ -769,13 +770,8 @@ int ReadBuiltinForUpdate(RExecContext &ctx, const RBuiltinVariable *e, CInstance
     return kCodeNormal;
   }
   RValue v;
-  const RValue *value;
-  if (real) {
-    SetRealValue(v, b);
-    value = &v;
-  } else if ((value = CompoundSource(ctx, source, v)) == nullptr) {
-    return kCodeError;
-  }
+  const RValue *const value = CompoundSource(ctx, source, real, b, v);
+  if (value == nullptr) return kCodeError;
   if (ReadBuiltinForUpdate(ctx, e, inst, target, arr, res) != kCodeNormal) return kCodeError;
   if (res.kind == RValue::kReal && value->kind == RValue::kReal &&
       (n.ind == SYM_ADD_ASSIGN || n.ind == SYM_SUB_ASSIGN || n.ind == SYM_MUL_ASSIGN)) {

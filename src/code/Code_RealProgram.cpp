@@ -47,7 +47,8 @@ private:
       if (Emit(n, result, depth, highest) && highest <= kRealStackDepth) {
         m_ops.push_back(RRealOp{});  // kRealEnd
         n.real = static_cast<int32_t>(start);
-        m_ops[start].run = Plain(start) ? kRunPlain : ArrayCell(start) ? kRunArrayCell : kRunGeneral;
+        const ERealRun lean = Lean(start);
+        m_ops[start].run = lean != kRunGeneral ? lean : ArrayCell(start) ? kRunArrayCell : kRunGeneral;
         inside = true;
       } else {
         m_ops.resize(start);
@@ -103,22 +104,36 @@ private:
     return kind == kOperandStack || kind == kOperandConst || kind == kOperandLocal || kind == kOperandArgument;
   }
 
-  // Whether the program from `start` needs nothing but reals at hand and
-  // the operations the lean run does itself (div and mod of whole numbers
-  // among the general binary operators).
-  // Gives the operations of a plain program their lean codes.
-  bool Plain(size_t start) {
+  // A built-in variable operand the lean run reads itself: one with a
+  // reader. The run asks again, as the table may change after compiling.
+  static bool ReadOperand(int8_t kind, int32_t index) {
+    if (kind != kOperandBuiltin) return false;
+    const RBuiltinVariable *e = BuiltinEntry(index);
+    return e != nullptr && e->reader != nullptr;
+  }
+
+  // How the program from `start` may run the lean way: kRunPlain when it
+  // needs nothing but reals at hand and the operations the lean run does
+  // itself (div and mod of whole numbers among the general binary
+  // operators), kRunReads when built-ins with readers are among its
+  // operands too, kRunGeneral otherwise. Gives the operations of a lean
+  // program their lean codes.
+  ERealRun Lean(size_t start) {
+    bool reads = false;
     for (size_t i = start; m_ops[i].op != kRealEnd; ++i) {
       const RRealOp &o = m_ops[i];
-      if (o.op == kRealArray || o.op == kRealUnary) return false;
-      if (o.op == kRealBinary && o.a != op::kMod && o.a != op::kDiv) return false;
-      if (!PlainOperand(o.lkind) || !PlainOperand(o.rkind)) return false;
+      if (o.op == kRealArray || o.op == kRealUnary) return kRunGeneral;
+      if (o.op == kRealBinary && o.a != op::kMod && o.a != op::kDiv) return kRunGeneral;
+      for (const auto &[kind, index] : {std::pair{o.lkind, o.l}, std::pair{o.rkind, o.r}}) {
+        if (ReadOperand(kind, index)) reads = true;
+        else if (!PlainOperand(kind)) return kRunGeneral;
+      }
     }
     for (size_t i = start; m_ops[i].op != kRealEnd; ++i) {
       RRealOp &o = m_ops[i];
       o.lean = RealLeanCode(o.op, o.lkind, o.rkind);
     }
-    return true;
+    return reads ? kRunReads : kRunPlain;
   }
 
   bool ArrayCell(size_t start) const {
@@ -495,9 +510,12 @@ namespace {
 
 
 template <int kKind>
-[[gnu::always_inline]] inline bool LeanOperand(RExecContext &ctx, int32_t index, double constant, double *&sp,
-                                               double &out) {
-  if constexpr (kKind == kOperandStack) {
+[[gnu::always_inline]] inline bool LeanOperand(RExecContext &ctx, int32_t index, int32_t sel, double constant,
+                                               double *&sp, double &out) {
+  if constexpr (kKind == kOperandBuiltin) {
+    const RBuiltinVariable *e = BuiltinEntry(index);
+    return e != nullptr && e->reader != nullptr && e->reader(sel == SEL_OTHER ? ctx.other : ctx.self, out);
+  } else if constexpr (kKind == kOperandStack) {
     out = *--sp;
   } else if constexpr (kKind == kOperandConst) {
     out = constant;
@@ -519,9 +537,9 @@ template <int kOp, int kLeft, int kRight>
 [[gnu::always_inline]] inline bool LeanStep(RExecContext &ctx, const RRealOp *p, double *&sp) {
   double a, b = 0.0;
   if constexpr (kOp != kRealPush) {
-    if (!LeanOperand<kRight>(ctx, p->r, p->rd, sp, b)) return false;
+    if (!LeanOperand<kRight>(ctx, p->r, p->rsel, p->rd, sp, b)) return false;
   }
-  if (!LeanOperand<kLeft>(ctx, p->l, p->ld, sp, a)) return false;
+  if (!LeanOperand<kLeft>(ctx, p->l, p->lsel, p->ld, sp, a)) return false;
   if constexpr (kOp == kRealPush) {
     *sp++ = a;
   } else if constexpr (kOp == kRealBinary) {
@@ -560,15 +578,18 @@ template <int kOp, int kLeft, int kRight>
   QUILLON_LEAN(op, l, kOperandStack)     \
   QUILLON_LEAN(op, l, kOperandConst)     \
   QUILLON_LEAN(op, l, kOperandLocal)     \
-  QUILLON_LEAN(op, l, kOperandArgument)
+  QUILLON_LEAN(op, l, kOperandArgument)  \
+  QUILLON_LEAN(op, l, kOperandBuiltin)
 #define QUILLON_LEAN_OP(op)                 \
   QUILLON_LEAN_RIGHT(op, kOperandStack)     \
   QUILLON_LEAN_RIGHT(op, kOperandConst)     \
   QUILLON_LEAN_RIGHT(op, kOperandLocal)     \
-  QUILLON_LEAN_RIGHT(op, kOperandArgument)
+  QUILLON_LEAN_RIGHT(op, kOperandArgument)  \
+  QUILLON_LEAN_RIGHT(op, kOperandBuiltin)
     QUILLON_LEAN(kRealPush, kOperandConst, kOperandStack)
     QUILLON_LEAN(kRealPush, kOperandLocal, kOperandStack)
     QUILLON_LEAN(kRealPush, kOperandArgument, kOperandStack)
+    QUILLON_LEAN(kRealPush, kOperandBuiltin, kOperandStack)
     QUILLON_LEAN_OP(kRealBinary)
     QUILLON_LEAN_OP(kRealAdd)
     QUILLON_LEAN_OP(kRealSub)

@@ -56,6 +56,9 @@ enum ERealRun : int8_t {
   // argument slots only, and no operation that can need the general
   // operators.
   kRunPlain,
+  // As plain, but some operands are built-in variables with a reader (a
+  // read without effects, so giving up and running again changes nothing).
+  kRunReads,
   // The program is one array cell read: a constant selector, and indices
   // that are constants, locals or argument slots (array loops are made of
   // these).
@@ -83,7 +86,7 @@ struct RRealOp {
 };
 
 constexpr int16_t RealLeanCode(int op, int lkind, int rkind) {
-  return static_cast<int16_t>(op << 4 | lkind << 2 | rkind);
+  return static_cast<int16_t>(op << 6 | lkind << 3 | rkind);
 }
 
 // A switch whose labels, up to its first default, are all real constants
@@ -109,8 +112,8 @@ void BuildRealPrograms(CCode &code, RToken &root, int32_t argument0);
 
 // Running a program for one code run: each answers its value, or false when
 // it gives up (and the general evaluation must run the subtree). The full
-// run does every program; the plain run only programs marked kRunPlain,
-// the cell read only those marked kRunArrayCell.
+// run does every program; the plain run only programs marked kRunPlain or
+// kRunReads, the cell read only those marked kRunArrayCell.
 namespace code_exec {
 struct RExecContext;
 bool EvalRealProgramFull(RExecContext &ctx, const RRealOp *p, double &out);

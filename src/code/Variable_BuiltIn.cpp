@@ -455,12 +455,13 @@ void BuiltinRegisterAll() {
   g_ArgumentCountIndex = BuiltinFind("argument_count");
 }
 
-bool BuiltinSetAccess(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter) {
+bool BuiltinSetAccess(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter, TBuiltinReader reader) {
   const int32_t index = BuiltinFind(name);
   if (index < 0) return false;
   RBuiltinVariable &e = Table().entries[static_cast<size_t>(index)];
   e.getter = getter;
   e.setter = e.writable ? setter : nullptr;
+  e.reader = reader;
   return true;
 }
 

@@ -19,6 +19,10 @@ using TBuiltinGetter = bool (*)(CInstance *inst, int32_t arr_ind, RValue &value)
 // Writes it; answers false when the value was refused. Setters take the
 // value's real field or its text field whatever the kind.
 using TBuiltinSetter = bool (*)(CInstance *inst, int32_t arr_ind, const RValue &value);
+// Reads a variable that is always a real and takes no index, without
+// building a value, for the compiled real operations of conditions and
+// sums; answers false where the getter would (no instance).
+using TBuiltinReader = bool (*)(const CInstance *inst, double &value);
 
 struct RBuiltinVariable {
   std::string name;             // at most 64 characters
@@ -26,6 +30,7 @@ struct RBuiltinVariable {
   TBuiltinSetter setter = nullptr;
   bool writable = false;
   bool isArray = false;          // takes an index (argument, alarm, view_*[], ...)
+  TBuiltinReader reader = nullptr;  // the getter's value without a value built; null when only the getter reads
 };
 
 // Appends an entry and answers its index; beyond 500 entries shows
@@ -54,8 +59,11 @@ inline const RBuiltinVariable *BuiltinEntry(int32_t index) {  // null outside
 // alarms), an index outside the range meaning element 0. Safe to call again.
 void BuiltinRegisterAll();
 // Installs the owner's getter and setter for a registered name (the entry
-// stays writable only when it was). Answers false for an unknown name.
-bool BuiltinSetAccess(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter);
+// stays writable only when it was), and its reader when the variable is a
+// plain real the getter only copies (without one, only the getter reads it).
+// Answers false for an unknown name.
+bool BuiltinSetAccess(std::string_view name, TBuiltinGetter getter, TBuiltinSetter setter,
+                      TBuiltinReader reader = nullptr);
 // Puts a value into the table's own storage of a variable, setter or not
 // (the runner fills game_id, program_directory, temp_directory, debug_mode,
 // secure_mode this way). Answers false for an unknown name.

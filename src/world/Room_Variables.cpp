@@ -31,6 +31,11 @@ bool GetRoomInt(CInstance *, int32_t, RValue &v) {
   return true;
 }
 template <int32_t CRoom::*F>
+bool ReadRoomInt(const CInstance *, double &v) {
+  v = ReadRoom().*F;
+  return true;
+}
+template <int32_t CRoom::*F>
 bool SetRoomInt(CInstance *, int32_t, const RValue &v) {
   if (CRoom *room = Room_Current()) room->*F = AsInt(v);
   return true;
@@ -132,7 +137,8 @@ bool GetInstanceId(CInstance *, int32_t arr, RValue &v) {
 struct RAccess {
   const char *name;
   TBuiltinGetter getter;
-  TBuiltinSetter setter;  // null for read-only variables
+  TBuiltinSetter setter;            // null for read-only variables
+  TBuiltinReader reader = nullptr;  // for the fields the getter only copies
 };
 
 #define QUILLON_BACK(name, T, field) {name, &GetBack<T, &CBack::field>, &SetBack<T, &CBack::field>}
@@ -141,12 +147,12 @@ struct RAccess {
 const RAccess kRoomVariables[] = {
     {"instance_count", &GetInstanceCount, nullptr},
     {"instance_id", &GetInstanceId, nullptr},
-    {"room_width", &GetRoomInt<&CRoom::r_width>, nullptr},
-    {"room_height", &GetRoomInt<&CRoom::r_height>, nullptr},
+    {"room_width", &GetRoomInt<&CRoom::r_width>, nullptr, &ReadRoomInt<&CRoom::r_width>},
+    {"room_height", &GetRoomInt<&CRoom::r_height>, nullptr, &ReadRoomInt<&CRoom::r_height>},
     {"room_caption", &GetCaption, &SetCaption},
-    {"room_speed", &GetRoomInt<&CRoom::r_speed>, &SetRoomSpeed},
+    {"room_speed", &GetRoomInt<&CRoom::r_speed>, &SetRoomSpeed, &ReadRoomInt<&CRoom::r_speed>},
     {"room_persistent", &GetRoomBool<&CRoom::r_persistent>, &SetRoomBool<&CRoom::r_persistent>},
-    {"background_color", &GetRoomInt<&CRoom::r_color>, &SetRoomInt<&CRoom::r_color>},
+    {"background_color", &GetRoomInt<&CRoom::r_color>, &SetRoomInt<&CRoom::r_color>, &ReadRoomInt<&CRoom::r_color>},
     {"background_showcolor", &GetRoomBool<&CRoom::r_showcolor>, &SetRoomBool<&CRoom::r_showcolor>},
     QUILLON_BACK("background_visible", bool, visible),
     QUILLON_BACK("background_foreground", bool, foreground),
@@ -187,5 +193,5 @@ const RAccess kRoomVariables[] = {
 }  // namespace
 
 void Room_InstallVariables() {
-  for (const RAccess &a : kRoomVariables) BuiltinSetAccess(a.name, a.getter, a.setter);
+  for (const RAccess &a : kRoomVariables) BuiltinSetAccess(a.name, a.getter, a.setter, a.reader);
 }

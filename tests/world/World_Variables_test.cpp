@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "code/Variable_BuiltIn.h"
 #include "support/Room_Test_Fixture.h"
 
 namespace {
@@ -139,8 +140,38 @@ TEST_F(WorldVariables, BuiltinsInArithmeticReadTheirInstance) {
       {"hspeed = 3; return (x + hspeed) * (x > 5);", 13},
       {"room_caption = \"abc\"; return (room_caption + \"de\" == \"abcde\") + x;", 11},
       {"var o; o = instance_create(7, 8, object_index); with (o) return other.x + x;", 17},
+      {"if (x < 0 || x > room_width) return 1; return 2;", 2},
+      {"x = -5; if (x < 0 || x > room_width) return 1; return 2;", 1},
+      {"x = room_width + 1; return (x > room_width) * 10 + (id == self.id) + (y >= 20);", 12},
   };
   for (const Case &c : cases) EXPECT_EQ(Real(c.code, self), c.expect) << c.code;
+}
+
+// Conditions and sums read plain built-ins through their readers instead
+// of their getters: every reader must read what its getter reads, and fail
+// where the getter fails (no instance).
+TEST_F(WorldVariables, ReadersAgreeWithTheirGetters) {
+  Real("x = 12.5; y = -3.25; hspeed = 1.5; vspeed = -2; image_index = 3.75; depth = -7; image_angle = 30;"
+       "friction = 0.25; gravity = 0.5; image_xscale = 2; image_alpha = 0.5; image_speed = 0.3; path_scale = 3;"
+       "timeline_position = 6; timeline_speed = 2; timeline_index = 4; path_orientation = 12; xprevious = 9;",
+       self);
+  int readers = 0;
+  for (int32_t i = 0; i < BuiltinCount(); ++i) {
+    const RBuiltinVariable *e = BuiltinEntry(i);
+    if (e->reader == nullptr) continue;
+    ++readers;
+    EXPECT_FALSE(e->isArray) << e->name;
+    RValue v;
+    double d = -999;
+    ASSERT_TRUE(e->getter(self, 0, v)) << e->name;
+    ASSERT_TRUE(e->reader(self, d)) << e->name;
+    EXPECT_EQ(v.kind, RValue::kReal) << e->name;
+    EXPECT_EQ(d, v.val) << e->name;
+    RValue none;
+    double nd = 0;
+    EXPECT_EQ(e->getter(nullptr, 0, none), e->reader(nullptr, nd)) << e->name;
+  }
+  EXPECT_GE(readers, 30);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "code/Variable_BuiltIn.h"
 #include "functions/Function_Action.h"
 #include "functions/Function_Data_Structures.h"
+#include "functions/Function_External.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
@@ -83,6 +84,7 @@ void Function_RegisterFamilies() {
   Motion_Potential_Init();
   Function_Action_Init();
   Function_Resource_Init();
+  Function_External_Init();
   for (void (*registrar)() : LateFamilies()) registrar();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform_Main.h"
+#include "platform/dynlib/Dynlib_Libraries.h"
 
 // No window: always active, handle 0, events none. The caption, the
 // geometry and the cursor are only remembered, on a screen of 1024 x 768 at
@@ -110,13 +111,6 @@ public:
   void DebugMessage(std::string_view text) override;
 };
 
-// Native libraries through the system's dynamic loader.
-class CSystemLibraries : public IDynamicLibraries {
-public:
-  void *Open(const std::string &path, std::string &error) override;
-  void *Symbol(void *library, const std::string &name) override;
-  void Close(void *library) override;
-};
 
 // No network: sessions cannot be opened.
 class CHeadlessNetwork : public INetwork {

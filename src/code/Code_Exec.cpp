@@ -1677,7 +1677,7 @@ bool CallCodeAsScript(CCode &code, const std::string &name, CInstance *self, CIn
   for (int i = 0; i < count; ++i) slots.Put(i, args[i]);
   CodeErrorClear();
   SetRealZero(result);
-  if (s_callDepth >= kMaxCallDepth) {
+  if (s_callDepth >= kMaxCallDepth || StackLow()) {
     CodeErrorSet(kRecursionMessage);
     return false;
   }

@@ -142,9 +142,14 @@ TEST_F(ExtensionMain, AFailedStartOrEndIsFatal) {
 }
 
 TEST_F(ExtensionMain, CallsBySecureModeAndUnknownIds) {
-  AddPackage("p", {{"ext_twice", "return argument0 * 2;"}}, "", "");
+  AddPackage("p", {{"ext_twice", "return argument0 * 2;"}, {"ext_deep", "return ext_deep(argument0 + 1);"}}, "", "");
   ASSERT_TRUE(Prepare());
   EXPECT_EQ(host.Eval("ext_twice(21)").Real(), 42.0);
+  // Endless recursion ends as a script's does, with the function named.
+  const ROutcome deep = host.Eval("ext_deep(0)");
+  EXPECT_FALSE(deep.ok);
+  EXPECT_NE(deep.error.find("In extension function ext_deep:"), std::string::npos) << deep.error.substr(0, 200);
+  EXPECT_NE(deep.error.find(kRecursionMessage), std::string::npos);
   SetSecureMode(true);
   const ROutcome refused = host.Eval("ext_twice(21)");
   SetSecureMode(false);

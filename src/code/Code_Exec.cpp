@@ -1665,6 +1665,24 @@ bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bo
                                 count);
 }
 
+bool CallCodeAsScript(CCode &code, const std::string &name, CInstance *self, CInstance *other, RValue &result,
+                      const RValue *args, int count) {
+  count = std::clamp(count, 0, kMaxArguments);
+  CCallArguments slots;
+  slots.Written((1u << count) - 1);
+  for (int i = 0; i < count; ++i) slots.Put(i, args[i]);
+  CodeErrorClear();
+  SetRealZero(result);
+  if (s_callDepth >= kMaxCallDepth || StackLow()) {
+    CodeErrorSet(kRecursionMessage);
+    return false;
+  }
+  CScriptCallFrame frame(slots, count, name);
+  const bool ok = RunCodeInline<false>(self, other, code, result);
+  if (!ok) SetErrorResult(result);
+  return ok;
+}
+
 CArgumentFrame::CArgumentFrame(const RValue *args, int count) {
   count = std::clamp(count, 0, kMaxArguments);
   for (int i = 0; i < count; ++i) m_slots[i] = args[i];

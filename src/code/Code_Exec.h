@@ -43,6 +43,13 @@ bool EvaluateCode(CInstance *self, CInstance *other, CCode &code, RValue &result
 bool CallScript(int index, CInstance *self, CInstance *other, RValue &result, bool check,
                 const RValue *args, int count);
 
+// Calls compiled code the way a script is called, under the given name (the
+// running script's name while it runs), without an argument-count check:
+// extension functions written in the script language. On failure the result
+// is the string "ERROR" and the recorded text stays for the caller to prefix.
+bool CallCodeAsScript(CCode &code, const std::string &name, CInstance *self, CInstance *other, RValue &result,
+                      const RValue *args, int count);
+
 // ---- script-call state ----------------------------------------------------
 // The argument array, argument count and running script name live in
 // g_ScriptCall (Variable_BuiltIn.h), where the argument variables read them.

@@ -10,6 +10,7 @@
 #include "functions/Function_Action.h"
 #include "functions/Function_Catalog.h"
 #include "functions/Function_Data_Structures.h"
+#include "functions/Function_External.h"
 #include "functions/Function_File.h"
 #include "functions/Function_Interaction.h"
 #include "functions/Function_Math.h"
@@ -84,6 +85,7 @@ void Function_RegisterFamilies() {
   Motion_Potential_Init();
   Function_Action_Init();
   Function_Resource_Init();
+  Function_External_Init();
   for (void (*registrar)() : LateFamilies()) registrar();
 }
 

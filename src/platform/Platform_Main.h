@@ -313,6 +313,20 @@ public:
   // The address of an exported name, or null.
   virtual void *Symbol(void *library, const std::string &name) = 0;
   virtual void Close(void *library) = 0;
+
+  // One argument of a native call: a double, or a pointer to zero-terminated
+  // text that stays valid for the call.
+  struct RArgument {
+    bool isText = false;
+    double real = 0.0;
+    const char *text = "";
+  };
+  // Calls the function at the address with the arguments in the platform's
+  // C calling convention; it answers a double or, with textResult, a pointer
+  // to zero-terminated text, which is copied into text at once (a null
+  // pointer gives empty text). False when the call cannot be built.
+  virtual bool Call(void *function, const RArgument *args, int count, bool textResult, double &real,
+                    std::string &text) = 0;
 };
 
 // Sessions between copies of a game.

@@ -12,6 +12,7 @@
 #include "code/Constant_Main.h"
 #include "code/Extension_Main.h"
 #include "code/Script_Main.h"
+#include "code/Support_DLL.h"
 #include "code/Variable_BuiltIn.h"
 #include "dialogs/Help_Main.h"
 #include "functions/Function_Action_Support.h"
@@ -324,6 +325,9 @@ int Runner_Main(int argc, const char *const *argv) {
   }
   CTraceLoadProgress progress;
   options.progress = &progress;
+  // The native libraries a game names are looked for beside the game too.
+  std::error_code gameDirError;
+  External_SetFolders(std::filesystem::absolute(path, gameDirError).parent_path().string(), exeDir);
   const RLoadResult result = Runner_LoadGameFile(path, options);
   if (result.status == TLoadStatus::CheckFailed) return 1;
   if (!result.Loaded()) {

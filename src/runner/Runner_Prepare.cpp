@@ -7,6 +7,8 @@
 #include "code/Code_Constant.h"
 #include "code/Code_Error.h"
 #include "code/Constant_Main.h"
+#include "code/Extension_Main.h"
+#include "code/Support_DLL.h"
 #include "code/Script_Main.h"
 #include "input/IO_Main.h"
 #include "data/DataNew_Export.h"
@@ -31,6 +33,18 @@ bool DefineConstants(std::vector<std::string> &messages) {
   temp.Create(0, 0, 0, -1);
   std::string message;
   if (ConstantsDefine(g_Constants.names, g_Constants.values, &temp, message)) return true;
+  if (!message.empty()) messages.push_back(message);
+  return false;
+}
+
+// The packages' constants, libraries and script-language functions; a
+// compile error has been reported already, a constant's message joins the
+// messages shown.
+bool PrepareExtensions(std::vector<std::string> &messages) {
+  CInstance temp;
+  temp.Create(0, 0, 0, -1);
+  std::string message;
+  if (Extension_Prepare(&temp, message)) return true;
   if (!message.empty()) messages.push_back(message);
   return false;
 }
@@ -74,9 +88,8 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
 
   Progress(progress, 50, "Extracting included files");
   DataFile_ExportAll();
-  // Extension packages bring no libraries to load yet (their functions fail
-  // when called), so this step cannot fail.
   Progress(progress, 55, "Preparing extension packages");
+  if (!PrepareExtensions(result.messages)) return fail("Failed to prepare extension packages.");
   Progress(progress, 60, "Preparing constants");
   if (!DefineConstants(result.messages)) return fail("Failed to define the constants.");
   Progress(progress, 61, "Preparing triggers");
@@ -99,4 +112,7 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
 void Runner_CleanUp() {
   Runner_FinishGraphics();
   DataFile_RemoveAll();
+  // The libraries games loaded, before the temporary directory that may
+  // hold them goes.
+  External_Reset();
 }

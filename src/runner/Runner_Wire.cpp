@@ -22,6 +22,8 @@
 #include "world/Room_Class.h"
 #include "world/Run_Main.h"
 #include "code/Code_Main.h"
+#include "code/Code_Exec.h"
+#include "code/Extension_Main.h"
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
 #include "input/IO_Functions.h"
@@ -36,8 +38,6 @@ const std::vector<std::string_view> kPendingHooks = {
     "world: particle systems",
     // Dialogs and splash screens that hold the game while they are shown.
     "world: dialogs and splashes hold the game",
-    // Native libraries of extension packages.
-    "code: extension function calls",
 };
 
 bool BackgroundSize(int32_t index, int32_t &width, int32_t &height) {
@@ -82,6 +82,7 @@ void Runner_Wire(const RPlatform &platform) {
   Instance_SetSpriteMask(Sprite_Mask);
   Room_SetBackgroundSizeFn(BackgroundSize);
   World_InstallHooks();
+  SetExtensionCallHandler(Extension_Call);
   // Sounds are read as raw records until their subsystem arrives; game code
   // still names them.
   ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });

@@ -8,6 +8,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Exec.h"
 #include "code/Code_Main.h"
+#include "code/Extension_Main.h"
 #include "code/Variable_Main.h"
 #include "base/Support_Random.h"
 #include "input/IO_Main.h"
@@ -185,6 +186,12 @@ void GameStart() {
   g_Run.transitionKind = 0;
   Randomize();
   RunLibraryInitCode();
+  {
+    CInstance temp;
+    temp.Create(0, 0, 0, -1);
+    // A failure has been reported as fatal, which ends the game.
+    if (!Extension_Initialize(&temp)) return;
+  }
   RunRoom_FreeAll();
   s_carried.clear();
   if (g_RoomOrder.empty()) {
@@ -200,6 +207,9 @@ void GameEnd() {
   RunRoom_FreeAll();
   s_carried.clear();
   g_Run.gameStarted = false;
+  CInstance temp;
+  temp.Create(0, 0, 0, -1);
+  Extension_Finalize(&temp);
 }
 
 bool Run_RequestRoom(int32_t index) {

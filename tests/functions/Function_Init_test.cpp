@@ -39,7 +39,8 @@ const std::set<std::string> kBuiltFamilies = {
     "instances", "rooms",      "game",                "collisions",  "paths",           "time-lines",
     "actions",   "saved-games", "textures",           "drawing",     "fonts",           "window-views",
     "sprites-backgrounds",
-    "input"};
+    "input",
+    "extensions"};
 
 TEST(FunctionRegistration, MatchesTheCatalogue) {
   const auto catalog = ReadCatalog();

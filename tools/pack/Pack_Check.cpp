@@ -9,6 +9,7 @@
 #include "code/Code_Error.h"
 #include "code/Code_Function.h"
 #include "code/Code_Main.h"
+#include "code/Extension_Main.h"
 #include "code/Script_Main.h"
 #include "code/Variable_BuiltIn.h"
 #include "code/Variable_Main.h"
@@ -104,7 +105,7 @@ void LoadSection(int index, const RGameModel &game, Load load) {
   load(s);
 }
 
-enum SectionIndex { kTriggers = 1, kSprites = 4, kBackgrounds = 5, kPaths = 6, kScripts = 7, kTimeLines = 9,
+enum SectionIndex { kExtensions = 0, kTriggers = 1, kSprites = 4, kBackgrounds = 5, kPaths = 6, kScripts = 7, kTimeLines = 9,
                     kObjects = 10, kRooms = 11 };
 
 struct RScriptArgs {
@@ -127,6 +128,16 @@ public:
     LoadSection(kTimeLines, m_game, TimeLine_Load);
     LoadSection(kObjects, m_game, Object_Load);
     LoadSection(kRooms, m_game, Room_Load);
+    // The packages' functions by name, without writing their files anywhere.
+    LoadSection(kExtensions, m_game, [](CStream &s) {
+      g_Extensions.clear();
+      s.ReadInteger();
+      for (int32_t n = s.ReadInteger(); n > 0; --n) {
+        auto p = std::make_unique<CExtensionPackage>();
+        if (!p->LoadFromStream(s)) break;
+        g_Extensions.push_back(std::move(p));
+      }
+    });
     CollectNames();
 
     // The constants first and in order: each may use the ones before it,
@@ -145,6 +156,7 @@ public:
     WarnUnsetVariables();
     CodeErrorClear();
     ConstantResetToBuiltins();
+    g_Extensions.clear();
   }
 
 private:
@@ -152,6 +164,9 @@ private:
     for (int32_t i = 0; i < FunctionCount(); ++i)
       if (const RFunction *f = FunctionEntry(i)) m_functionNames.push_back(f->f_name);
     for (const std::string &name : m_game.scripts.names) m_functionNames.push_back(name);
+    for (const auto &pkg : g_Extensions)
+      for (const auto &file : pkg->s_includes)
+        for (const auto &fn : file->s_functions) m_functionNames.push_back(fn->s_name);
     auto add = [this](const std::vector<std::string> &names) {
       m_valueNames.insert(m_valueNames.end(), names.begin(), names.end());
     };

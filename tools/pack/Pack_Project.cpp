@@ -9,6 +9,7 @@
 #include <map>
 
 #include "Pack_Entries.h"
+#include "Pack_Extensions.h"
 #include "Pack_Graphics.h"
 #include "Pack_Output.h"
 #include "Pack_Settings.h"
@@ -415,6 +416,9 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
     }
   }
 
+  // Before the game's constants: the packages' constants are defined first.
+  game.extensions.clear();
+  if (const std::optional<JsonValue> v = top.Get("extension_packages")) ReadExtensionPackages(*v, files, game.extensions);
   game.constants.Clear();
   if (const std::optional<JsonValue> v = top.Get("constants")) ReadConstants(*v, files, game.constants);
   game.scripts.Clear();
@@ -443,7 +447,7 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   ReadRoomOrder(top.Get("room_order"), game);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
-  for (const char *kind : {"sounds", "fonts", "extension_packages"}) {
+  for (const char *kind : {"sounds", "fonts"}) {
     if (const std::optional<JsonValue> v = top.Get(kind))
       v->Fail(std::string("the packer cannot pack ") + kind + " yet; leave the field out");
   }

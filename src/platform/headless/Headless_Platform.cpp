@@ -1,7 +1,5 @@
 #include "platform/headless/Headless_Platform.h"
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -83,23 +81,6 @@ bool CHeadlessDialogs::ShowError(std::string_view text, bool fatal) {
 }
 
 void CHeadlessDialogs::DebugMessage(std::string_view text) { WriteLine(stdout, text); }
-
-void *CSystemLibraries::Open(const std::string &path, std::string &error) {
-  void *h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (h == nullptr) {
-    const char *e = ::dlerror();
-    error = e ? e : "cannot load " + path;
-  }
-  return h;
-}
-
-void *CSystemLibraries::Symbol(void *library, const std::string &name) {
-  return library ? ::dlsym(library, name.c_str()) : nullptr;
-}
-
-void CSystemLibraries::Close(void *library) {
-  if (library) ::dlclose(library);
-}
 
 bool CHeadlessProcesses::Run(const std::string &program, const std::vector<std::string> &args, bool wait,
                              const std::function<void()> &idle) {

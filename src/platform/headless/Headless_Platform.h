@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Platform_Main.h"
+#include "platform/dynlib/Dynlib_Libraries.h"
 
 // No window: always active, handle 0, events only the keys InjectKey
 // queues. The caption, the
@@ -129,13 +130,6 @@ public:
   void DebugMessage(std::string_view text) override;
 };
 
-// Native libraries through the system's dynamic loader.
-class CSystemLibraries : public IDynamicLibraries {
-public:
-  void *Open(const std::string &path, std::string &error) override;
-  void *Symbol(void *library, const std::string &name) override;
-  void Close(void *library) override;
-};
 
 // No network: sessions cannot be opened.
 class CHeadlessNetwork : public INetwork {

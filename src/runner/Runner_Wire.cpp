@@ -25,6 +25,7 @@
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
+#include "multiplayer/DPlay_Main.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ void Runner_AddFamilies() {
   Function_AddFamily(Sprite_Draw_Init);
   Function_AddFamily(Sprite_Grab_Init);
   Function_AddFamily(Motion_Grid_Draw_Init);
+  Function_AddFamily(DPlay_Register_Functions);
 }
 
 void Runner_Wire(const RPlatform &platform) {
@@ -80,12 +82,14 @@ void Runner_Wire(const RPlatform &platform) {
   hooks.mousePosition = Room_MouseHook;
   hooks.functionKey = Room_FunctionKey;
   hooks.roomStart = Window_RoomStart;
+  hooks.network = DPlay_Pump;
   Run_SetHooks(hooks);
 }
 
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
 
 void Runner_ResetState() {
+  DPlay_ResetState();
   GR_Draw_Reset_State();
   Functions_ResetState();
   Text_ResetState();

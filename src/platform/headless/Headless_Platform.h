@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Platform_Main.h"
+#include "platform/net/Net_Enet.h"
 
 // No window: always active, handle 0, events none. The caption, the
 // geometry and the cursor are only remembered, on a screen of 1024 x 768 at
@@ -118,10 +119,11 @@ public:
   void Close(void *library) override;
 };
 
-// No network: sessions cannot be opened.
-class CHeadlessNetwork : public INetwork {
+// The network on loopback only: copies on this machine find and reach each
+// other, nothing else is reached.
+class CHeadlessNetwork : public CEnetNetwork {
 public:
-  bool Available() override { return false; }
+  CHeadlessNetwork() : CEnetNetwork(true) {}
 };
 
 // Programs start as on any run. The priority is remembered, and given to the

@@ -265,10 +265,18 @@ void HostLeft() {
   if (g_s.hostPeer == 0) BecomeLost();
 }
 
+// While the host moves, the new one may not know yet that it is the host:
+// ask again until it takes us or the time is up.
+void RetryNewHost() {
+  Net().Disconnect(g_s.endpoint, g_s.hostPeer);
+  g_s.hostPeer = NowMillis() < g_s.migrateEnd ? Net().Connect(g_s.endpoint, g_s.hostAddress) : 0;
+  if (g_s.hostPeer == 0) BecomeLost();
+}
+
 void ClientHandle(const RNetEvent &ev) {
   if (ev.kind == RNetEvent::kDisconnect) {
     if (ev.peer == g_s.hostPeer) {
-      if (g_s.migrating) BecomeLost();  // the new host did not answer either
+      if (g_s.migrating) RetryNewHost();
       else HostLeft();
     }
     return;
@@ -282,14 +290,19 @@ void ClientHandle(const RNetEvent &ev) {
       j.previousId = g_s.ownId;
       j.name = g_s.ownName;
       SendFrame(ev.peer, true, DPlay_Frame(j));
-    } else if (ev.peer != g_s.hostPeer) {
-      Net().Disconnect(g_s.endpoint, ev.peer);
     }
     return;
   }
   TFrameKind kind;
-  if (ev.peer != g_s.hostPeer || !DPlay_FrameKind(ev.data.data(), ev.data.size(), kind)) {
+  if (!DPlay_FrameKind(ev.data.data(), ev.data.size(), kind)) {
     ++g_dropped;
+    return;
+  }
+  if (ev.peer != g_s.hostPeer) {
+    // Another player asking this copy to host before it knows it does: no
+    // for now, it asks again.
+    if (kind == TFrameKind::Join) SendFrame(ev.peer, true, DPlay_FrameRefuse(3));
+    else ++g_dropped;
     return;
   }
   switch (kind) {
@@ -316,7 +329,7 @@ void ClientHandle(const RNetEvent &ev) {
     break;
   }
   case TFrameKind::Refuse:
-    if (g_s.migrating) BecomeLost();
+    if (g_s.migrating) RetryNewHost();
     break;
   default:
     ++g_dropped;
@@ -508,8 +521,9 @@ int32_t FindPlayers() {
   DPlay_Pump();
   g_foundIds.push_back(g_s.ownId);
   g_foundNames.push_back(g_s.ownName);
+  // While the host moves, the others count once they are back with it.
   for (const RPlayer &p : g_s.players) {
-    if (g_s.isHost && p.peer == 0) continue;
+    if ((g_s.isHost && p.peer == 0) || (!g_s.isHost && g_s.migrating)) continue;
     g_foundIds.push_back(p.id);
     g_foundNames.push_back(p.name);
   }

@@ -165,7 +165,7 @@ void CEnetNetwork::EndpointClose(uint32_t endpoint) {
   size_t open = 0;
   for (auto &[id, p] : e.peers) {
     if (p->state == ENET_PEER_STATE_CONNECTED) {
-      enet_peer_disconnect(p, 0);
+      enet_peer_disconnect_later(p, 0);  // what is queued goes first
       ++open;
     }
   }

@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -17,6 +18,7 @@
 namespace {
 
 struct RCopy {
+  RCopy(std::string environment, bool ofOtherGame = false) : env(std::move(environment)), otherGame(ofOtherGame) {}
   std::string env;  // VAR=value pairs for this copy
   bool otherGame = false;
   std::string out, err;

@@ -6,7 +6,7 @@
 #include "code/Code_Error.h"
 #include "multiplayer/DPlay_Main.h"
 #include "multiplayer/DPlay_Shared.h"
-#include "runner/Runner_Wire.h"
+#include "code/Code_Function.h"
 #include "support/Code_Test_Host.h"
 #include "multiplayer/Net_Ports.h"
 
@@ -15,7 +15,7 @@ namespace {
 class DPlayTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Runner_AddFamilies();
+    if (FunctionFind("mplay_init_ipx") < 0) DPlay_Register_Functions();
     DPlay_ResetState();
   }
   void TearDown() override { DPlay_ResetState(); }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <chrono>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -21,6 +22,9 @@ struct RCopy {
   RCopy(std::string environment, bool ofOtherGame = false) : env(std::move(environment)), otherGame(ofOtherGame) {}
   std::string env;  // VAR=value pairs for this copy
   bool otherGame = false;
+  std::string game;   // another packed game than the session game
+  std::string args;   // further runner arguments
+  int delayMs = 0;    // started this much after the others
   std::string out, err;
   int exitCode = -1;
   std::vector<std::string> Lines() const {
@@ -62,9 +66,11 @@ protected:
         RCopy &c = copies[i];
         const std::string work = dir / ("work" + std::to_string(i));
         std::filesystem::create_directories(work);
+        const std::string game = !c.game.empty() ? c.game : dir / (c.otherGame ? "b.dat" : "a.dat");
+        if (c.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(c.delayMs));
         const std::string cmd = "cd '" + work + "' && " + c.env + " QUILLON_NET_PORT=" + std::to_string(port) +
-                                " TMPDIR='" + work + "' timeout 20 '" + QUILLON_RUNNER_PATH + "' --headless '" +
-                                (dir / (c.otherGame ? "b.dat" : "a.dat")) + "' >'" + work + "/out' 2>'" + work + "/err'";
+                                " TMPDIR='" + work + "' timeout 20 '" + QUILLON_RUNNER_PATH + "' --headless " + c.args +
+                                " '" + game + "' >'" + work + "/out' 2>'" + work + "/err'";
         const int status = std::system(cmd.c_str());
         c.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         c.out = Slurp(work + "/out");
@@ -128,6 +134,31 @@ TEST_F(DPlaySession, HostLeaves) {
     EXPECT_EQ(copies[1].Lines(), c.stayer);
     EXPECT_EQ(copies[2].Lines(), c.stayer);
   }
+}
+
+// The bundled two-player example: the second copy finds the first on this
+// machine and joins it; each sees the other's player.
+TEST_F(DPlaySession, TheDuelExampleFindsItsSecondCopy) {
+  std::ostringstream out, err;
+  ASSERT_EQ(RunPacker({std::string(QUILLON_SOURCE_DIR) + "/examples/duel", "-o", dir / "duel.dat", "--data"}, out, err),
+            0)
+      << err.str();
+  std::vector<RCopy> copies = {{""}, {""}};
+  copies[0].game = copies[1].game = dir / "duel.dat";
+  copies[0].args = "--paced --steps 60";
+  copies[1].args = "--paced --steps 30";
+  copies[1].delayMs = 600;
+  RunAll(copies);
+  for (const RCopy &c : copies) {
+    EXPECT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_EQ(c.err, "");
+  }
+  // Who leaves first is a matter of timing; what comes before is not.
+  std::vector<std::string> host = copies[0].Lines(), guest = copies[1].Lines();
+  host.resize(2);
+  guest.resize(2);
+  EXPECT_EQ(host, (std::vector<std::string>{"hosting a duel as player 1: start a second copy to join", "sees player 2"}));
+  EXPECT_EQ(guest, (std::vector<std::string>{"joined duel as player 2", "sees player 1"}));
 }
 
 }  // namespace

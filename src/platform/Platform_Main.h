@@ -329,12 +329,61 @@ public:
                     std::string &text) = 0;
 };
 
-// Sessions between copies of a game.
+// An IPv4 address (host byte order: 127.0.0.1 is 0x7F000001) and a UDP port.
+struct RNetAddress {
+  uint32_t host = 0;
+  uint16_t port = 0;
+  bool operator==(const RNetAddress &) const = default;
+};
+
+// What one poll of an endpoint found.
+struct RNetEvent {
+  enum TKind { kNone, kConnect, kDisconnect, kReceive };
+  TKind kind = kNone;
+  uint32_t peer = 0;         // the endpoint's id of the peer (never 0)
+  RNetAddress address;       // where the peer sends from
+  bool reliable = false;     // a received packet came on the reliable channel
+  std::vector<uint8_t> data; // a received packet
+};
+
+// Sessions between copies of a game: endpoints that hold connections to
+// peers, with an unreliable and a reliable ordered channel, and plain
+// datagrams for finding sessions. Handles are never 0; 0 answers a failure.
+// Nothing here blocks longer than the wait a poll is given.
 class INetwork {
 public:
   virtual ~INetwork() = default;
   // Whether sessions can be opened at all on this machine.
   virtual bool Available() = 0;
+  // An endpoint bound to the port (0: any free one) that accepts up to
+  // maxPeers connections and packets of up to maxPacket bytes.
+  virtual uint32_t EndpointOpen(uint16_t port, int32_t maxPeers, size_t maxPacket) = 0;
+  // Where the endpoint listens (its port; the host is 0 for every address).
+  virtual RNetAddress EndpointAddress(uint32_t endpoint) = 0;
+  // Starts a connection; the poll reports kConnect (or kDisconnect) later.
+  virtual uint32_t Connect(uint32_t endpoint, const RNetAddress &to) = 0;
+  virtual bool Send(uint32_t endpoint, uint32_t peer, bool reliable, const uint8_t *data, size_t size) = 0;
+  // Sends what is queued without waiting.
+  virtual void Flush(uint32_t endpoint) = 0;
+  // One event, waiting up to waitMs for it; false when there was none.
+  virtual bool Poll(uint32_t endpoint, RNetEvent &event, int32_t waitMs) = 0;
+  // Ends the connection after what is queued has gone.
+  virtual void Disconnect(uint32_t endpoint, uint32_t peer) = 0;
+  // Tells every peer goodbye (briefly) and releases the endpoint.
+  virtual void EndpointClose(uint32_t endpoint) = 0;
+  // A datagram socket bound to the port (0: any free one); broadcasts allowed.
+  virtual uint32_t DatagramOpen(uint16_t port) = 0;
+  virtual uint16_t DatagramPort(uint32_t socket) = 0;
+  virtual bool DatagramSend(uint32_t socket, const RNetAddress &to, const uint8_t *data, size_t size) = 0;
+  // To every copy on the local network listening on the port.
+  virtual bool DatagramBroadcast(uint32_t socket, uint16_t port, const uint8_t *data, size_t size) = 0;
+  // One waiting datagram (at most 2048 bytes), without waiting.
+  virtual bool DatagramReceive(uint32_t socket, RNetAddress &from, std::vector<uint8_t> &data) = 0;
+  virtual void DatagramClose(uint32_t socket) = 0;
+  // A host name or dotted address; false when it does not resolve.
+  virtual bool Resolve(const std::string &name, uint32_t &host) = 0;
+  // This computer's address as dotted text, or "".
+  virtual std::string LocalAddressText() = 0;
 };
 
 // Other programs, and this process's own priority.

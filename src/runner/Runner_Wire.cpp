@@ -30,6 +30,7 @@
 #include "input/IO_Joystick.h"
 #include "input/IO_Main.h"
 #include "runner/Runner_Input.h"
+#include "multiplayer/DPlay_Main.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ void Runner_AddFamilies() {
   Function_AddFamily(Sprite_Grab_Init);
   Function_AddFamily(Motion_Grid_Draw_Init);
   Function_AddFamily(IO_Functions_Init);
+  Function_AddFamily(DPlay_Register_Functions);
 }
 
 void Runner_Wire(const RPlatform &platform) {
@@ -94,6 +96,7 @@ void Runner_Wire(const RPlatform &platform) {
   hooks.functionKey = Room_FunctionKey;
   hooks.roomStart = Window_RoomStart;
   hooks.joystick = JoystickForLoop;
+  hooks.network = DPlay_Pump;
   Run_SetHooks(hooks);
   IO_SetMouseRoomFn(Room_MouseInRoom);
 }
@@ -101,6 +104,7 @@ void Runner_Wire(const RPlatform &platform) {
 const std::vector<std::string_view> &Runner_PendingHooks() { return kPendingHooks; }
 
 void Runner_ResetState() {
+  DPlay_ResetState();
   GR_Draw_Reset_State();
   Functions_ResetState();
   Text_ResetState();

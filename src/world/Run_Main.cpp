@@ -347,6 +347,7 @@ const CWiringHook kMouseHook("world: the mouse in room coordinates", [] { return
 const CWiringHook kJoystickHook("world: joysticks", [] { return s_hooks.joystick != nullptr; });
 const CWiringHook kFunctionKeyHook("world: function keys F1, F4, F9", [] { return s_hooks.functionKey != nullptr; });
 const CWiringHook kRoomStartHook("world: the window fitted to each room", [] { return s_hooks.roomStart != nullptr; });
+const CWiringHook kNetworkHook("world: sessions answered between steps", [] { return s_hooks.network != nullptr; });
 }  // namespace
 void Run_SetOptions(const RRunOptions &options) { s_options = options; }
 
@@ -487,6 +488,7 @@ void Iteration(int64_t &u, int64_t &v) {
   ++g_Run.stepsRun;
   try {
     RunStep();
+    if (s_hooks.network) s_hooks.network();
 
     const int64_t w = Run_NowMicros();
     if (w < u) u = w;

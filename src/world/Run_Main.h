@@ -62,6 +62,7 @@ struct RRunHooks {
   void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F9
   void (*roomStart)(bool gameStart) = nullptr;  // fit the window to the room entered
   void (*stepDone)(int64_t step) = nullptr;     // a step and what it asked for are done (--digest)
+  void (*network)() = nullptr;  // sessions answer their peers between steps, never waiting
 };
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();

@@ -40,7 +40,8 @@ const std::set<std::string> kBuiltFamilies = {
     "actions",   "saved-games", "textures",           "drawing",     "fonts",           "window-views",
     "sprites-backgrounds",
     "input",
-    "extensions"};
+    "extensions",
+    "multiplayer"};
 
 TEST(FunctionRegistration, MatchesTheCatalogue) {
   const auto catalog = ReadCatalog();

@@ -67,7 +67,8 @@ TEST(RunnerWiring, SelfCheckFindsEveryHookInstalledOrListed) {
                            "world: sprite geometry of instances", "world: collision masks of instances",
                            "data: the texture table", "world: presenting the frame", "code: the world of instances",
                            "code: error context (the running object, event and action)",
-                           "code: extension function calls"})
+                           "code: extension function calls",
+                           "world: sessions answered between steps"})
     EXPECT_NE(std::find(installed.begin(), installed.end(), hook), installed.end()) << hook;
   // What waits for a later subsystem is exactly the runner's list.
   for (std::string_view hook : Runner_PendingHooks())

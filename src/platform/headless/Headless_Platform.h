@@ -11,6 +11,7 @@
 
 #include "platform/Platform_Main.h"
 #include "platform/dynlib/Dynlib_Libraries.h"
+#include "platform/net/Net_Enet.h"
 
 // No window: always active, handle 0, events only the keys InjectKey
 // queues. The caption, the
@@ -131,10 +132,11 @@ public:
 };
 
 
-// No network: sessions cannot be opened.
-class CHeadlessNetwork : public INetwork {
+// The network on loopback only: copies on this machine find and reach each
+// other, nothing else is reached.
+class CHeadlessNetwork : public CEnetNetwork {
 public:
-  bool Available() override { return false; }
+  CHeadlessNetwork() : CEnetNetwork(true) {}
 };
 
 // Programs start as on any run. The priority is remembered, and given to the

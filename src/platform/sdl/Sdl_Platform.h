@@ -33,7 +33,7 @@ public:
   CSystemClock clock;
   CHeadlessDialogs dialogs;
   CSystemLibraries libraries;
-  CHeadlessNetwork network;
+  CEnetNetwork network{false};  // the local network, found by broadcast
   CHeadlessProcesses processes;
   CSdlJoysticks joysticks;
 

@@ -1,0 +1,1 @@
+show_debug_message(environment_get_variable("QN_ROLE") + ": " + argument0);

@@ -18,6 +18,7 @@ struct RRunnerArgs {
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable
   std::string screenshot;  // where to save the last drawn frame at the end; empty: nowhere
+  std::string audioOut;    // where the mixed sound goes as a WAV file; empty: nowhere
 };
 
 // Answers false with a message for an unknown option or a bad value.
@@ -31,7 +32,9 @@ std::string Runner_Summary();
 // The machine's services for the whole run, built on first call: the
 // headless ones, or the real window and picture of a player's run.
 struct RPlatform;
-const RPlatform &Runner_Platform(bool headless);
+// audioOut: the mix goes to this WAV file, rendered step by step, instead
+// of to a sound device.
+const RPlatform &Runner_Platform(bool headless, const std::string &audioOut = std::string());
 
 // The whole run; answers the process exit code.
 int Runner_Main(int argc, const char *const *argv);

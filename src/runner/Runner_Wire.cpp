@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/Raw_Record.h"
 #include "data/Font_Main.h"
 #include "base/Support_Wiring.h"
 #include "code/Code_Constant.h"
@@ -25,6 +24,7 @@
 #include "functions/Function_Action_Support.h"
 #include "functions/Function_Init.h"
 #include "input/IO_Main.h"
+#include "sound/Sound_Main.h"
 
 namespace {
 
@@ -57,6 +57,7 @@ void Runner_AddFamilies() {
   Function_AddFamily(Sprite_Draw_Init);
   Function_AddFamily(Sprite_Grab_Init);
   Function_AddFamily(Motion_Grid_Draw_Init);
+  Function_AddFamily(Sound_RegisterFunctions);
 }
 
 void Runner_Wire(const RPlatform &platform) {
@@ -70,9 +71,7 @@ void Runner_Wire(const RPlatform &platform) {
   Instance_SetSpriteMask(Sprite_Mask);
   Room_SetBackgroundSizeFn(BackgroundSize);
   World_InstallHooks();
-  // Sounds are read as raw records until their subsystem arrives; game code
-  // still names them.
-  ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
+  ConstantSetFinder(TConstantSource::Sound, Sound_Find);
   ConstantSetFinder(TConstantSource::Font, Font_Find);
   RRunHooks hooks = Run_Hooks();
   hooks.presentFrame = Room_PresentFrame;
@@ -80,6 +79,7 @@ void Runner_Wire(const RPlatform &platform) {
   hooks.mousePosition = Room_MouseHook;
   hooks.functionKey = Room_FunctionKey;
   hooks.roomStart = Window_RoomStart;
+  hooks.sound = Sound_Step;
   Run_SetHooks(hooks);
 }
 
@@ -92,6 +92,7 @@ void Runner_ResetState() {
   World_ResetState();
   IO_Clear();
   Code_ResetState();
+  Sound_ResetState();
 }
 
 RWiringReport Runner_CheckWiring() {

@@ -61,6 +61,7 @@ struct RRunHooks {
   bool (*joystick)(int32_t id, RJoystickState &state) = nullptr;  // false: no such joystick
   void (*functionKey)(int32_t key) = nullptr;  // F1, F4, F9
   void (*roomStart)(bool gameStart) = nullptr;  // fit the window to the room entered
+  void (*sound)(int64_t stepMicros) = nullptr;  // the sound goes on for one step's time
 };
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();

@@ -46,7 +46,7 @@ const std::set<std::string> kBuiltFamilies = {
     "variables", "scripts",    "maths-strings-dates", "files",       "data-structures", "objects",
     "instances", "rooms",      "game",                "collisions",  "paths",           "time-lines",
     "actions",   "saved-games", "textures",           "drawing",     "fonts",           "window-views",
-    "sprites-backgrounds"};
+    "sprites-backgrounds", "sound"};
 
 TEST(FunctionRegistration, MatchesTheCatalogue) {
   const auto catalog = ReadCatalog();

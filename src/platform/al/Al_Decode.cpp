@@ -109,7 +109,9 @@ struct CMidiStream::RImpl {
   fluid_synth_t *synth = nullptr;
   fluid_player_t *player = nullptr;
   std::vector<uint8_t> file;
+  bool loop = false;
   bool ended = false;
+  int64_t tail = 0;  // frames rendered since the last note of a file that does not repeat
 
   ~RImpl() {
     if (player) {
@@ -148,6 +150,7 @@ std::unique_ptr<CMidiStream> CMidiStream::Open(const std::vector<uint8_t> &file,
   m.player = new_fluid_player(m.synth);
   if (m.player == nullptr) return nullptr;
   if (fluid_player_add_mem(m.player, m.file.data(), m.file.size()) != FLUID_OK) return nullptr;
+  m.loop = loop;
   fluid_player_set_loop(m.player, loop ? -1 : 1);
   fluid_player_set_tempo(m.player, FLUID_PLAYER_TEMPO_INTERNAL, tempo);
   if (fluid_player_play(m.player) != FLUID_OK) return nullptr;
@@ -157,8 +160,14 @@ std::unique_ptr<CMidiStream> CMidiStream::Open(const std::vector<uint8_t> &file,
 size_t CMidiStream::Render(float *stereo, size_t frames) {
   if (m->ended) return 0;
   size_t done = 0;
+  // The player does not say it has finished a file that does not repeat:
+  // once it is past the last tick, the file ends when the notes have died
+  // away (at most a second later).
+  constexpr int64_t kMaxTail = 44100;
   while (done < frames) {
-    if (fluid_player_get_status(m->player) != FLUID_PLAYER_PLAYING) {
+    const bool pastEnd = !m->loop && fluid_player_get_current_tick(m->player) > fluid_player_get_total_ticks(m->player);
+    if (fluid_player_get_status(m->player) != FLUID_PLAYER_PLAYING ||
+        (pastEnd && (fluid_synth_get_active_voice_count(m->synth) == 0 || m->tail > kMaxTail))) {
       m->ended = true;
       break;
     }
@@ -170,6 +179,7 @@ size_t CMidiStream::Render(float *stereo, size_t frames) {
       break;
     }
     done += static_cast<size_t>(n);
+    if (pastEnd) m->tail += n;
   }
   return done;
 }

@@ -5,6 +5,8 @@
 
 #include "base/Support_File.h"
 #include "functions/Function_Action.h"
+#include "functions/Function_Init.h"
+#include "runner/Runner_Wire.h"
 #include "sound/Sound_Test_Support.h"
 
 namespace soundtest {
@@ -19,7 +21,10 @@ protected:
     Function_Action_Init();
   }
   void TearDown() override {
+    // The whole table again, as the runner and the packer's check have it.
     FunctionTableReset();
+    Runner_AddFamilies();
+    Function_RegisterFamilies();
     SoundMix::TearDown();
   }
 

@@ -32,7 +32,8 @@ constexpr int kWantedSends = 10;
 
 float FromHundredthsDb(double mB) { return static_cast<float>(std::pow(10.0, mB / 2000.0)); }
 float FromDb(double dB) { return static_cast<float>(std::pow(10.0, dB / 20.0)); }
-float Clamp(double v, double lo, double hi) { return static_cast<float>(std::clamp(v, lo, hi)); }
+// A game's number held to the range the library accepts; NaN is the low end.
+float Clamp(double v, double lo, double hi) { return static_cast<float>(std::isnan(v) ? lo : std::clamp(v, lo, hi)); }
 
 // The left and right gains of a pan: the far side loses |pan| hundredths of
 // a decibel; at the end stop it is silent.
@@ -125,13 +126,18 @@ REffectSetup Configure(ALuint effect, const RAudioEffect &e) {
       alEffecti(effect, AL_RING_MODULATOR_WAVEFORM, std::lround(p[1]) == 1 ? 2 : 0);
       s.insert = true;
       break;
-    case 16:  // reverb: gain, mix, time, ratio
+    case 16: {  // reverb: gain, mix, time, ratio
+      // The library's reverb asserts (ending the process) when a decay is so
+      // short that its filters' gains fall below 1e-5: both the decay and
+      // the high-frequency decay are kept to 0.3 s and more.
       alEffecti(effect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
       alEffectf(effect, AL_REVERB_GAIN, Clamp(FromDb(p[1]), 0, 1));
-      alEffectf(effect, AL_REVERB_DECAY_TIME, Clamp(p[2] / 1000, 0.1, 20));
-      alEffectf(effect, AL_REVERB_DECAY_HFRATIO, Clamp(p[3], 0.1, 2));
+      const double decay = std::isnan(p[2]) ? 1.0 : std::clamp(p[2] / 1000, 0.3, 20.0);
+      alEffectf(effect, AL_REVERB_DECAY_TIME, static_cast<float>(decay));
+      alEffectf(effect, AL_REVERB_DECAY_HFRATIO, Clamp(std::isnan(p[3]) ? 1.0 : p[3], 0.3 / decay, 2));
       s.send = Clamp(FromDb(p[0]), 0, 1);
       break;
+    }
     case 32:  // compressor: gain, attack, release, threshold, ratio, delay
       alEffecti(effect, AL_EFFECT_TYPE, AL_EFFECT_COMPRESSOR);
       alEffecti(effect, AL_COMPRESSOR_ONOFF, 1);

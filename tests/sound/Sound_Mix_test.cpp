@@ -149,6 +149,26 @@ TEST_F(SoundMix, WildEffectParametersAreHeldToWhatTheMixerTakes) {
   }
 }
 
+// Sounds with the same effects feed one effect slot: the mix is the same
+// as with a slot each, the sum of each sound played alone.
+TEST_F(SoundMix, SoundsWithTheSameEffectsMixAsTheSumOfEach) {
+  const auto play = [&](bool a, bool b) {
+    return Fresh(
+        [&] {
+          const int32_t sa = Add(SineWav(300, 440)), sb = Add(SineWav(300, 660));
+          for (int32_t s : {sa, sb}) Sound_SetEffects(s, 1 | 16);
+          if (a) Sound_Play(sa, false);
+          if (b) Sound_Play(sb, false);
+        },
+        400);
+  };
+  const auto both = play(true, true), first = play(true, false), second = play(false, true);
+  std::vector<float> sum(first.size());
+  for (size_t i = 0; i < sum.size(); ++i) sum[i] = first[i] + second[i];
+  EXPECT_GT(Rms(both, 0), 0.3);
+  EXPECT_LT(MaxDifference(both, sum), 1e-4);
+}
+
 TEST_F(SoundMix, EqualizerBitMakesTwoBandsAndTheParametersChangeTheFirst) {
   const int32_t s = Add(SineWav(100));
   Sound_SetEffects(s, 64 | 1);

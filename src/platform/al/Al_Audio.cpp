@@ -69,7 +69,7 @@ struct RChannel {
   int32_t pan = 0;
   RAudio3D placement;
   std::vector<RAudioEffect> chain;
-  std::vector<ALuint> effects, slots, sendFilters;
+  std::vector<ALuint> slots, sendFilters;
   ALuint dryFilter = 0;
   float dryGain = 1;
   std::vector<std::unique_ptr<RVoice>> voices;
@@ -174,6 +174,26 @@ REffectSetup Configure(ALuint effect, const RAudioEffect &e) {
 
 }  // namespace
 
+// An effect slot and its effect. Sounds whose chains hold the same effect
+// with the same parameters feed one slot: the effects that are linear in
+// their input (all but the compressor and distortion) sound the same on
+// the sum of several sounds as on each, and every slot costs mixing time
+// whether or not anything plays into it.
+struct RSharedSlot {
+  RAudioEffect key;
+  bool shareable = false;
+  ALuint slot = 0, effect = 0;
+  int refs = 0;
+  REffectSetup setup;
+};
+
+bool SameEffect(const RAudioEffect &a, const RAudioEffect &b) {
+  if (a.kind != b.kind) return false;
+  for (int i = 0; i < 7; ++i)
+    if (!(a.params[i] == b.params[i])) return false;
+  return true;
+}
+
 struct CAlAudio::RImpl {
   TMode mode;
   ALCdevice *device = nullptr;
@@ -190,8 +210,44 @@ struct CAlAudio::RImpl {
   double frameCarry = 0;
   std::chrono::steady_clock::time_point last;
   std::vector<float> scratch;
+  std::vector<RSharedSlot> shared;
 
   explicit RImpl(TMode m) : mode(m) {}
+
+  // A slot running the effect; counts one more user of it.
+  const RSharedSlot &AcquireSlot(const RAudioEffect &e) {
+    const bool shareable = e.kind != 32 && e.kind != 128;
+    if (shareable)
+      for (RSharedSlot &s : shared)
+        if (s.shareable && SameEffect(s.key, e)) {
+          ++s.refs;
+          return s;
+        }
+    RSharedSlot s;
+    s.key = e;
+    s.shareable = shareable;
+    s.refs = 1;
+    alGenEffects(1, &s.effect);
+    alGenAuxiliaryEffectSlots(1, &s.slot);
+    s.setup = Configure(s.effect, e);
+    alAuxiliaryEffectSloti(s.slot, AL_EFFECTSLOT_AUXILIARY_SEND_AUTO, AL_FALSE);
+    alAuxiliaryEffectSloti(s.slot, AL_EFFECTSLOT_EFFECT, static_cast<ALint>(s.effect));
+    alGetError();
+    shared.push_back(s);
+    return shared.back();
+  }
+
+  void ReleaseSlot(ALuint slot) {
+    for (auto it = shared.begin(); it != shared.end(); ++it) {
+      if (it->slot != slot) continue;
+      if (--it->refs > 0) return;
+      alDeleteAuxiliaryEffectSlots(1, &it->slot);
+      alDeleteEffects(1, &it->effect);
+      alGetError();
+      shared.erase(it);
+      return;
+    }
+  }
 
   // ---- feeding a source ----
 
@@ -340,11 +396,9 @@ struct CAlAudio::RImpl {
   }
 
   void ReleaseEffects(RChannel &c) {
-    if (!c.slots.empty()) alDeleteAuxiliaryEffectSlots(static_cast<ALsizei>(c.slots.size()), c.slots.data());
-    if (!c.effects.empty()) alDeleteEffects(static_cast<ALsizei>(c.effects.size()), c.effects.data());
+    for (ALuint slot : c.slots) ReleaseSlot(slot);
     if (!c.sendFilters.empty()) alDeleteFilters(static_cast<ALsizei>(c.sendFilters.size()), c.sendFilters.data());
     c.slots.clear();
-    c.effects.clear();
     c.sendFilters.clear();
     alGetError();
   }
@@ -468,6 +522,7 @@ void CAlAudio::Close() {
     if (c.dryFilter) alDeleteFilters(1, &c.dryFilter);
   }
   m->channels.clear();
+  m->shared.clear();
   m->sounds.clear();
   alcMakeContextCurrent(nullptr);
   alcDestroyContext(m->context);
@@ -586,39 +641,35 @@ void CAlAudio::SetEffects(uint32_t channel, const std::vector<RAudioEffect> &cha
   auto it = m->channels.find(channel);
   if (it == m->channels.end()) return;
   RChannel &c = it->second;
-  // The sources let go of the old slots before they are deleted.
-  std::vector<ALuint> oldSlots = c.slots, oldEffects = c.effects, oldFilters = c.sendFilters;
+  // The sources let go of the old slots before they are released.
+  std::vector<ALuint> oldSlots = c.slots, oldFilters = c.sendFilters;
   c.slots.clear();
-  c.effects.clear();
   c.sendFilters.clear();
   c.chain = chain;
-  c.dryGain = 1;
   bool insert = false;
   float mixDry = 1;
   const size_t count = std::min(chain.size(), static_cast<size_t>(m->maxSends));
+  // Effects that replace the sound share it: side by side, each gets its
+  // part, so that two of them are not twice as loud as one.
+  int inserts = 0;
+  for (size_t i = 0; i < count; ++i) inserts += chain[i].kind == 8 || chain[i].kind == 32 || chain[i].kind == 64 || chain[i].kind == 128;
   for (size_t i = 0; i < count; ++i) {
-    ALuint effect = 0, slot = 0, filter = 0;
-    alGenEffects(1, &effect);
-    alGenAuxiliaryEffectSlots(1, &slot);
+    const RSharedSlot &slot = m->AcquireSlot(chain[i]);
+    ALuint filter = 0;
     alGenFilters(1, &filter);
-    const REffectSetup setup = Configure(effect, chain[i]);
-    alAuxiliaryEffectSloti(slot, AL_EFFECTSLOT_AUXILIARY_SEND_AUTO, AL_FALSE);
-    alAuxiliaryEffectSloti(slot, AL_EFFECTSLOT_EFFECT, static_cast<ALint>(effect));
     alFilteri(filter, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
-    alFilterf(filter, AL_LOWPASS_GAIN, setup.send);
+    alFilterf(filter, AL_LOWPASS_GAIN, slot.setup.insert ? slot.setup.send / static_cast<float>(inserts) : slot.setup.send);
     alFilterf(filter, AL_LOWPASS_GAINHF, 1);
-    insert = insert || setup.insert;
-    mixDry *= setup.dry;
-    c.effects.push_back(effect);
-    c.slots.push_back(slot);
+    insert = insert || slot.setup.insert;
+    mixDry *= slot.setup.dry;
+    c.slots.push_back(slot.slot);
     c.sendFilters.push_back(filter);
   }
   c.dryGain = insert ? 0.0f : mixDry;
   if (c.dryFilter) alFilterf(c.dryFilter, AL_LOWPASS_GAIN, c.dryGain);
   alGetError();
   m->ApplyAll(c);
-  if (!oldSlots.empty()) alDeleteAuxiliaryEffectSlots(static_cast<ALsizei>(oldSlots.size()), oldSlots.data());
-  if (!oldEffects.empty()) alDeleteEffects(static_cast<ALsizei>(oldEffects.size()), oldEffects.data());
+  for (ALuint slot : oldSlots) m->ReleaseSlot(slot);
   if (!oldFilters.empty()) alDeleteFilters(static_cast<ALsizei>(oldFilters.size()), oldFilters.data());
   alGetError();
 }

@@ -263,15 +263,21 @@ bool NoAudioDriver() {
 
 // The sound of the run: a device for a player, else the loopback mix
 // driven by the steps (discarded, or written to audioOut).
+CAlAudio &Loopback() {
+  static CAlAudio loopback(CAlAudio::TMode::Loopback);
+  return loopback;
+}
+
 IAudioOutput *RunAudio(bool headless, const std::string &audioOut) {
   if (!headless && audioOut.empty() && !NoAudioDriver()) {
     static CAlAudio device(CAlAudio::TMode::Device);
     return &device;
   }
-  static CAlAudio loopback(CAlAudio::TMode::Loopback);
-  loopback.SetOutputFile(audioOut);
-  return &loopback;
+  Loopback().SetOutputFile(audioOut);
+  return &Loopback();
 }
+
+bool Runner_AudioOutFailed(std::string &error) { return Loopback().OutputFailed(error); }
 
 }  // namespace
 
@@ -402,6 +408,10 @@ int Runner_Main(int argc, const char *const *argv) {
   if (!args.screenshot.empty() && !GR_Draw_Save_Screen(args.screenshot))
     std::fprintf(stderr, "quillon: could not save the screenshot %s\n", args.screenshot.c_str());
   Runner_CleanUp();
+  // The sound file is put in place when the mixer closes, at the clean-up.
+  std::string soundError;
+  if (!args.audioOut.empty() && Runner_AudioOutFailed(soundError))
+    std::fprintf(stderr, "quillon: could not write the sound to %s (%s)\n", args.audioOut.c_str(), soundError.c_str());
   if (const int signal = LastStopSignal()) return 128 + signal;
   // A script or a test run can tell a game that ended on a fatal error.
   if (ErrorEndedFatally()) return kExitFatalError;

@@ -1,6 +1,7 @@
 // Sound in a packed game run by the runner: the packer takes the sounds,
 // the runner installs the step-driven mix, the script functions and the
 // actions reach the engine.
+#include <filesystem>
 #include <fstream>
 
 #include "sound/Sound_Test_Support.h"
@@ -90,6 +91,17 @@ TEST(SoundGame, AudioOutWritesTheMix) {
     EXPECT_GE(data, 4u * 4410 * 4);
     std::remove(wav.c_str());
   }
+}
+
+TEST(SoundGame, AudioOutThatCannotBeWrittenIsSaidAndLeavesNothing) {
+  const CGameProject p(Manifest("sound_play(snd_beep);", ""));
+  WriteSounds(p);
+  const std::string wav = p.WorkDir() + "/no/such/folder/mix.wav";
+  const RGameRun run = p.Run("--steps 2 --audio-out '" + wav + "'");
+  ASSERT_TRUE(run.packed) << run.packMessages;
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.err.find("quillon: could not write the sound to " + wav), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(wav + ".part"));
 }
 
 }  // namespace

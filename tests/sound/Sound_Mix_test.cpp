@@ -280,6 +280,39 @@ TEST_F(SoundMix, UndecodableSoundFallsBackToTheMediaPlayer) {
   TempDir_Set("");
 }
 
+// Broken sound files neither crash the mixer nor play noise: what cannot
+// be decoded goes to the media player, which cannot play it either.
+TEST_F(SoundMix, BrokenFilesPlayNothing) {
+  TempDir_Set(testing::TempDir());
+  std::vector<uint8_t> hugeData = SineWav(20);
+  hugeData[40] = hugeData[41] = hugeData[42] = hugeData[43] = 0xFF;  // data chunk claims 4 GiB
+  std::vector<uint8_t> cutWav = SineWav(20);
+  cutWav.resize(30);
+  std::vector<uint8_t> cutMidi = ShortMidi();
+  cutMidi.resize(18);
+  std::vector<uint8_t> badTrack = ShortMidi();
+  badTrack[21] = 0xFF;  // the track claims more bytes than the file has
+  // A well-formed file that lasts no time: looping it must not hang.
+  const std::vector<uint8_t> noTime = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                                       'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> cases = {
+      {hugeData, ".wav"}, {cutWav, ".wav"}, {cutMidi, ".mid"}, {badTrack, ".mid"}, {noTime, ".mid"},
+      {{'O', 'g', 'g', 'S', 0, 0, 0}, ".ogg"}, {{'f', 'L', 'a', 'C'}, ".flac"}, {{0xFF, 0xFB, 0x90}, ".mp3"}};
+  for (const auto &[bytes, ext] : cases) {
+    SCOPED_TRACE(ext);
+    const auto out = Fresh(
+        [&] {
+          const int32_t s = Add(bytes, 0, ext);
+          Sound_Play(s, true);
+          if (!Sound_Get(s)->s_fname.empty()) RemovePlainFile(Sound_Get(s)->s_fname);
+        },
+        100);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](float f) { return std::isfinite(f) && std::fabs(f) <= 1; }));
+  }
+  EXPECT_TRUE(TakeErrors().empty());
+  TempDir_Set("");
+}
+
 TEST_F(SoundMix, MultimediaSoundsShareOnePlayer) {
   TempDir_Set(testing::TempDir());
   const int32_t a = Add(SineWav(300), 3), b = Add(SineWav(300), 3);

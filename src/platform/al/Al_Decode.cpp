@@ -19,9 +19,10 @@ struct RMemFile {
 sf_count_t MemLength(void *user) { return static_cast<RMemFile *>(user)->size; }
 sf_count_t MemSeek(sf_count_t offset, int whence, void *user) {
   RMemFile &f = *static_cast<RMemFile *>(user);
-  sf_count_t to = offset;
-  if (whence == SEEK_CUR) to = f.pos + offset;
-  else if (whence == SEEK_END) to = f.size + offset;
+  // Offsets come from the file's own headers: a wild one must not overflow.
+  const sf_count_t base = whence == SEEK_CUR ? f.pos : whence == SEEK_END ? f.size : 0;
+  sf_count_t to = 0;
+  if (__builtin_add_overflow(base, offset, &to)) to = offset < 0 ? 0 : f.size;
   f.pos = std::clamp<sf_count_t>(to, 0, f.size);
   return f.pos;
 }
@@ -42,6 +43,76 @@ constexpr sf_count_t kMaxFrames = sf_count_t{48000} * 3600;
 bool IsLower(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::tolower(x) == y; });
+}
+
+uint32_t Big(const uint8_t *p, int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) v = v << 8 | p[i];
+  return v;
+}
+
+// The length in ticks of a standard MIDI file (the longest track), read
+// from its chunks and events; -1 when the file is malformed. A RIFF-wrapped
+// file is looked at inside its "data" chunk.
+int64_t MidiTicks(const uint8_t *data, size_t size) {
+  if (size >= 20 && std::memcmp(data, "RIFF", 4) == 0) {
+    for (size_t i = 12; i + 8 <= size;) {
+      const size_t len = Big(data + i + 4, 1) | Big(data + i + 5, 1) << 8 | Big(data + i + 6, 1) << 16 |
+                         static_cast<size_t>(Big(data + i + 7, 1)) << 24;
+      if (std::memcmp(data + i, "data", 4) == 0) return MidiTicks(data + i + 8, std::min(len, size - i - 8));
+      if (len > size - i - 8) return -1;
+      i += 8 + len + (len & 1);
+    }
+    return -1;
+  }
+  if (size < 14 || std::memcmp(data, "MThd", 4) != 0 || Big(data + 4, 4) < 6) return -1;
+  const uint32_t tracks = Big(data + 10, 2);
+  size_t at = 8 + Big(data + 4, 4);
+  if (tracks == 0 || at > size) return -1;
+  int64_t longest = 0;
+  for (uint32_t t = 0; t < tracks; ++t) {
+    if (at + 8 > size || std::memcmp(data + at, "MTrk", 4) != 0) return -1;
+    const uint32_t len = Big(data + at + 4, 4);
+    if (len > size - at - 8) return -1;
+    const uint8_t *p = data + at + 8, *end = p + len;
+    int64_t ticks = 0;
+    uint8_t status = 0;
+    const auto vlq = [&](uint32_t &v) {
+      v = 0;
+      for (int k = 0; k < 4; ++k) {
+        if (p >= end) return false;
+        const uint8_t b = *p++;
+        v = v << 7 | (b & 0x7F);
+        if (!(b & 0x80)) return true;
+      }
+      return false;
+    };
+    while (p < end) {
+      uint32_t delta = 0, n = 0;
+      if (!vlq(delta)) return -1;
+      ticks += delta;
+      if (p >= end) return -1;
+      if (*p & 0x80) status = *p++;
+      if (status == 0xFF) {
+        if (p >= end) return -1;
+        ++p;  // meta type
+        if (!vlq(n) || n > static_cast<uint32_t>(end - p)) return -1;
+        p += n;
+      } else if (status == 0xF0 || status == 0xF7) {
+        if (!vlq(n) || n > static_cast<uint32_t>(end - p)) return -1;
+        p += n;
+      } else if (status >= 0x80) {
+        const uint32_t bytes = (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0 ? 1 : 2;
+        if (bytes > static_cast<uint32_t>(end - p)) return -1;
+        p += bytes;
+      } else {
+        return -1;  // data without a status
+      }
+    }
+    longest = std::max(longest, ticks);
+    at += 8 + len;
+  }
+  return longest;
 }
 
 }  // namespace
@@ -133,7 +204,12 @@ std::unique_ptr<CMidiStream> CMidiStream::Open(const std::vector<uint8_t> &file,
   }();
   (void)quiet;
   const std::string font = Decode_SoundFont();
-  if (font.empty() || file.empty()) return nullptr;
+  // The player is handed only files whose every chunk and event lies
+  // inside them; one that lasts no time at all is not repeated, which would
+  // never end.
+  const int64_t ticks = MidiTicks(file.data(), file.size());
+  if (font.empty() || ticks < 0) return nullptr;
+  if (ticks == 0) loop = false;
   std::unique_ptr<CMidiStream> s(new CMidiStream());
   s->m = new RImpl();
   RImpl &m = *s->m;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "runner/Game_Writer.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
 #include "runner/Runner_Load.h"
 
 namespace {
@@ -47,8 +47,10 @@ const RBenchGame &Game() {
     m.rooms.names.push_back("room");
     m.roomOrder = {0};
     for (int i = 0; i < kItems; ++i) {
-      auto r = std::make_unique<CRawRecord>();
-      r->bytes = ItemBytes(static_cast<uint32_t>(i));
+      auto r = std::make_unique<CSound>();
+      r->s_kind = 0;
+      r->s_extension = ".wav";
+      r->s_sound = std::make_unique<std::vector<uint8_t>>(ItemBytes(static_cast<uint32_t>(i)));
       m.sounds.names.push_back("spr" + std::to_string(i));
       m.sounds.items.push_back(std::move(r));
     }

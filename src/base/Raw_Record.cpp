@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-RRawList g_RawSounds;
 
 namespace {
 constexpr int32_t kSectionVersion = 800;

@@ -1,5 +1,4 @@
-// Records of the resource kinds whose readers are not written yet (sounds).
-// Each is kept as the bytes its item stream holds after the name, so that a game
+// Records kept as they are, unread: each is kept as the bytes its item stream holds after the name, so that a game
 // loads completely, its lists have the right slots and names, and the packer
 // can write any record it builds itself. A kind's own reader replaces its
 // list here once it exists.
@@ -23,8 +22,6 @@ public:
 };
 
 using RRawList = RResourceList<CRawRecord>;
-
-extern RRawList g_RawSounds;
 
 // Named-item sections (version 800, count, item streams) into a raw list.
 bool RawSection_Load(CStream &stream, RRawList &list);

@@ -131,11 +131,6 @@ const std::vector<std::string_view> kPendingNames = {
     "part_type_alpha2", "part_type_life", "part_type_speed", "part_type_direction", "part_type_gravity",
     "part_type_step", "part_type_death", "part_emitter_create", "part_emitter_region", "part_emitter_destroy",
     "part_emitter_burst", "part_emitter_stream", "effect_create_below", "effect_create_above",
-    // Sound: playing and replacing sound resources.
-    "sound_exists", "sound_play", "sound_loop", "sound_stop", "sound_isplaying", "sound_replace", "sound_get_kind",
-    "sound_get_preload",
-    // CD audio.
-    "cd_play", "cd_stop", "cd_pause", "cd_resume", "cd_present", "cd_playing",
     // Dialogs: messages, questions, the game information and videos.
     "show_message", "show_question", "show_info", "show_video",
     // Splash screens.

@@ -239,7 +239,30 @@ public:
   virtual void SetBatching(bool on) = 0;
 };
 
-// Where mixed sound goes.
+// One effect of a sound's chain: its kind, the effect's bit (1 chorus, 2
+// echo, 4 flanger, 8 gargle, 16 reverb, 32 compressor, 64 equaliser, 128
+// distortion, 256 environmental reverb), and its parameters in the order and
+// units games give them (see docs/sound.md).
+struct RAudioEffect {
+  int32_t kind = 0;
+  double params[7] = {};
+};
+
+// Where a positional channel's sound comes from and how it spreads.
+struct RAudio3D {
+  double position[3] = {0, 0, 0};
+  double velocity[3] = {0, 0, 0};
+  double minDistance = 1, maxDistance = 1000000000.0;
+  double coneDirection[3] = {0, 0, 1};
+  double insideAngle = 360, outsideAngle = 360;  // degrees
+  int32_t outsideVolume = 0;                      // hundredths of a decibel
+};
+
+// Where sound is mixed and heard. A sound is a decoded file; a channel is
+// what sounds play through: its volume, pan, effects and 3D placement apply
+// to every play on it, and several plays on one channel mix. Ids are never
+// 0; an unknown id is ignored. Before Open, and after it failed, nothing
+// plays and every answer is "nothing".
 class IAudioOutput {
 public:
   virtual ~IAudioOutput() = default;
@@ -247,6 +270,39 @@ public:
   virtual bool Audible() = 0;
   // The mixing rate in frames per second.
   virtual int32_t SampleRate() = 0;
+  // Starts the mixer. False, with the reason in error, when there is no
+  // device to mix for.
+  virtual bool Open(std::string &error) = 0;
+  virtual void Close() = 0;
+  // Decodes a sound file's bytes; the extension (with the dot) tells MIDI
+  // files, the decoder recognises the others. 0 when they cannot be played.
+  virtual uint32_t LoadSound(const uint8_t *data, size_t size, std::string_view extension) = 0;
+  virtual void ReleaseSound(uint32_t sound) = 0;
+  // A channel for plain or positional (3D) plays; 0 when none can be made.
+  virtual uint32_t CreateChannel(bool positional) = 0;
+  virtual void ReleaseChannel(uint32_t channel) = 0;
+  // One more play of sound on channel, from its start, repeating when loop.
+  virtual void Play(uint32_t channel, uint32_t sound, bool loop) = 0;
+  // Ends every play on the channel.
+  virtual void Stop(uint32_t channel) = 0;
+  virtual bool Playing(uint32_t channel) = 0;
+  // Volume in hundredths of a decibel (0 unchanged, -10000 silent).
+  virtual void SetVolume(uint32_t channel, int32_t hundredthsDb) = 0;
+  // -10000 (right silent) ... 10000 (left silent), hundredths of a decibel
+  // taken off the other side.
+  virtual void SetPan(uint32_t channel, int32_t pan) = 0;
+  // The effect chain, in order; empty for none.
+  virtual void SetEffects(uint32_t channel, const std::vector<RAudioEffect> &chain) = 0;
+  virtual void Set3D(uint32_t channel, const RAudio3D &placement) = 0;
+  // The volume of everything, in hundredths of a decibel above or below
+  // the level at which a sound plays as it was recorded.
+  virtual void SetMasterVolume(int32_t hundredthsDb) = 0;
+  // The speed factor of music played from notes (MIDI).
+  virtual void SetTempo(double factor) = 0;
+  // Called once a step: lets the mix go on. A run driven by the step clock
+  // renders exactly stepMicros of sound; a device goes by its own clock.
+  // Answers the microseconds of sound that passed since the last call.
+  virtual int64_t Advance(int64_t stepMicros) = 0;
 };
 
 // The shape of one character of an installed font, as a font sheet is

@@ -28,7 +28,7 @@ void GameWriter_WriteSection(int index, const RGameModel &game, CStream &out) {
     case 0: Extension_SaveSection(out, game.extensions); break;
     case 1: Trigger_SaveSection(out, game.triggers); break;
     case 2: Constant_SaveSection(out, game.constants); break;
-    case 3: RawSection_Save(out, game.sounds); break;
+    case 3: Sound_SaveSection(out, game.sounds); break;
     case 4: Sprite_SaveSection(out, game.sprites); break;
     case 5: Background_SaveSection(out, game.backgrounds); break;
     case 6: Path_SaveSection(out, game.paths); break;

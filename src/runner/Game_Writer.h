@@ -25,7 +25,7 @@
 #include "data/DataNew_Main.h"
 #include "base/Game_Format.h"
 #include "base/Option_Main.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
 #include "world/Object_Class.h"
 #include "world/Path_Class.h"
 #include "world/Room_Class.h"
@@ -53,7 +53,7 @@ struct RGameModel {
   RExtensionList extensions;
   RResourceList<CTrigger> triggers;  // names unused
   RConstantList constants;
-  RRawList sounds;
+  RSoundList sounds;
   RResourceList<CSprite> sprites;
   RResourceList<CBackground> backgrounds;
   RResourceList<CPath> paths;

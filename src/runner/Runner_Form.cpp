@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -23,7 +24,8 @@
 #include "data/Sprite_Main.h"
 #include "data/DataNew_Main.h"
 #include "base/Option_Main.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
+#include "platform/al/Al_Audio.h"
 #include "data/Font_Main.h"
 #include "runner/Runner_Input.h"
 #include "runner/Runner_Load.h"
@@ -116,6 +118,10 @@ const char *Runner_HelpText() {
          "  --digest FILE\n"
          "               write after every step the step number and a hash of the\n"
          "               game's state into FILE, to compare two runs step by step\n"
+         "  --audio-out FILE\n"
+         "               mix the sound step by step, as a headless run does, and write\n"
+         "               it into FILE as a 16-bit stereo WAV file at 44100 Hz (written\n"
+         "               when the game ends); nothing is played on a sound device\n"
          "  --info       load the game, print a summary of it on standard output and\n"
          "               exit\n"
          "  --list-functions\n"
@@ -169,6 +175,12 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
         return false;
       }
       (a == "--input" ? args.input : a == "--record" ? args.record : args.digest) = argv[++i];
+    } else if (a == "--audio-out") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+        error = "--audio-out needs a file name";
+        return false;
+      }
+      args.audioOut = argv[++i];
     } else if (a.size() > 1 && a[0] == '-') {
       error = "unknown option \"" + a + "\"";
       return false;
@@ -242,7 +254,7 @@ std::string Runner_Summary() {
       << "\n";
   o << "  constants: " << g_Constants.Count() << "\n";
   for (int k = 0; k < g_Constants.Count(); ++k) o << "    " << k << " " << g_Constants.names[static_cast<size_t>(k)] << "\n";
-  ListSection(o, "sounds", g_RawSounds);
+  ListSection(o, "sounds", g_Sounds);
   ListSection(o, "sprites", g_Sprites);
   ListSection(o, "backgrounds", g_Backgrounds);
   ListSection(o, "paths", g_Paths);
@@ -260,18 +272,49 @@ std::string Runner_Summary() {
   return o.str();
 }
 
-const RPlatform &Runner_Platform(bool headless) {
+namespace {
+
+// Whether SDL is told to make no sound (as CI and the tests do).
+bool NoAudioDriver() {
+  const char *driver = std::getenv("SDL_AUDIODRIVER");
+  return driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+}
+
+// The sound of the run: a device for a player, else the loopback mix
+// driven by the steps (discarded, or written to audioOut).
+CAlAudio &Loopback() {
+  static CAlAudio loopback(CAlAudio::TMode::Loopback);
+  return loopback;
+}
+
+IAudioOutput *RunAudio(bool headless, const std::string &audioOut) {
+  if (!headless && audioOut.empty() && !NoAudioDriver()) {
+    static CAlAudio device(CAlAudio::TMode::Device);
+    return &device;
+  }
+  Loopback().SetOutputFile(audioOut);
+  return &Loopback();
+}
+
+bool Runner_AudioOutFailed(std::string &error) { return Loopback().OutputFailed(error); }
+
+}  // namespace
+
+const RPlatform &Runner_Platform(bool headless, const std::string &audioOut) {
   // Installed fonts need no display: every run renders them.
   static CSystemFonts systemFonts;
   if (headless) {
     static CHeadlessPlatform platform(false);
     static RPlatform services = platform.Services();
     services.fonts = &systemFonts;
+    services.audio = RunAudio(true, audioOut);
     return services;
   }
   static CSdlPlatform platform(true);
   platform.SetFonts(&systemFonts);
-  return platform.Services();
+  static RPlatform services = platform.Services();
+  services.audio = RunAudio(false, audioOut);
+  return services;
 }
 
 int Runner_Main(int argc, const char *const *argv) {
@@ -295,7 +338,7 @@ int Runner_Main(int argc, const char *const *argv) {
   // The machine, once for the whole run: a player's run gets the window and
   // the picture (offscreen when there is no display) with the process
   // priority following the game; a headless run gets none of them.
-  Runner_Wire(Runner_Platform(args.headless));
+  Runner_Wire(Runner_Platform(args.headless, args.audioOut));
   IDialogs &dialogs = PlatformDialogs();
 
   const std::string self = SelfExecutablePath();
@@ -394,6 +437,10 @@ int Runner_Main(int argc, const char *const *argv) {
   if (!args.screenshot.empty() && !GR_Draw_Save_Screen(args.screenshot))
     std::fprintf(stderr, "quillon: could not save the screenshot %s\n", args.screenshot.c_str());
   Runner_CleanUp();
+  // The sound file is put in place when the mixer closes, at the clean-up.
+  std::string soundError;
+  if (!args.audioOut.empty() && Runner_AudioOutFailed(soundError))
+    std::fprintf(stderr, "quillon: could not write the sound to %s (%s)\n", args.audioOut.c_str(), soundError.c_str());
   if (const int signal = LastStopSignal()) return 128 + signal;
   // A script or a test run can tell a game that ended on a fatal error.
   if (ErrorEndedFatally()) return kExitFatalError;

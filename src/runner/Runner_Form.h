@@ -21,6 +21,7 @@ struct RRunnerArgs {
   std::string input;   // the input script to play; empty: none
   std::string record;  // where to write the player's input; empty: nowhere
   std::string digest;  // where to write the state of every step; empty: nowhere
+  std::string audioOut;    // where the mixed sound goes as a WAV file; empty: nowhere
 };
 
 // Answers false with a message for an unknown option or a bad value.
@@ -34,7 +35,9 @@ std::string Runner_Summary();
 // The machine's services for the whole run, built on first call: the
 // headless ones, or the real window and picture of a player's run.
 struct RPlatform;
-const RPlatform &Runner_Platform(bool headless);
+// audioOut: the mix goes to this WAV file, rendered step by step, instead
+// of to a sound device.
+const RPlatform &Runner_Platform(bool headless, const std::string &audioOut = std::string());
 
 // The whole run; answers the process exit code.
 int Runner_Main(int argc, const char *const *argv);

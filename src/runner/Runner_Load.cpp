@@ -15,7 +15,7 @@
 #include "data/Sprite_Main.h"
 #include "data/DataNew_Main.h"
 #include "base/Option_Main.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
 #include "data/Font_Main.h"
 #include "base/Support_File.h"
 #include "base/Support_Stream.h"
@@ -95,7 +95,7 @@ TSectionOutcome LoadSection(int index, CStream &s) {
       return TSectionOutcome::Failed;
     case 1: ok = Trigger_Load(s); break;
     case 2: ok = Constant_Load(s); break;
-    case 3: ok = RawSection_Load(s, g_RawSounds); break;
+    case 3: ok = Sound_Load(s); break;
     case 4: ok = Sprite_Load(s); break;
     case 5: ok = Background_Load(s); break;
     case 6: ok = Path_Load(s); break;

@@ -15,6 +15,7 @@
 #include "base/Option_Main.h"
 #include "platform/Platform_Main.h"
 #include "runner/Runner_Load.h"
+#include "sound/Sound_Main.h"
 #include "base/Support_Trace.h"
 #include "world/Instance_Class.h"
 #include "world/Object_Main.h"
@@ -100,9 +101,10 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
   if (!TimeLine_CompileAll()) return fail("Failed to compile the actions in the time lines.");
   Progress(progress, 72, "Compiling object actions");
   if (!Object_CompileAll()) return fail("Failed to compile the actions in the objects.");
-  // Sounds and graphics start with their own subsystems; without a sound
-  // card or a display there is nothing to start here.
+  // Graphics start with their own subsystem; without a display there is
+  // nothing to start here.
   Progress(progress, 80, "Preparing sounds");
+  Sound_Prepare();
   Progress(progress, 90, "Preparing graphics");
   IO_Clear();
   Progress(progress, 100, "Ready");
@@ -111,6 +113,7 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
 
 void Runner_CleanUp() {
   Runner_FinishGraphics();
+  Sound_Shutdown();
   DataFile_RemoveAll();
   // The libraries games loaded, before the temporary directory that may
   // hold them goes.

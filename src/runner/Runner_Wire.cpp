@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/Raw_Record.h"
 #include "data/Font_Main.h"
 #include "base/Support_Wiring.h"
 #include "code/Code_Constant.h"
@@ -31,6 +30,7 @@
 #include "input/IO_Main.h"
 #include "runner/Runner_Input.h"
 #include "multiplayer/DPlay_Main.h"
+#include "sound/Sound_Main.h"
 
 namespace {
 
@@ -71,6 +71,7 @@ void Runner_AddFamilies() {
   Function_AddFamily(Motion_Grid_Draw_Init);
   Function_AddFamily(IO_Functions_Init);
   Function_AddFamily(DPlay_Register_Functions);
+  Function_AddFamily(Sound_RegisterFunctions);
 }
 
 void Runner_Wire(const RPlatform &platform) {
@@ -85,9 +86,7 @@ void Runner_Wire(const RPlatform &platform) {
   Room_SetBackgroundSizeFn(BackgroundSize);
   World_InstallHooks();
   SetExtensionCallHandler(Extension_Call);
-  // Sounds are read as raw records until their subsystem arrives; game code
-  // still names them.
-  ConstantSetFinder(TConstantSource::Sound, [](std::string_view name) -> int32_t { return g_RawSounds.Find(name); });
+  ConstantSetFinder(TConstantSource::Sound, Sound_Find);
   ConstantSetFinder(TConstantSource::Font, Font_Find);
   RRunHooks hooks = Run_Hooks();
   hooks.presentFrame = Room_PresentFrame;
@@ -97,6 +96,7 @@ void Runner_Wire(const RPlatform &platform) {
   hooks.roomStart = Window_RoomStart;
   hooks.joystick = JoystickForLoop;
   hooks.network = DPlay_Pump;
+  hooks.sound = Sound_Step;
   Run_SetHooks(hooks);
   IO_SetMouseRoomFn(Room_MouseInRoom);
 }
@@ -112,6 +112,7 @@ void Runner_ResetState() {
   IO_Reset();
   Runner_InputReset();
   Code_ResetState();
+  Sound_ResetState();
 }
 
 RWiringReport Runner_CheckWiring() {

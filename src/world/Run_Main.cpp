@@ -343,6 +343,7 @@ const CWiringHook kHoldHook("world: dialogs and splashes hold the game", [] { re
 const CWiringHook kPresentHook("world: presenting the frame", [] { return s_hooks.presentFrame != nullptr; });
 const CWiringHook kDrawHook("world: drawing the room", [] { return s_hooks.drawRoom != nullptr; });
 const CWiringHook kParticleHook("world: particle systems", [] { return s_hooks.particles != nullptr; });
+const CWiringHook kSoundHook("world: sound goes on step by step", [] { return s_hooks.sound != nullptr; });
 const CWiringHook kMouseHook("world: the mouse in room coordinates", [] { return s_hooks.mousePosition != nullptr; });
 const CWiringHook kJoystickHook("world: joysticks", [] { return s_hooks.joystick != nullptr; });
 const CWiringHook kFunctionKeyHook("world: function keys F1, F4, F9", [] { return s_hooks.functionKey != nullptr; });
@@ -496,6 +497,7 @@ void Iteration(int64_t &u, int64_t &v) {
     if (room != nullptr && room->r_speed < 1) room->r_speed = 1;
     const int64_t speed = room != nullptr ? room->r_speed : 30;
     const int64_t period = 1000000 / speed;
+    if (s_hooks.sound) s_hooks.sound(period);
     int64_t wait = period - (w - u);
     if (wait < 0) wait = 0;
     if (wait > 999999) wait = 1000000;

@@ -63,6 +63,7 @@ struct RRunHooks {
   void (*roomStart)(bool gameStart) = nullptr;  // fit the window to the room entered
   void (*stepDone)(int64_t step) = nullptr;     // a step and what it asked for are done (--digest)
   void (*network)() = nullptr;  // sessions answer their peers between steps, never waiting
+  void (*sound)(int64_t stepMicros) = nullptr;  // the sound goes on for one step's time
 };
 void Run_SetHooks(const RRunHooks &hooks);
 const RRunHooks &Run_Hooks();

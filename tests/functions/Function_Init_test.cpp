@@ -41,7 +41,8 @@ const std::set<std::string> kBuiltFamilies = {
     "sprites-backgrounds",
     "input",
     "extensions",
-    "multiplayer"};
+    "multiplayer",
+    "sound"};
 
 TEST(FunctionRegistration, MatchesTheCatalogue) {
   const auto catalog = ReadCatalog();

@@ -15,7 +15,7 @@
 #include "data/Sprite_Main.h"
 #include "pack/Pack_TempDir.h"
 #include "data/DataNew_Main.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
 #include "data/Font_Main.h"
 #include "runner/Runner_Load.h"
 #include "base/Support_Stream.h"
@@ -119,7 +119,7 @@ void ExpectLoadedEquals(const RGameModel &game) {
 
   // Kinds the manifest has no place for yet are written as empty sections.
   EXPECT_EQ(g_Extensions.size(), 0u);
-  EXPECT_EQ(g_RawSounds.Count(), 0);
+  EXPECT_EQ(g_Sounds.Count(), 0);
   EXPECT_EQ(g_Fonts.Count(), 0);
 }
 

@@ -10,16 +10,6 @@
 
 namespace fixture {
 
-// A raw record whose first integer is a version, then a few bytes.
-inline std::unique_ptr<CRawRecord> Raw(int32_t version, std::vector<uint8_t> tail = {}) {
-  auto r = std::make_unique<CRawRecord>();
-  CStream s;
-  s.WriteInteger(version);
-  if (!tail.empty()) s.Write(tail.data(), static_cast<int64_t>(tail.size()));
-  r->bytes = s.Bytes();
-  return r;
-}
-
 template <class T>
 void Add(RResourceList<T> &list, std::string name, std::unique_ptr<T> item) {
   list.items.push_back(std::move(item));

@@ -19,7 +19,7 @@
 #include "base/Option_Main.h"
 #include "data/Background_Main.h"
 #include "data/Sprite_Main.h"
-#include "base/Raw_Record.h"
+#include "sound/Sound_Main.h"
 #include "data/Font_Main.h"
 #include "base/Support_File.h"
 #include "world/Action_Lib.h"
@@ -78,7 +78,14 @@ RGameModel FullGame() {
   AddEmpty(g.triggers);
   g.constants.Add("speed", "4 * 2");
   AddEmpty(g.sounds);
-  Add(g.sounds, "snd_jump", Raw(800, {9, 9}));
+  auto sound = std::make_unique<CSound>();
+  sound->s_kind = 1;
+  sound->s_extension = ".wav";
+  sound->s_origname = "jump.wav";
+  sound->s_sound = std::make_unique<std::vector<uint8_t>>(std::vector<uint8_t>{9, 9});
+  sound->s_volume = 0.5;
+  sound->s_preload = false;
+  Add(g.sounds, "snd_jump", std::move(sound));
   auto sprite = std::make_unique<CSprite>();
   sprite->i_xorig = 7;
   Add(g.sprites, "spr_player", std::move(sprite));
@@ -144,10 +151,12 @@ TEST(RunnerLoad, FullGameLoadsIntoTheGlobalLists) {
   EXPECT_EQ(g_Constants.values, std::vector<std::string>{"4 * 2"});
 
   // Slots keep their indices, whether empty or not.
-  ASSERT_EQ(g_RawSounds.Count(), 2);
-  EXPECT_FALSE(g_RawSounds.Exists(0));
-  EXPECT_EQ(g_RawSounds.names[1], "snd_jump");
-  EXPECT_EQ(g_RawSounds.Get(1)->bytes, g.sounds.Get(1)->bytes);
+  ASSERT_EQ(g_Sounds.Count(), 2);
+  EXPECT_FALSE(g_Sounds.Exists(0));
+  EXPECT_EQ(g_Sounds.names[1], "snd_jump");
+  ASSERT_NE(g_Sounds.Get(1)->s_sound, nullptr);
+  EXPECT_EQ(*g_Sounds.Get(1)->s_sound, *g.sounds.Get(1)->s_sound);
+  EXPECT_EQ(g_Sounds.Get(1)->s_origname, "jump.wav");
   EXPECT_EQ(g_Sprites.Find("spr_player"), 0);
   EXPECT_EQ(g_Sprites.Get(0)->i_xorig, 7);
   EXPECT_EQ(g_Backgrounds.Count(), 1);
@@ -194,7 +203,7 @@ TEST(RunnerLoad, LoadingAgainReplacesEveryList) {
   EXPECT_EQ(g_Objects.Count(), 0);
   EXPECT_EQ(g_TimeLines.Count(), 0);
   EXPECT_EQ(g_Constants.Count(), 0);
-  EXPECT_EQ(g_RawSounds.Count(), 0);
+  EXPECT_EQ(g_Sounds.Count(), 0);
   EXPECT_EQ(g_Scripts.Count(), 0);
   EXPECT_EQ(g_Rooms.Count(), 1);
   EXPECT_TRUE(g_DataFiles.empty());

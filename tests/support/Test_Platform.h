@@ -44,6 +44,10 @@ inline void SetRender(IRenderDevice *r) {
   Current().render = r ? r : &Headless().render;
   Install();
 }
+inline void SetAudio(IAudioOutput *a) {
+  Current().audio = a ? a : &Headless().audio;
+  Install();
+}
 inline void SetProcesses(IProcesses *p) {
   Current().processes = p ? p : &Headless().processes;
   Install();

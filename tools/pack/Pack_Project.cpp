@@ -13,6 +13,7 @@
 #include "Pack_Graphics.h"
 #include "Pack_Output.h"
 #include "Pack_Settings.h"
+#include "Pack_Sound.h"
 #include "Pack_Text.h"
 #include "Pack_World.h"
 
@@ -428,6 +429,8 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   if (const std::optional<JsonValue> v = top.Get("sprites")) ReadSprites(*v, files, game.sprites);
   game.backgrounds.Clear();
   if (const std::optional<JsonValue> v = top.Get("backgrounds")) ReadBackgrounds(*v, files, game.backgrounds);
+  game.sounds.Clear();
+  if (const std::optional<JsonValue> v = top.Get("sounds")) ReadSounds(*v, files, game.sounds);
   game.includedFiles.clear();
   if (const std::optional<JsonValue> v = top.Get("included_files")) ReadIncludedFiles(*v, files, game.includedFiles);
   game.gameInfo = RGameInformation();
@@ -447,7 +450,7 @@ void ReadProjectText(const std::string &text, const std::string &manifestName, c
   ReadRoomOrder(top.Get("room_order"), game);
   // Resource kinds the game file has but this packer cannot fill yet: a
   // clearer word than "unknown field" for an author who tries them.
-  for (const char *kind : {"sounds", "fonts"}) {
+  for (const char *kind : {"fonts"}) {
     if (const std::optional<JsonValue> v = top.Get(kind))
       v->Fail(std::string("the packer cannot pack ") + kind + " yet; leave the field out");
   }

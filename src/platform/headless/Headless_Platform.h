@@ -97,11 +97,28 @@ private:
   uint32_t m_next = 1;
 };
 
-// Sound that nobody hears, at the usual mixing rate.
+// Sound that nobody hears, at the usual mixing rate: it opens, but decodes
+// nothing, so no sound ever plays.
 class CHeadlessAudio : public IAudioOutput {
 public:
   bool Audible() override { return false; }
   int32_t SampleRate() override { return 44100; }
+  bool Open(std::string &) override { return true; }
+  void Close() override {}
+  uint32_t LoadSound(const uint8_t *, size_t, std::string_view) override { return 0; }
+  void ReleaseSound(uint32_t) override {}
+  uint32_t CreateChannel(bool) override { return 0; }
+  void ReleaseChannel(uint32_t) override {}
+  void Play(uint32_t, uint32_t, bool) override {}
+  void Stop(uint32_t) override {}
+  bool Playing(uint32_t) override { return false; }
+  void SetVolume(uint32_t, int32_t) override {}
+  void SetPan(uint32_t, int32_t) override {}
+  void SetEffects(uint32_t, const std::vector<RAudioEffect> &) override {}
+  void Set3D(uint32_t, const RAudio3D &) override {}
+  void SetMasterVolume(int32_t) override {}
+  void SetTempo(double) override {}
+  int64_t Advance(int64_t stepMicros) override { return stepMicros; }
 };
 
 // No installed fonts are looked at: a font built from one has no characters.

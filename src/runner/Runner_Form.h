@@ -18,6 +18,7 @@ struct RRunnerArgs {
   int64_t steps = -1;  // -1: run until the game ends
   std::string game;    // empty: the runner's own executable
   std::string screenshot;  // where to save the last drawn frame at the end; empty: nowhere
+  bool startupReport = false;  // report start-up times and end after the first presented frame
 };
 
 // Answers false with a message for an unknown option or a bad value.

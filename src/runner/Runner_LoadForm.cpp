@@ -102,7 +102,7 @@ void DrawText(TBitmap32 &b, int32_t x, int32_t top, std::string_view text, int32
 
 }  // namespace
 
-TLoadForm::TLoadForm(bool show) : m_show(show) {}
+TLoadForm::TLoadForm(bool show, bool draw) : m_show(show), m_draw(show || draw) {}
 
 TLoadForm::~TLoadForm() { End(); }
 
@@ -118,7 +118,7 @@ void TLoadForm::Begin(const TGameSettings &s, bool debugMode) {
   if (s.opt_loadimage && !s.opt_loadimage->Empty()) m_image = *s.opt_loadimage;
   else {
     m_image = DefaultImage(kDefaultWidth, kDefaultHeight);
-    DrawText(m_image, kBarInset, 14, kTitleText, 16, true, kTitle);
+    if (m_draw) DrawText(m_image, kBarInset, 14, kTitleText, 16, true, kTitle);
   }
   m_transparent = s.opt_loadtransparent;
   m_alpha = std::clamp<int32_t>(s.opt_loadalpha, 0, 255);
@@ -148,6 +148,7 @@ void TLoadForm::Progress(int percent, std::string_view caption) {
   m_caption = std::string(caption);
   if (!m_open) return;
   m_fullWidth = FullWidthFor(m_layout.barWidth, percent);
+  if (!m_draw) return;
   Compose();
   if (m_show)
     m_shown = PlatformLoadForm().Show(m_picture.Width(), m_picture.Height(), m_picture.Bits(), m_transparent, m_alpha);

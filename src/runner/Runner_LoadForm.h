@@ -33,9 +33,10 @@ public:
   // The bar's height when the game brings no bar images.
   static constexpr int32_t kDefaultBarHeight = 16;
 
-  // With show, the form is shown in its window; without, it only keeps its
-  // picture (for tests) and traces the captions.
-  explicit TLoadForm(bool show);
+  // With show, the form is shown in its window. With draw, it keeps its
+  // picture up to date (always when shown). A form neither shown nor drawn
+  // only traces the captions, and costs a run without a window nothing.
+  explicit TLoadForm(bool show, bool draw = false);
   ~TLoadForm() override;
   TLoadForm(const TLoadForm &) = delete;
   TLoadForm &operator=(const TLoadForm &) = delete;
@@ -63,7 +64,7 @@ public:
 private:
   void Compose();
 
-  bool m_show;
+  bool m_show, m_draw;
   bool m_open = false, m_shown = false;
   bool m_transparent = false;
   int32_t m_alpha = 255;

@@ -187,7 +187,7 @@ TEST_F(LoadForm, TransparentColourAndTranslucency) {
 
 // In debug mode the caption of the step shows on the bar, in black.
 TEST_F(LoadForm, DebugModeShowsTheCaption) {
-  TLoadForm plain(false), debug(false);
+  TLoadForm plain(false, true), debug(false, true);
   plain.Begin(settings, false);
   debug.Begin(settings, true);
   plain.Progress(62, "Compiling scripts");
@@ -198,6 +198,17 @@ TEST_F(LoadForm, DebugModeShowsTheCaption) {
     for (int x = 32; x < 150; ++x) differ += plain.Picture().Pixel(x, y) != debug.Picture().Pixel(x, y);
   EXPECT_GT(differ, 20) << "the caption's text is drawn";
   EXPECT_EQ(window.shows, 0) << "a form that is not to be shown never reaches the window";
+}
+
+// A run without a window keeps no picture at all, but the bar's values
+// still follow the progress.
+TEST_F(LoadForm, FormWithoutWindowDrawsNothing) {
+  TLoadForm form(false);
+  form.Begin(settings, true);
+  form.Progress(50, "Extracting included files");
+  EXPECT_EQ(form.FullWidth(), 142);
+  EXPECT_TRUE(form.Picture().Empty());
+  EXPECT_EQ(window.shows, 0);
 }
 
 // The real runner: a player's run (offscreen) shows the load form before

@@ -1,5 +1,6 @@
 // The room-flow and game functions (room_goto, game_end, sleep, ...) and the
-// game variables (room, score, lives, health, fps, transitions).
+// game variables (room, score, lives, health, fps, transitions, the cursor
+// sprite).
 #include <cmath>
 #include <string>
 
@@ -116,6 +117,16 @@ bool SetHealth(CInstance *, int32_t, const RValue &v) {
   if (old > 0 && g_Game.health <= 0) PerformEventAll(7, 9);
   return true;
 }
+// The sprite drawn at the mouse over everything else of each view; -1 for
+// none. Its picture animates with the step counter, whatever it was set to.
+bool GetCursorSprite(CInstance *, int32_t, RValue &v) {
+  v.SetReal(g_Game.cursorSprite);
+  return true;
+}
+bool SetCursorSprite(CInstance *, int32_t, const RValue &v) {
+  g_Game.cursorSprite = Int(v.val);
+  return true;
+}
 bool GetFps(CInstance *, int32_t, RValue &v) {
   v.SetReal(g_Run.fps);
   return true;
@@ -141,4 +152,5 @@ void Function_Game_Init() {
   BuiltinSetAccess("lives", GetLives, SetLives);
   BuiltinSetAccess("health", GetHealth, SetHealth);
   BuiltinSetAccess("fps", GetFps, nullptr);
+  BuiltinSetAccess("cursor_sprite", GetCursorSprite, SetCursorSprite);
 }

@@ -1,6 +1,7 @@
 #include "runner/Runner_Form.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,11 +30,14 @@
 #include "data/Font_Main.h"
 #include "runner/Runner_Input.h"
 #include "runner/Runner_Load.h"
+#include "runner/Runner_LoadForm.h"
 #include "runner/Runner_Prepare.h"
 #include "runner/Runner_Wire.h"
 #include "platform/Platform_Main.h"
 #include "platform/fonts/Font_System.h"
 #include "platform/headless/Headless_Platform.h"
+#include "platform/Platform_LoadForm.h"
+#include "platform/sdl/Sdl_LoadForm.h"
 #include "platform/sdl/Sdl_Platform.h"
 #include "platform/Platform_Process.h"
 #include "base/Support_File.h"
@@ -73,6 +77,27 @@ void ListSection(std::ostringstream &o, const char *name, const RResourceList<T>
 }
 
 const char *Bool(bool b) { return b ? "true" : "false"; }
+
+// Launch, as near as the program can see it: before main runs.
+const std::chrono::steady_clock::time_point kLaunch = std::chrono::steady_clock::now();
+
+// One line of --startup-report: the milliseconds since launch.
+void ReportStartup(const char *what) {
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - kLaunch).count();
+  std::fprintf(stderr, "quillon: %s after %.1f ms\n", what, ms);
+}
+
+// --startup-report: the frame is presented as always; the first one is
+// reported and ends the game.
+void (*s_presentFrame)() = nullptr;
+void PresentAndReport() {
+  if (s_presentFrame) s_presentFrame();
+  static bool reported = false;
+  if (reported) return;
+  reported = true;
+  ReportStartup("first frame presented");
+  Run_RequestStop();
+}
 
 // A failure outside any step (an arithmetic trap in a game start or end
 // event, say): the failure, then the runner's own message; the game's files
@@ -122,6 +147,11 @@ const char *Runner_HelpText() {
          "               mix the sound step by step, as a headless run does, and write\n"
          "               it into FILE as a 16-bit stereo WAV file at 44100 Hz (written\n"
          "               when the game ends); nothing is played on a sound device\n"
+         "  --startup-report\n"
+         "               print on standard error how many milliseconds after launch\n"
+         "               the load form was shown, the game loaded and prepared, and\n"
+         "               the first frame presented; the game then ends as Escape\n"
+         "               would\n"
          "  --info       load the game, print a summary of it on standard output and\n"
          "               exit\n"
          "  --list-functions\n"
@@ -150,6 +180,7 @@ bool Runner_ParseArgs(int argc, const char *const *argv, RRunnerArgs &args, std:
     else if (a == "--info") args.info = true;
     else if (a == "--list-functions") args.listFunctions = true;
     else if (a == "--self-check") args.selfCheck = true;
+    else if (a == "--startup-report") args.startupReport = true;
     else if (a == "--help" || a == "-h") args.help = true;
     else if (a == "--TWTrace") continue;  // read by the trace set-up
     else if (a == "--steps") {
@@ -312,6 +343,9 @@ const RPlatform &Runner_Platform(bool headless, const std::string &audioOut) {
   }
   static CSdlPlatform platform(true);
   platform.SetFonts(&systemFonts);
+  // Made after the platform, so that it goes before SDL does.
+  static CSdlLoadForm loadForm;
+  Platform_InstallLoadForm(&loadForm);
   static RPlatform services = platform.Services();
   services.audio = RunAudio(false, audioOut);
   return services;
@@ -366,7 +400,9 @@ int Runner_Main(int argc, const char *const *argv) {
     path = self;
     options.searchStart = std::max<int64_t>(GameFormat::kMarkerSearchStart, ExecutableImageEndOfFile(self));
   }
-  CTraceLoadProgress progress;
+  // A player sees the load form until the game is ready; a headless run, or
+  // one that only looks at the game, traces the captions.
+  TLoadForm progress(!args.headless && !args.info && !args.selfCheck);
   options.progress = &progress;
   // The native libraries a game names are looked for beside the game too.
   std::error_code gameDirError;
@@ -374,10 +410,12 @@ int Runner_Main(int argc, const char *const *argv) {
   const RLoadResult result = Runner_LoadGameFile(path, options);
   if (result.status == TLoadStatus::CheckFailed) return 1;
   if (!result.Loaded()) {
+    progress.End();
     for (const std::string &m : result.messages) dialogs.ShowMessage(m);
     return 1;
   }
 
+  if (args.startupReport) ReportStartup(progress.Shown() ? "game loaded (load form shown)" : "game loaded");
   if (args.info) {
     const std::string summary = Runner_Summary();
     std::fwrite(summary.data(), 1, summary.size(), stdout);
@@ -391,8 +429,11 @@ int Runner_Main(int argc, const char *const *argv) {
   BuiltinStore("temp_directory", RValue::Str(RString(TempDirPath())));
   BuiltinStore("program_directory", RValue::Str(RString(exeDir.empty() || exeDir.back() == '/' ? exeDir : exeDir + "/")));
 
-  const RPrepareResult prepared = Runner_Prepare(&progress);
+  // The graphics start near the end of preparation, while the load form
+  // still shows.
+  const RPrepareResult prepared = Runner_Prepare(&progress, !args.selfCheck);
   if (!prepared.ok) {
+    progress.End();
     for (const std::string &m : prepared.messages) dialogs.ShowMessage(m);
     return 1;
   }
@@ -405,9 +446,12 @@ int Runner_Main(int argc, const char *const *argv) {
     return report.Complete() ? 0 : 3;
   }
 
-  if (!Runner_StartGraphics()) {
-    Runner_CleanUp();
-    return 1;
+  if (args.startupReport) {
+    ReportStartup("game prepared, graphics started");
+    RRunHooks hooks = Run_Hooks();
+    s_presentFrame = hooks.presentFrame;
+    hooks.presentFrame = PresentAndReport;
+    Run_SetHooks(hooks);
   }
 
   if (!Runner_InputStart(args, error)) {

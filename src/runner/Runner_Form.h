@@ -22,6 +22,7 @@ struct RRunnerArgs {
   std::string record;  // where to write the player's input; empty: nowhere
   std::string digest;  // where to write the state of every step; empty: nowhere
   std::string audioOut;    // where the mixed sound goes as a WAV file; empty: nowhere
+  bool startupReport = false;  // report start-up times and end after the first presented frame
 };
 
 // Answers false with a message for an unknown option or a bad value.

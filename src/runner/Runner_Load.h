@@ -33,6 +33,8 @@ public:
   // The header has been read: the bar takes its look from the settings.
   virtual void Begin(const TGameSettings &settings, bool debugMode) { (void)settings, (void)debugMode; }
   virtual void Progress(int percent, std::string_view caption) = 0;
+  // Preparation is done ("Ready"): the bar goes away.
+  virtual void End() {}
 };
 
 class CTraceLoadProgress : public ILoadProgress {

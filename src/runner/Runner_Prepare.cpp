@@ -76,7 +76,7 @@ bool Runner_ApplyPriority(int32_t setting) {
   return true;
 }
 
-RPrepareResult Runner_Prepare(ILoadProgress *progress) {
+RPrepareResult Runner_Prepare(ILoadProgress *progress, bool startGraphics) {
   RPrepareResult result;
   auto fail = [&](const char *message) {
     result.ok = false;
@@ -101,13 +101,17 @@ RPrepareResult Runner_Prepare(ILoadProgress *progress) {
   if (!TimeLine_CompileAll()) return fail("Failed to compile the actions in the time lines.");
   Progress(progress, 72, "Compiling object actions");
   if (!Object_CompileAll()) return fail("Failed to compile the actions in the objects.");
-  // Graphics start with their own subsystem; without a display there is
-  // nothing to start here.
   Progress(progress, 80, "Preparing sounds");
   Sound_Prepare();
   Progress(progress, 90, "Preparing graphics");
+  // The graphics start-up shows its own message when it fails.
+  if (startGraphics && !Runner_StartGraphics()) {
+    result.ok = false;
+    return result;
+  }
   IO_Clear();
   Progress(progress, 100, "Ready");
+  if (progress) progress->End();
   return result;
 }
 

@@ -18,7 +18,9 @@ struct RPrepareResult {
 };
 
 // Runs the preparation steps in their fixed order. progress may be null.
-RPrepareResult Runner_Prepare(ILoadProgress *progress);
+// With startGraphics, the window, the device and the textures start at
+// "Preparing graphics" (a run that only checks the game starts none).
+RPrepareResult Runner_Prepare(ILoadProgress *progress, bool startGraphics = false);
 
 // Clean-up at the end of a normal run: included files removed.
 void Runner_CleanUp();

@@ -393,6 +393,13 @@ const std::vector<RScene> &Scenes() {
                      {"visible": true, "xview": 48, "yview": 48, "wview": 40, "hview": 40,
                       "xport": 88, "yport": 8, "wport": 40, "hport": 40}])",
        "view_angle[1] = 30;", "screen_save(\"scene.png\");", "#202020"},
+      // The cursor sprite goes over everything the room draws, at the mouse,
+      // by its origin, untransformed; its see-through texel shows what is
+      // under it.
+      {"cursor", 48, 32, "draw_set_color(c_aqua); draw_rectangle(10, 4, 40, 30, false);", 0,
+       {{16, 8, 0xFFFFFF}, {17, 8, 0xFF0000}, {21, 9, 0x00FF00}, {16, 13, 0x0000FF}, {21, 13, 0xFFFF00},
+        {23, 15, 0x00FFFF}, {30, 20, 0x00FFFF}, {5, 5, 0x202020}},
+       "", "cursor_sprite = spr_centred; window_mouse_set(20, 12);"},
       // A part of the screen: 24 x 16 from (8, 4); and a part reaching past
       // the region is cut to it.
       {"save_part", 48, 32, "draw_sprite_ext(spr_quad, 0, 8, 4, 3, 2, 0, c_white, 1);", 0,

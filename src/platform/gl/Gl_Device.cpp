@@ -191,6 +191,9 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(RDeviceVertex),
                         reinterpret_cast<const void *>(offsetof(RDeviceVertex, u)));
+  glGenBuffers(1, &m_indexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);  // kept by the vertex array
+  m_indexBufferBytes = 0;
   glGenSamplers(1, &m_sampler);
   glBindSampler(0, m_sampler);
 
@@ -204,6 +207,7 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
   m_texture = 0;
   m_viewport = RPixelRect{0, 0, std::min(width, m_backW), std::min(height, m_backH)};
   m_pending.clear();
+  m_pendingIndices.clear();
   m_pending.reserve(1024);
   m_pendingClass = TClass::None;
   m_swapInterval = -1;
@@ -222,6 +226,7 @@ bool CGlDevice::Open(int32_t width, int32_t height, std::string &error) {
 void CGlDevice::Close() {
   if (!m_context) return;
   m_pending.clear();
+  m_pendingIndices.clear();
   m_pendingClass = TClass::None;
   SDL_GL_MakeCurrent(m_window.Native(), m_context);
   for (RTextureSlot &slot : m_slots)
@@ -234,6 +239,8 @@ void CGlDevice::Close() {
   }
   if (m_sampler) glDeleteSamplers(1, &m_sampler);
   if (m_vertexBuffer) glDeleteBuffers(1, &m_vertexBuffer);
+  if (m_indexBuffer) glDeleteBuffers(1, &m_indexBuffer);
+  m_indexBuffer = 0;
   if (m_vertexArray) glDeleteVertexArrays(1, &m_vertexArray);
   if (m_backFramebuffer) glDeleteFramebuffers(1, &m_backFramebuffer);
   if (m_backColour) glDeleteRenderbuffers(1, &m_backColour);
@@ -487,6 +494,8 @@ void CGlDevice::Draw(TDevicePrimitive kind, const RDeviceVertex *v, int32_t coun
   if (cls != m_pendingClass || m_pending.size() + size_t(count) * 3 > kMaxPending) Flush();
   m_pendingClass = cls;
   const size_t n = size_t(count);
+  const uint32_t base = uint32_t(m_pending.size());
+  std::vector<uint32_t> &ix = m_pendingIndices;
   switch (kind) {
     case TDevicePrimitive::PointList: m_pending.insert(m_pending.end(), v, v + n); break;
     case TDevicePrimitive::LineList: m_pending.insert(m_pending.end(), v, v + (n / 2) * 2); break;
@@ -496,23 +505,30 @@ void CGlDevice::Draw(TDevicePrimitive kind, const RDeviceVertex *v, int32_t coun
         m_pending.push_back(v[i + 1]);
       }
       break;
-    case TDevicePrimitive::TriangleList: m_pending.insert(m_pending.end(), v, v + (n / 3) * 3); break;
+    case TDevicePrimitive::TriangleList:
+      m_pending.insert(m_pending.end(), v, v + (n / 3) * 3);
+      for (uint32_t i = 0; i < uint32_t((n / 3) * 3); ++i) ix.push_back(base + i);
+      break;
     case TDevicePrimitive::TriangleStrip:
       // Every second triangle of a strip is wound the other way round; the
       // first vertex stays first, as flat shading takes its colour.
-      for (size_t i = 0; i + 2 < n; ++i) {
-        m_pending.push_back(v[i]);
-        m_pending.push_back(v[(i & 1) ? i + 2 : i + 1]);
-        m_pending.push_back(v[(i & 1) ? i + 1 : i + 2]);
+      if (n < 3) break;
+      m_pending.insert(m_pending.end(), v, v + n);
+      for (uint32_t i = 0; i + 2 < uint32_t(n); ++i) {
+        ix.push_back(base + i);
+        ix.push_back(base + ((i & 1) ? i + 2 : i + 1));
+        ix.push_back(base + ((i & 1) ? i + 1 : i + 2));
       }
       break;
     case TDevicePrimitive::TriangleFan:
       // Flat shading colours a fan's triangle by its first rim vertex, not
       // by the hub; rotating the corners keeps the winding.
-      for (size_t i = 1; i + 1 < n; ++i) {
-        m_pending.push_back(v[i]);
-        m_pending.push_back(v[i + 1]);
-        m_pending.push_back(v[0]);
+      if (n < 3) break;
+      m_pending.insert(m_pending.end(), v, v + n);
+      for (uint32_t i = 1; i + 1 < uint32_t(n); ++i) {
+        ix.push_back(base + i);
+        ix.push_back(base + i + 1);
+        ix.push_back(base);
       }
       break;
   }
@@ -522,24 +538,41 @@ void CGlDevice::Draw(TDevicePrimitive kind, const RDeviceVertex *v, int32_t coun
 void CGlDevice::Flush() {
   if (m_pending.empty() || !m_context) {
     m_pending.clear();
+    m_pendingIndices.clear();
     m_pendingClass = TClass::None;
     return;
   }
   ApplyState();
   glBindVertexArray(m_vertexArray);
   glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+  // The stores only grow. A fresh store for every run of draws would cost
+  // a software rasterizer a new allocation (and the kernel fresh pages) each
+  // time; rewriting the store needs no wait there, as the vertices have
+  // been through the vertex stage when a draw call returns, and Mesa's
+  // hardware drivers stage such rewrites themselves.
   const size_t bytes = m_pending.size() * sizeof(RDeviceVertex);
-  if (bytes > m_bufferBytes) m_bufferBytes = std::max(bytes, std::max<size_t>(m_bufferBytes * 2, 64 * 1024));
-  // A fresh store each time, so that the driver need not wait for the draws
-  // still reading the old one.
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_bufferBytes), nullptr, GL_STREAM_DRAW);
+  if (bytes > m_bufferBytes) {
+    m_bufferBytes = std::max(bytes, std::max<size_t>(m_bufferBytes * 2, 64 * 1024));
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_bufferBytes), nullptr, GL_STREAM_DRAW);
+  }
   glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), m_pending.data());
-  const GLenum mode = m_pendingClass == TClass::Points  ? GL_POINTS
-                      : m_pendingClass == TClass::Lines ? GL_LINES
-                                                        : GL_TRIANGLES;
-  glDrawArrays(mode, 0, GLsizei(m_pending.size()));
-  ++m_hardwareDraws;
+  if (m_pendingClass == TClass::Triangles) {
+    if (!m_pendingIndices.empty()) {
+      const size_t indexBytes = m_pendingIndices.size() * sizeof(uint32_t);
+      if (indexBytes > m_indexBufferBytes) {
+        m_indexBufferBytes = std::max(indexBytes, std::max<size_t>(m_indexBufferBytes * 2, 64 * 1024));
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(m_indexBufferBytes), nullptr, GL_STREAM_DRAW);
+      }
+      glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, GLsizeiptr(indexBytes), m_pendingIndices.data());
+      glDrawElements(GL_TRIANGLES, GLsizei(m_pendingIndices.size()), GL_UNSIGNED_INT, nullptr);
+      ++m_hardwareDraws;
+    }
+  } else {
+    glDrawArrays(m_pendingClass == TClass::Points ? GL_POINTS : GL_LINES, 0, GLsizei(m_pending.size()));
+    ++m_hardwareDraws;
+  }
   m_pending.clear();
+  m_pendingIndices.clear();
   m_pendingClass = TClass::None;
 }
 

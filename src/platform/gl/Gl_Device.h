@@ -103,6 +103,11 @@ private:
   bool m_batching = true;
 
   std::vector<RDeviceVertex> m_pending;
+  // Triangles are drawn by index, so that the corners a fan or a strip
+  // shares go through the vertex stage once.
+  std::vector<uint32_t> m_pendingIndices;
+  uint32_t m_indexBuffer = 0;
+  size_t m_indexBufferBytes = 0;
   TClass m_pendingClass = TClass::None;
   int64_t m_hardwareDraws = 0;
 };

@@ -6,6 +6,10 @@
 
 namespace glshaders {
 
+// The view depth is worked out (and interpolated across each triangle) only
+// for fog, the one thing that reads it: a software rasterizer pays for every
+// varying on every pixel.
+//
 // Positions come out of the transforms with Direct3D's conventions: depth 0
 // (near) to 1 (far), and pixel centres on whole coordinates. GL wants depth
 // from -1 to 1 and puts pixel centres on halves, so the depth is stretched
@@ -20,11 +24,15 @@ uniform mat4 uWorldView;
 uniform vec2 uHalfPixel;
 FLAT out vec4 vColour;
 out vec2 vUV;
+#if FOG
 out float vDepth;
+#endif
 void main() {
   vec4 p = vec4(aPosition, 1.0);
   vec4 c = uTransform * p;
+#if FOG
   vDepth = (uWorldView * p).z;
+#endif
   vColour = aColour;
   vUV = aUV;
   gl_Position = vec4(c.x + c.w * uHalfPixel.x, -c.y + c.w * uHalfPixel.y, 2.0 * c.z - c.w, c.w);
@@ -37,7 +45,9 @@ void main() {
 inline constexpr const char *kFragment = R"(
 FLAT in vec4 vColour;
 in vec2 vUV;
+#if FOG
 in float vDepth;
+#endif
 uniform sampler2D uTexture;
 uniform vec3 uFogColour;
 uniform float uFogStart;

@@ -373,11 +373,27 @@ void CSdlWindow::SetCursorShape(int32_t shape) {
 
 void CSdlWindow::MouseScreenPosition(int32_t &x, int32_t &y) {
   x = y = 0;
-  if (VideoReady()) SDL_GetGlobalMouseState(&x, &y);
+  if (!VideoReady()) return;
+  // A driver that knows no screen-wide mouse (offscreen, Wayland) answers
+  // the position inside the window instead; the window's origin makes it a
+  // screen position again.
+  if (SdlVideo_Offscreen() && m_window) {
+    int wx = 0, wy = 0;
+    SDL_GetMouseState(&x, &y);
+    SDL_GetWindowPosition(m_window, &wx, &wy);
+    x += wx, y += wy;
+    return;
+  }
+  SDL_GetGlobalMouseState(&x, &y);
 }
 
 void CSdlWindow::SetMouseScreenPosition(int32_t x, int32_t y) {
-  if (VideoReady()) SDL_WarpMouseGlobal(x, y);
+  if (!VideoReady()) return;
+  if (SDL_WarpMouseGlobal(x, y) == 0 || !m_window) return;
+  // Without a screen-wide mouse, the mouse can still be put inside the window.
+  int wx = 0, wy = 0;
+  SDL_GetWindowPosition(m_window, &wx, &wy);
+  SDL_WarpMouseInWindow(m_window, x - wx, y - wy);
 }
 
 bool CSdlWindow::KeyDirect(int32_t vk) {

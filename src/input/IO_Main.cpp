@@ -84,30 +84,7 @@ std::string Utf8Of(const std::u16string &units) {
 // UTF-8 text as UTF-16 units; a broken byte becomes U+FFFD.
 std::u16string Utf16Of(std::string_view text) {
   std::u16string out;
-  for (size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const int more = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    bool ok = more >= 0 && i + static_cast<size_t>(more) < text.size();
-    uint32_t c = more > 0 ? b & (0x3Fu >> more) : b;
-    for (int k = 1; ok && k <= more; ++k) {
-      const auto n = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-      if ((n & 0xC0) != 0x80) ok = false;
-      c = (c << 6) | (n & 0x3Fu);
-    }
-    if (!ok || c > 0x10FFFF) {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    i += static_cast<size_t>(more) + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
+  IO_AppendUtf16(out, text, false);
   return out;
 }
 
@@ -185,6 +162,35 @@ bool GetMouseY(CInstance *, int32_t, RValue &v) {
 }
 
 }  // namespace
+
+bool IO_AppendUtf16(std::u16string &out, std::string_view text, bool strict) {
+  for (size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const int more = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+    bool ok = more >= 0 && i + static_cast<size_t>(more) < text.size();
+    uint32_t c = more > 0 ? b & (0x3Fu >> more) : b;
+    for (int k = 1; ok && k <= more; ++k) {
+      const auto n = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+      if ((n & 0xC0) != 0x80) ok = false;
+      c = (c << 6) | (n & 0x3Fu);
+    }
+    if (!ok || c > 0x10FFFF) {
+      if (strict) return false;
+      out += u'\uFFFD';
+      ++i;
+      continue;
+    }
+    i += static_cast<size_t>(more) + 1;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return true;
+}
 
 void IO_KeyDown(int32_t key) {
   if (!ValidKey(key)) return;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 inline constexpr int kKeyCount = 256;
 inline constexpr int kMouseButtons = 3;  // 1 left, 2 right, 3 middle
@@ -78,3 +79,7 @@ void IO_MouseRoom(double &x, double &y);
 
 // The built-in variables of the keyboard and the mouse get their access.
 void IO_InstallVariables();
+
+// UTF-8 text appended to out as UTF-16 units. A broken sequence becomes
+// U+FFFD, or with strict ends the work and answers false.
+bool IO_AppendUtf16(std::u16string &out, std::string_view text, bool strict);

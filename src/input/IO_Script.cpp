@@ -35,30 +35,8 @@ bool HexDigit(char c, uint32_t &v) {
   return true;
 }
 
-// UTF-8 bytes in [from, to) as UTF-16 units; false for a broken sequence.
-bool AppendUtf16(std::u16string &out, std::string_view s) {
-  for (size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const int more = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    if (more < 0 || i + static_cast<size_t>(more) >= s.size() + (more == 0 ? 1 : 0)) return false;
-    uint32_t c = more > 0 ? b & (0x3Fu >> more) : b;
-    for (int k = 1; k <= more; ++k) {
-      const auto n = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-      if ((n & 0xC0) != 0x80) return false;
-      c = (c << 6) | (n & 0x3Fu);
-    }
-    if (c > 0x10FFFF) return false;
-    i += static_cast<size_t>(more) + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return true;
-}
+// UTF-8 bytes as UTF-16 units; false for a broken sequence.
+bool AppendUtf16(std::u16string &out, std::string_view s) { return IO_AppendUtf16(out, s, true); }
 
 bool SplitWords(std::string_view line, RWords &w, std::string &error) {
   size_t i = 0;
